@@ -1,0 +1,29 @@
+#include "appsettings.h"
+
+#include <QSettings>
+
+AppSettings appSettings;
+
+void loadSettings(AppSettings &settings)
+{
+    // Conversions never throw; a value that is no number simply reads as 0.
+    const AppSettings defaults;
+    QSettings store(QString::fromLatin1(settingsScope), QString::fromLatin1(settingsScope));
+    settings.setCustomersCount(store.value("customersCount", defaults.customersCount()).toInt());
+    settings.setHelpersCount(store.value("helpersCount", defaults.helpersCount()).toInt());
+    settings.setHolidayRemind(store.value("holidayRemind", defaults.holidayRemind()).toBool());
+    settings.setTalkSkillRemind(
+        store.value("talkSkillRemind", defaults.talkSkillRemind()).toBool());
+    settings.setRegion(store.value("region", defaults.region()).toString());
+}
+
+void saveSettings(const AppSettings &settings)
+{
+    QSettings store(QString::fromLatin1(settingsScope), QString::fromLatin1(settingsScope));
+    store.setValue("customersCount", settings.customersCount());
+    store.setValue("helpersCount", settings.helpersCount());
+    store.setValue("holidayRemind", settings.holidayRemind());
+    store.setValue("talkSkillRemind", settings.talkSkillRemind());
+    store.setValue("region", settings.region());
+    store.sync();
+}

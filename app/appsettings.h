@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The agent's five preferences; one global instance is read everywhere and
+// written only by the settings dialog.
+class AppSettings
+{
+public:
+    int customersCount() const { return m_customersCount; }
+    void setCustomersCount(int value) { m_customersCount = value; }
+    int helpersCount() const { return m_helpersCount; }
+    void setHelpersCount(int value) { m_helpersCount = value; }
+    bool holidayRemind() const { return m_holidayRemind; }
+    void setHolidayRemind(bool value) { m_holidayRemind = value; }
+    bool talkSkillRemind() const { return m_talkSkillRemind; }
+    void setTalkSkillRemind(bool value) { m_talkSkillRemind = value; }
+    QString region() const { return m_region; }
+    void setRegion(const QString &value) { m_region = value; }
+
+private:
+    int m_customersCount = 20;
+    int m_helpersCount = 20;
+    bool m_holidayRemind = false;
+    bool m_talkSkillRemind = false;
+    QString m_region;
+};
+
+extern AppSettings appSettings;
+
+// The scope under which the settings are kept, used as organisation and application name.
+inline constexpr char settingsScope[] = "CallLedger";
+
+void loadSettings(AppSettings &settings);
+void saveSettings(const AppSettings &settings);

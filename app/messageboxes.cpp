@@ -1,0 +1,46 @@
+#include "messageboxes.h"
+
+#include "app/messagehook.h"
+
+namespace {
+MessagePresenter &currentPresenter()
+{
+    static MessagePresenter presenter;
+    return presenter;
+}
+
+QMessageBox::StandardButton present(const MessageRequest &request)
+{
+    if (currentPresenter())
+        return currentPresenter()(request);
+    QMessageBox::StandardButtons buttons =
+        request.kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No)
+                                              : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox box(request.icon, request.title, request.text, buttons, request.parent);
+    box.setDefaultButton(QMessageBox::NoButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+} // namespace
+
+void setMessagePresenter(MessagePresenter presenter) { currentPresenter() = std::move(presenter); }
+
+int showInformation(QWidget *parent, const QString &text, const QString &title)
+{
+    return present({MessageKind::Information, QMessageBox::Information, parent, title, text});
+}
+
+int showWarning(QWidget *parent, const QString &text, const QString &title)
+{
+    return present({MessageKind::Warning, QMessageBox::Warning, parent, title, text});
+}
+
+bool askYesNo(QWidget *parent, const QString &text, const QString &title, QMessageBox::Icon icon)
+{
+    return present({MessageKind::Question, icon, parent, title, text}) == QMessageBox::Yes;
+}
+
+void installStoreWarningBoxes()
+{
+    setWarningHook(
+        [](const QString &text, const QString &title) { showWarning(nullptr, text, title); });
+}

@@ -1,0 +1,394 @@
+#include "database.h"
+
+#include "app/messagehook.h"
+#include "store/catalogstore.h"
+#include "store/nameencoding.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+namespace {
+const QString databaseErrorTitle = QStringLiteral("数据库错误");
+const QString createErrorTitle = QStringLiteral("创建表错误");
+
+// The file holds customers' personal data and the web account: only its owner
+// may read it. SQLite gives its journal the same permissions.
+void createPrivateFile(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        return;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// Opening is lazy in SQLite; read the schema once so that a file that is no
+// database is refused here, before anything tries to write to it.
+bool verifyReadable(QSqlDatabase &db, QString *error)
+{
+    QSqlQuery probe(db);
+    if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
+        return true;
+    *error = probe.lastError().text();
+    return false;
+}
+
+bool openConnection(QSqlDatabase &db)
+{
+    createPrivateFile(db.databaseName());
+    QString error;
+    if (!db.open()) {
+        reportWarning(db.lastError().text(), databaseErrorTitle);
+        return false;
+    }
+    if (!verifyReadable(db, &error)) {
+        db.close();
+        reportWarning(error, databaseErrorTitle);
+        return false;
+    }
+    registerSqlFunctions(db);
+    return true;
+}
+
+void decodeNameFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const int size = sqlite3_value_bytes(argv[0]);
+    const QByteArray decoded = QByteArray::fromBase64(QByteArray(text, size));
+    sqlite3_result_text(context, decoded.constData(), int(decoded.size()), SQLITE_TRANSIENT);
+}
+
+bool createTable(QSqlDatabase &db, const QString &table, const QString &columns)
+{
+    if (!db.isOpen())
+        return false;
+    if (db.tables(QSql::Tables).contains(table, Qt::CaseSensitive))
+        return true;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("create table ") + table + QStringLiteral(" (") + columns +
+                    QLatin1Char(')'))) {
+        reportWarning(query.lastError().text(), createErrorTitle);
+        return false;
+    }
+    return true;
+}
+
+QSqlDatabase connection(const QString &name) { return QSqlDatabase::database(name, false); }
+} // namespace
+
+bool registerSqlFunctions(QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!sqlite)
+        return false;
+    return sqlite3_create_function_v2(sqlite, "decode_name", 1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                      decodeNameFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK;
+}
+
+bool openDatabase()
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    db.setDatabaseName(QString::fromLatin1(databaseFileName));
+    return openConnection(db);
+}
+
+QSqlDatabase openDatabaseConnection(const QString &connectionName)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(QString::fromLatin1(databaseFileName));
+    openConnection(db);
+    return db;
+}
+
+void removeDatabaseConnection(const QString &connectionName)
+{
+    {
+        QSqlDatabase db = connection(connectionName);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+bool initDatabase()
+{
+    if (!openDatabase())
+        return false;
+    QSqlDatabase db = QSqlDatabase::database();
+    using Create = bool (*)(QSqlDatabase &);
+    const Create creators[] = {
+        createCustomersTable,          createKinsfolkTable,          createProductsTable,
+        createOrdersTable,             createCustomerTelLogsTable,   createCustomerContactTrackTable,
+        createHelpersTable,            createHelperTelLogsTable,     createHelperContactTrackTable,
+        createPhoneSkillsTable,        createTeammateTaskTable,      createEarningReportTable,
+        createAccountTable,
+    };
+    for (Create create : creators) {
+        if (!create(db))
+            return false;
+    }
+    // Missing indexes only slow the reminder board down; start-up goes on.
+    createQueryIndexes(db);
+    return true;
+}
+
+void closeDatabase()
+{
+    QSqlDatabase db = connection(defaultConnectionName());
+    if (db.isValid())
+        db.close();
+}
+
+bool beginTransaction(const QString &connectionName)
+{
+    return connection(connectionName).transaction();
+}
+
+bool commitTransaction(const QString &connectionName)
+{
+    return connection(connectionName).commit();
+}
+
+bool rollbackTransaction(const QString &connectionName)
+{
+    return connection(connectionName).rollback();
+}
+
+int lastInsertId(const QString &connectionName)
+{
+    QSqlQueryModel model;
+    model.setQuery(QStringLiteral("SELECT last_insert_rowid()"), connection(connectionName));
+    const int id = model.rowCount() > 0 ? model.data(model.index(0, 0)).toInt() : -1;
+    qDebug() << "autoId:" << id;
+    return id;
+}
+
+bool createCustomersTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("customers"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, "
+                                      "sex INTEGER NOT NULL, birth_date TEXT NOT NULL, "
+                                      "phone_number TEXT NOT NULL, home_address TEXT, "
+                                      "home_tel TEXT, company_name TEXT, office TEXT, "
+                                      "is_contact INTEGER NOT NULL, user_type INTEGER NOT NULL, "
+                                      "server_customer_id INTEGER"));
+}
+
+bool createKinsfolkTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("customer_kinsfolk"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "customer_id INTEGER NOT NULL, "
+                                      "relation nvarchar(50) NOT NULL, name nvarchar(50) NOT NULL, "
+                                      "sex int NOT NULL, birth_date nvarchar(20) NOT NULL, "
+                                      "phone_number nvarchar(20), company_name nvarchar(50), "
+                                      "office nvarchar(20)"));
+}
+
+bool createProductsTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("products"),
+                       QStringLiteral("id nvarchar(50) PRIMARY KEY, name nvarchar(50) NOT NULL, "
+                                      "introduce nvarchar(500) NOT NULL"));
+}
+
+bool createOrdersTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("customers_orders"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "customer_id INTEGER NOT NULL, add_time INTEGER NOT NULL, "
+                                      "product_id nvarchar(50) NOT NULL, "
+                                      "amount INTEGER NOT NULL, money INTEGER NOT NULL, "
+                                      "memo NVARCHAR(100)"));
+}
+
+bool createCustomerTelLogsTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("customers_tel_logs"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "customer_id INTEGER NOT NULL, add_time INTEGER NOT NULL, "
+                                      "contact_type INTEGER NOT NULL, "
+                                      "content nvarchar(500) NOT NULL, "
+                                      "next_contact_time INTEGER NOT NULL, "
+                                      "next_contact_type INTEGER NOT NULL"));
+}
+
+bool createCustomerContactTrackTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("customers_contact_track"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "customer_id INTEGER NOT NULL, "
+                                      "contact_time INTEGER NOT NULL, "
+                                      "contact_state INTEGER NOT NULL"));
+}
+
+bool createHelpersTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("helpers"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "name nvarchar(50) NOT NULL, sex int NOT NULL, "
+                                      "birth_date nvarchar(20) NOT NULL, "
+                                      "phone_number nvarchar(20) NOT NULL, "
+                                      "home_address nvarchar(100), home_tel nvarchar(20), "
+                                      "company_name nvarchar(50), office nvarchar(20), "
+                                      "is_contact int NOT NULL, user_type int NOT NULL"));
+}
+
+bool createHelperTelLogsTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("helpers_tel_logs"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "helper_id INTEGER NOT NULL, add_time INTEGER NOT NULL, "
+                                      "contact_type INTEGER NOT NULL, "
+                                      "content nvarchar(500) NOT NULL, "
+                                      "next_contact_time INTEGER NOT NULL, "
+                                      "next_contact_type INTEGER NOT NULL"));
+}
+
+bool createHelperContactTrackTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("helpers_contact_track"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "helper_id INTEGER NOT NULL, "
+                                      "contact_time INTEGER NOT NULL, "
+                                      "contact_state INTEGER NOT NULL"));
+}
+
+bool createPhoneSkillsTable(QSqlDatabase &db)
+{
+    const bool existed = db.isOpen() && db.tables(QSql::Tables).contains(QStringLiteral("phoneskills"));
+    if (!createTable(db, QStringLiteral("phoneskills"),
+                     QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                    "type INTEGER NOT NULL, category nvarchar(100) NOT NULL, "
+                                    "content TEXT NOT NULL")))
+        return false;
+    // Only a freshly created table is seeded: scripts the user deleted stay deleted.
+    if (!existed)
+        seedPhoneSkills();
+    return true;
+}
+
+bool createTeammateTaskTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("teammate_task"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "helper_id INTEGER NOT NULL, year INTEGER NOT NULL, "
+                                      "begin_date INTEGER NOT NULL, money INTEGER NOT NULL, "
+                                      "helper_count INTEGER NOT NULL"));
+}
+
+bool createEarningReportTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("teammate_earning_report"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "helper_id INTEGER NOT NULL, report_time INTEGER NOT NULL, "
+                                      "money INTEGER NOT NULL, helper_count INTEGER NOT NULL, "
+                                      "memo NVARCHAR(50)"));
+}
+
+bool createAccountTable(QSqlDatabase &db)
+{
+    return createTable(db, QStringLiteral("account"),
+                       QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                      "userName nvarchar(50) NOT NULL, "
+                                      "password nvarchar(20) NOT NULL"));
+}
+
+void seedPhoneSkills()
+{
+    struct Seed
+    {
+        const char *category;
+        const char *content;
+    };
+    static const Seed seeds[] = {
+        {"你要约是不是叫我买保险？",
+         "X先生，您放心，我们是朋友，我不会让您有任何压力。我只是想把一项很有价值的服务带给您，"
+         "您看是明天下午还是后天下午方便，我过去拜访您？"},
+        {"你把资料寄给我，我看看再和你联系。",
+         "X先生，我们的服务是为每个家庭量身定做的，资料很难说清楚。当面给您讲解更节省您的时间，"
+         "只需要30分钟。您看明天下午还是后天下午比较方便？"},
+        {"我不需要，也没有兴趣。",
+         "X先生，很多朋友一开始也是这么说的，见面聊过之后都觉得对自己很有帮助。只占用您30分钟，"
+         "您看明天下午还是后天下午方便？"},
+        {"我没钱买保险。",
+         "X先生，我今天不是要您买什么。做完家庭财务需求分析以后，是否对您有帮助由您自己决定。"
+         "只需要30分钟，明天下午还是后天下午方便？"},
+        {"你要谈什么？",
+         "X先生，我最近刚为您的朋友XXX做了家庭财务需求分析，他觉得很有帮助，建议我也来拜访您。"
+         "您看明天下午还是后天下午方便？"},
+        {"你是要谈保险吗？",
+         "X先生，我想和您谈的是家庭财务需求分析。今天只是约个时间见面，至于保险是不是适合您的"
+         "解决办法，完全由您来决定。您看明天下午还是后天下午方便？"},
+        {"什么是家庭财务需求分析？",
+         "X先生，简单地说，就是提前分析您家庭的财务状况和现有保障，做好规划，让任何意外都不会"
+         "给家庭带来太大的打击。详细情况见面再谈，明天下午还是后天下午方便？"},
+        {"我已经买了很多保险了！",
+         "X先生，恭喜您已经有了这么完善的保障！家庭财务需求分析可以帮您检查现有的保单是否还"
+         "符合您现在的需要。您看明天下午还是后天下午方便？"},
+        {"我有朋友在做保险。",
+         "X先生，多一个朋友、多一份资讯对您并没有任何损失，还可以多一个参考。您看明天下午还是"
+         "后天下午方便，我过去拜访您？"},
+        {"保险的事情是我太太决定的。",
+         "X先生，这说明您很爱家人，也很尊重太太。那我晚上拜访你们两位好吗？或者我先和您太太"
+         "约个时间，请问她的电话是多少？"},
+        {"客户出现持续性问题",
+         "X先生，我向您做两个承诺：第一次见面绝不向您推销任何产品；只有得到您的同意，我们才会"
+         "有第二次见面。您看明天下午还是后天下午方便？"},
+        {"我没时间，我很忙！",
+         "X先生，正因为您忙，我才先打电话和您预约时间。那我两周以后再给您打电话好吗？"},
+        {"我在（要）开会",
+         "X先生，看来今天不太方便打扰您，那我一周以后再给您打电话好吗？祝您会议顺利！"},
+        {"我要出差",
+         "X先生，那等您出差回来我再和您联系好吗？请问这次出差大概需要几天？祝您一路顺利！"},
+    };
+    // Each insert reports its own failure; the remaining scripts are still added.
+    for (const Seed &seed : seeds)
+        addPhoneSkill(1, QString::fromUtf8(seed.category), QString::fromUtf8(seed.content));
+}
+
+bool createQueryIndexes(QSqlDatabase &db)
+{
+    static const char *const statements[] = {
+        "CREATE INDEX IF NOT EXISTS idx_customers_tel_logs_add "
+        "ON customers_tel_logs(add_time, contact_type, customer_id)",
+        "CREATE INDEX IF NOT EXISTS idx_customers_tel_logs_next "
+        "ON customers_tel_logs(next_contact_time, next_contact_type, customer_id)",
+        "CREATE INDEX IF NOT EXISTS idx_customers_contact_track_time "
+        "ON customers_contact_track(contact_time, contact_state, customer_id)",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_add "
+        "ON helpers_tel_logs(add_time, contact_type, helper_id)",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_next "
+        "ON helpers_tel_logs(next_contact_time, next_contact_type, helper_id)",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_contact_track_time "
+        "ON helpers_contact_track(contact_time, contact_state, helper_id)",
+        "CREATE INDEX IF NOT EXISTS idx_customers_user_type ON customers(user_type)",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_user_type ON helpers(user_type)",
+    };
+    bool ok = true;
+    QSqlQuery query(db);
+    for (const char *statement : statements) {
+        if (!query.exec(QString::fromLatin1(statement))) {
+            qDebug() << "index:" << query.lastError().text();
+            ok = false;
+        }
+    }
+    return ok;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The one data file, in the working directory.
+inline constexpr char databaseFileName[] = "mwdb.dat";
+
+inline QString defaultConnectionName() { return QLatin1String(QSqlDatabase::defaultConnection); }
+
+bool openDatabase();
+bool initDatabase();
+void closeDatabase();
+
+// A further connection to the same file, for a thread of its own (a connection
+// belongs to the thread that opened it). Reports failures like openDatabase.
+QSqlDatabase openDatabaseConnection(const QString &connectionName);
+void removeDatabaseConnection(const QString &connectionName);
+
+// SQL functions every connection offers; decode_name(text) turns a stored
+// Base64 name back into its readable form.
+bool registerSqlFunctions(QSqlDatabase &db);
+
+bool beginTransaction(const QString &connectionName = defaultConnectionName());
+bool commitTransaction(const QString &connectionName = defaultConnectionName());
+bool rollbackTransaction(const QString &connectionName = defaultConnectionName());
+int lastInsertId(const QString &connectionName = defaultConnectionName());
+
+bool createCustomersTable(QSqlDatabase &db);
+bool createKinsfolkTable(QSqlDatabase &db);
+bool createProductsTable(QSqlDatabase &db);
+bool createOrdersTable(QSqlDatabase &db);
+bool createCustomerTelLogsTable(QSqlDatabase &db);
+bool createCustomerContactTrackTable(QSqlDatabase &db);
+bool createHelpersTable(QSqlDatabase &db);
+bool createHelperTelLogsTable(QSqlDatabase &db);
+bool createHelperContactTrackTable(QSqlDatabase &db);
+bool createPhoneSkillsTable(QSqlDatabase &db);
+bool createTeammateTaskTable(QSqlDatabase &db);
+bool createEarningReportTable(QSqlDatabase &db);
+bool createAccountTable(QSqlDatabase &db);
+void seedPhoneSkills();
+
+// Indexes on the columns the every-second reminder counts and the lists filter on.
+bool createQueryIndexes(QSqlDatabase &db);

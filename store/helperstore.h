@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QSqlTableModel>
+#include <QString>
+
+class QObject;
+
+// Recruits and team members (user_type 2), their contact logs and tracking
+// rows. Names are stored as plain text.
+
+QSqlTableModel *loadHelpersModel(QObject *parent, const QString &filter);
+bool addHelper(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
+               const QString &homeAddress, const QString &homeTel, const QString &companyName,
+               const QString &office, int userType);
+bool setHelperContacted(int helperId);
+bool setHelperUserType(int helperId, int userType);
+
+QSqlTableModel *loadHelperTelLogsModel(QObject *parent, const QString &filter);
+bool addHelperTelLog(int helperId, int contactType, const QString &content, int nextContactTime,
+                     int nextContactType, int addTime);
+bool addHelperContactTrack(int helperId, int contactTime, int contactState);
+
+int countHelpersContacted(int from, int to, int contactType);
+// The type condition is always applied.
+int countHelpersToContact(int from, int to, int nextContactType);
+int countHelperContactTracks(int from, int to, int contactState);

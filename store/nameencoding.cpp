@@ -1,0 +1,13 @@
+#include "nameencoding.h"
+
+#include <QByteArray>
+
+QString encodeName(const QString &plain)
+{
+    return QString::fromLatin1(plain.toUtf8().toBase64());
+}
+
+QString decodeName(const QString &stored)
+{
+    return QString::fromUtf8(QByteArray::fromBase64(stored.toLatin1()));
+}

@@ -1,0 +1,209 @@
+#include "store/database.h"
+#include "support/testmain.h"
+#include "support/testworkspace.h"
+#include "support/warningrecorder.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+// Declared column types, in order, as SQLite reports them.
+QStringList declaredTypes(const QString &table)
+{
+    QStringList types;
+    QSqlQuery query;
+    query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+    while (query.next())
+        types << query.value(1).toString() + QLatin1Char(' ') + query.value(2).toString();
+    return types;
+}
+} // namespace
+
+class TestSchema : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartCreatesTablesAndScripts()
+    {
+        TestWorkspace workspace;
+        WarningRecorder warnings;
+        QVERIFY(workspace.openDatabase());
+        QCOMPARE(warnings.count(), 0);
+        QVERIFY(QFile::exists(workspace.filePath("mwdb.dat")));
+        // Personal data: the owner alone may read the file.
+        const QFileDevice::Permissions perms = QFile::permissions(workspace.filePath("mwdb.dat"));
+        QVERIFY(perms.testFlag(QFileDevice::ReadOwner) && perms.testFlag(QFileDevice::WriteOwner));
+        QVERIFY(!(perms & (QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                           QFileDevice::ReadOther | QFileDevice::WriteOther)));
+
+        QStringList tables = QSqlDatabase::database().tables(QSql::Tables);
+        tables.sort();
+        QCOMPARE(tables, QStringList({"account", "customer_kinsfolk", "customers",
+                                      "customers_contact_track", "customers_orders",
+                                      "customers_tel_logs", "helpers", "helpers_contact_track",
+                                      "helpers_tel_logs", "phoneskills", "products",
+                                      "teammate_earning_report", "teammate_task"}));
+
+        QCOMPARE(declaredTypes("customers"),
+                 QStringList({"id INTEGER", "name TEXT", "sex INTEGER", "birth_date TEXT",
+                              "phone_number TEXT", "home_address TEXT", "home_tel TEXT",
+                              "company_name TEXT", "office TEXT", "is_contact INTEGER",
+                              "user_type INTEGER", "server_customer_id INTEGER"}));
+        QCOMPARE(declaredTypes("customer_kinsfolk"),
+                 QStringList({"id INTEGER", "customer_id INTEGER", "relation nvarchar(50)",
+                              "name nvarchar(50)", "sex int", "birth_date nvarchar(20)",
+                              "phone_number nvarchar(20)", "company_name nvarchar(50)",
+                              "office nvarchar(20)"}));
+        QCOMPARE(declaredTypes("products"),
+                 QStringList({"id nvarchar(50)", "name nvarchar(50)", "introduce nvarchar(500)"}));
+        QCOMPARE(declaredTypes("customers_orders"),
+                 QStringList({"id INTEGER", "customer_id INTEGER", "add_time INTEGER",
+                              "product_id nvarchar(50)", "amount INTEGER", "money INTEGER",
+                              "memo NVARCHAR(100)"}));
+        const QStringList telLogs = {"id INTEGER",          "add_time INTEGER",
+                                     "contact_type INTEGER", "content nvarchar(500)",
+                                     "next_contact_time INTEGER", "next_contact_type INTEGER"};
+        QStringList customerLogs = telLogs;
+        customerLogs.insert(1, "customer_id INTEGER");
+        QCOMPARE(declaredTypes("customers_tel_logs"), customerLogs);
+        QStringList helperLogs = telLogs;
+        helperLogs.insert(1, "helper_id INTEGER");
+        QCOMPARE(declaredTypes("helpers_tel_logs"), helperLogs);
+        QCOMPARE(declaredTypes("customers_contact_track"),
+                 QStringList({"id INTEGER", "customer_id INTEGER", "contact_time INTEGER",
+                              "contact_state INTEGER"}));
+        QCOMPARE(declaredTypes("helpers_contact_track"),
+                 QStringList({"id INTEGER", "helper_id INTEGER", "contact_time INTEGER",
+                              "contact_state INTEGER"}));
+        QCOMPARE(declaredTypes("helpers"),
+                 QStringList({"id INTEGER", "name nvarchar(50)", "sex int",
+                              "birth_date nvarchar(20)", "phone_number nvarchar(20)",
+                              "home_address nvarchar(100)", "home_tel nvarchar(20)",
+                              "company_name nvarchar(50)", "office nvarchar(20)",
+                              "is_contact int", "user_type int"}));
+        QCOMPARE(declaredTypes("phoneskills"),
+                 QStringList({"id INTEGER", "type INTEGER", "category nvarchar(100)",
+                              "content TEXT"}));
+        QCOMPARE(declaredTypes("teammate_task"),
+                 QStringList({"id INTEGER", "helper_id INTEGER", "year INTEGER",
+                              "begin_date INTEGER", "money INTEGER", "helper_count INTEGER"}));
+        QCOMPARE(declaredTypes("teammate_earning_report"),
+                 QStringList({"id INTEGER", "helper_id INTEGER", "report_time INTEGER",
+                              "money INTEGER", "helper_count INTEGER", "memo NVARCHAR(50)"}));
+        QCOMPARE(declaredTypes("account"),
+                 QStringList({"id INTEGER", "userName nvarchar(50)", "password nvarchar(20)"}));
+
+        // The creation statement is stored as written.
+        QCOMPARE(queryValue("SELECT sql FROM sqlite_master WHERE name = 'account'").toString(),
+                 QString("create table account (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                         "userName nvarchar(50) NOT NULL, password nvarchar(20) NOT NULL)"));
+
+        QSqlQuery scripts;
+        QVERIFY(scripts.exec("SELECT id, type, category, content FROM phoneskills ORDER BY id"));
+        int expectedId = 1;
+        while (scripts.next()) {
+            QCOMPARE(scripts.value(0).toInt(), expectedId++);
+            QCOMPARE(scripts.value(1).toInt(), 1);
+            const QString content = scripts.value(3).toString();
+            QVERIFY2(content.contains("X先生"), qPrintable(content));
+            QVERIFY2(content.size() >= 35 && content.size() <= 140, qPrintable(content));
+        }
+        QCOMPARE(expectedId, 15);
+        QCOMPARE(queryValue("SELECT category FROM phoneskills WHERE id = 1").toString(),
+                 QString("你要约是不是叫我买保险？"));
+        QCOMPARE(queryValue("SELECT category FROM phoneskills WHERE id = 14").toString(),
+                 QString("我要出差"));
+    }
+
+    void secondStartKeepsTablesAndDoesNotReseed()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(execSql("DELETE FROM phoneskills"));
+        QVERIFY(execSql("INSERT INTO products VALUES ('P1', 'n', 'i')"));
+        workspace.closeDatabase();
+
+        WarningRecorder warnings;
+        QVERIFY(workspace.openDatabase());
+        QCOMPARE(warnings.count(), 0);
+        QCOMPARE(queryValue("SELECT count(*) FROM phoneskills").toInt(), 0);
+        QCOMPARE(queryValue("SELECT count(*) FROM products").toInt(), 1);
+    }
+
+    void missingTableIsCreatedOthersUntouched()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(execSql("DROP TABLE account"));
+        QVERIFY(execSql("INSERT INTO phoneskills(type, category, content) VALUES (2, 'c', 'x')"));
+        workspace.closeDatabase();
+
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(QSqlDatabase::database().tables().contains("account"));
+        QCOMPARE(queryValue("SELECT count(*) FROM phoneskills").toInt(), 15);
+    }
+
+    void notADatabaseIsRefusedAndLeftAlone()
+    {
+        TestWorkspace workspace;
+        QByteArray junk;
+        for (int i = 0; i < 4096; ++i)
+            junk.append(char((i * 7919 + 13) % 251));
+        {
+            QFile file(workspace.filePath("mwdb.dat"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(junk);
+        }
+        WarningRecorder warnings;
+        QVERIFY(!workspace.openDatabase());
+        QCOMPARE(warnings.count(), 1);
+        QCOMPARE(warnings.warnings().first().title, QString("数据库错误"));
+        QVERIFY(!warnings.warnings().first().text.isEmpty());
+        workspace.closeDatabase();
+        QFile file(workspace.filePath("mwdb.dat"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), junk);
+    }
+
+    void tableThatCannotBeCreatedStopsAtThatTable()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        // A view by the table's name is not a table, so creation is tried and fails.
+        QVERIFY(execSql("DROP TABLE products"));
+        QVERIFY(execSql("DROP TABLE customers_orders"));
+        QVERIFY(execSql("CREATE VIEW products AS SELECT 1 AS id"));
+        workspace.closeDatabase();
+
+        WarningRecorder warnings;
+        QVERIFY(!workspace.openDatabase());
+        QCOMPARE(warnings.count(), 1);
+        QCOMPARE(warnings.warnings().first().title, QString("创建表错误"));
+        QVERIFY(!QSqlDatabase::database().tables().contains("customers_orders"));
+    }
+
+    void lastInsertIdFollowsInserts()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(execSql("INSERT INTO helpers(name, sex, birth_date, phone_number, is_contact, "
+                        "user_type) VALUES ('a', 0, '1900-01-01', '1', 0, 1)"));
+        QCOMPARE(lastInsertId(), int(queryValue("SELECT max(id) FROM helpers").toInt()));
+    }
+
+    void decodeNameFunctionIsRegistered()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        const QString encoded = QString::fromLatin1(QString("张三").toUtf8().toBase64());
+        QCOMPARE(queryValue("SELECT decode_name('" + encoded + "')").toString(), QString("张三"));
+        QVERIFY(queryValue("SELECT decode_name(NULL)").isNull());
+    }
+};
+
+CALLLEDGER_TEST_MAIN(TestSchema, QCoreApplication)
+#include "tst_schema.moc"

@@ -1,0 +1,12 @@
+#include "warningrecorder.h"
+
+#include "app/messagehook.h"
+
+WarningRecorder::WarningRecorder()
+{
+    setWarningHook([this](const QString &text, const QString &title) {
+        m_warnings.append({title, text});
+    });
+}
+
+WarningRecorder::~WarningRecorder() { setWarningHook(nullptr); }
