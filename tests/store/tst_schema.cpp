@@ -9,18 +9,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-namespace {
-// Declared column types, in order, as SQLite reports them.
-QStringList declaredTypes(const QString &table)
-{
-    QStringList types;
-    QSqlQuery query;
-    query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
-    while (query.next())
-        types << query.value(1).toString() + QLatin1Char(' ') + query.value(2).toString();
-    return types;
-}
-} // namespace
 
 class TestSchema : public QObject
 {
@@ -49,59 +37,67 @@ private slots:
                                       "helpers_tel_logs", "phoneskills", "products",
                                       "teammate_earning_report", "teammate_task"}));
 
-        QCOMPARE(declaredTypes("customers"),
-                 QStringList({"id INTEGER", "name TEXT", "sex INTEGER", "birth_date TEXT",
-                              "phone_number TEXT", "home_address TEXT", "home_tel TEXT",
-                              "company_name TEXT", "office TEXT", "is_contact INTEGER",
-                              "user_type INTEGER", "server_customer_id INTEGER"}));
-        QCOMPARE(declaredTypes("customer_kinsfolk"),
-                 QStringList({"id INTEGER", "customer_id INTEGER", "relation nvarchar(50)",
-                              "name nvarchar(50)", "sex int", "birth_date nvarchar(20)",
-                              "phone_number nvarchar(20)", "company_name nvarchar(50)",
-                              "office nvarchar(20)"}));
-        QCOMPARE(declaredTypes("products"),
-                 QStringList({"id nvarchar(50)", "name nvarchar(50)", "introduce nvarchar(500)"}));
-        QCOMPARE(declaredTypes("customers_orders"),
-                 QStringList({"id INTEGER", "customer_id INTEGER", "add_time INTEGER",
-                              "product_id nvarchar(50)", "amount INTEGER", "money INTEGER",
-                              "memo NVARCHAR(100)"}));
-        const QStringList telLogs = {"id INTEGER",          "add_time INTEGER",
-                                     "contact_type INTEGER", "content nvarchar(500)",
-                                     "next_contact_time INTEGER", "next_contact_type INTEGER"};
-        QStringList customerLogs = telLogs;
-        customerLogs.insert(1, "customer_id INTEGER");
-        QCOMPARE(declaredTypes("customers_tel_logs"), customerLogs);
-        QStringList helperLogs = telLogs;
-        helperLogs.insert(1, "helper_id INTEGER");
-        QCOMPARE(declaredTypes("helpers_tel_logs"), helperLogs);
-        QCOMPARE(declaredTypes("customers_contact_track"),
-                 QStringList({"id INTEGER", "customer_id INTEGER", "contact_time INTEGER",
-                              "contact_state INTEGER"}));
-        QCOMPARE(declaredTypes("helpers_contact_track"),
-                 QStringList({"id INTEGER", "helper_id INTEGER", "contact_time INTEGER",
-                              "contact_state INTEGER"}));
-        QCOMPARE(declaredTypes("helpers"),
-                 QStringList({"id INTEGER", "name nvarchar(50)", "sex int",
-                              "birth_date nvarchar(20)", "phone_number nvarchar(20)",
-                              "home_address nvarchar(100)", "home_tel nvarchar(20)",
-                              "company_name nvarchar(50)", "office nvarchar(20)",
-                              "is_contact int", "user_type int"}));
-        QCOMPARE(declaredTypes("phoneskills"),
-                 QStringList({"id INTEGER", "type INTEGER", "category nvarchar(100)",
-                              "content TEXT"}));
-        QCOMPARE(declaredTypes("teammate_task"),
-                 QStringList({"id INTEGER", "helper_id INTEGER", "year INTEGER",
-                              "begin_date INTEGER", "money INTEGER", "helper_count INTEGER"}));
-        QCOMPARE(declaredTypes("teammate_earning_report"),
-                 QStringList({"id INTEGER", "helper_id INTEGER", "report_time INTEGER",
-                              "money INTEGER", "helper_count INTEGER", "memo NVARCHAR(50)"}));
-        QCOMPARE(declaredTypes("account"),
-                 QStringList({"id INTEGER", "userName nvarchar(50)", "password nvarchar(20)"}));
-
-        // The creation statement is stored as written.
-        QCOMPARE(queryValue("SELECT sql FROM sqlite_master WHERE name = 'account'").toString(),
-                 QString("create table account (id INTEGER PRIMARY KEY AUTOINCREMENT, "
-                         "userName nvarchar(50) NOT NULL, password nvarchar(20) NOT NULL)"));
+        // The stored creation statements carry the declared types exactly as written.
+        const QList<QPair<QString, QString>> statements = {
+            {"customers",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL, sex INTEGER NOT NULL, "
+             "birth_date TEXT NOT NULL, phone_number TEXT NOT NULL, home_address TEXT, "
+             "home_tel TEXT, company_name TEXT, office TEXT, is_contact INTEGER NOT NULL, "
+             "user_type INTEGER NOT NULL, server_customer_id INTEGER"},
+            {"customer_kinsfolk",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, customer_id INTEGER NOT NULL, "
+             "relation nvarchar(50) NOT NULL, name nvarchar(50) NOT NULL, sex int NOT NULL, "
+             "birth_date nvarchar(20) NOT NULL, phone_number nvarchar(20), "
+             "company_name nvarchar(50), office nvarchar(20)"},
+            {"products",
+             "id nvarchar(50) PRIMARY KEY, name nvarchar(50) NOT NULL, "
+             "introduce nvarchar(500) NOT NULL"},
+            {"customers_orders",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, customer_id INTEGER NOT NULL, "
+             "add_time INTEGER NOT NULL, product_id nvarchar(50) NOT NULL, "
+             "amount INTEGER NOT NULL, money INTEGER NOT NULL, memo NVARCHAR(100)"},
+            {"customers_tel_logs",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, customer_id INTEGER NOT NULL, "
+             "add_time INTEGER NOT NULL, contact_type INTEGER NOT NULL, "
+             "content nvarchar(500) NOT NULL, next_contact_time INTEGER NOT NULL, "
+             "next_contact_type INTEGER NOT NULL"},
+            {"customers_contact_track",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, customer_id INTEGER NOT NULL, "
+             "contact_time INTEGER NOT NULL, contact_state INTEGER NOT NULL"},
+            {"helpers",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, name nvarchar(50) NOT NULL, sex int NOT NULL, "
+             "birth_date nvarchar(20) NOT NULL, phone_number nvarchar(20) NOT NULL, "
+             "home_address nvarchar(100), home_tel nvarchar(20), company_name nvarchar(50), "
+             "office nvarchar(20), is_contact int NOT NULL, user_type int NOT NULL"},
+            {"helpers_tel_logs",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, helper_id INTEGER NOT NULL, "
+             "add_time INTEGER NOT NULL, contact_type INTEGER NOT NULL, "
+             "content nvarchar(500) NOT NULL, next_contact_time INTEGER NOT NULL, "
+             "next_contact_type INTEGER NOT NULL"},
+            {"helpers_contact_track",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, helper_id INTEGER NOT NULL, "
+             "contact_time INTEGER NOT NULL, contact_state INTEGER NOT NULL"},
+            {"phoneskills",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, type INTEGER NOT NULL, "
+             "category nvarchar(100) NOT NULL, content TEXT NOT NULL"},
+            {"teammate_task",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, helper_id INTEGER NOT NULL, "
+             "year INTEGER NOT NULL, begin_date INTEGER NOT NULL, money INTEGER NOT NULL, "
+             "helper_count INTEGER NOT NULL"},
+            {"teammate_earning_report",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, helper_id INTEGER NOT NULL, "
+             "report_time INTEGER NOT NULL, money INTEGER NOT NULL, "
+             "helper_count INTEGER NOT NULL, memo NVARCHAR(50)"},
+            {"account",
+             "id INTEGER PRIMARY KEY AUTOINCREMENT, userName nvarchar(50) NOT NULL, "
+             "password nvarchar(20) NOT NULL"},
+        };
+        for (const auto &[table, columns] : statements) {
+            QCOMPARE(queryValue("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = '" +
+                                table + "'")
+                         .toString(),
+                     "create table " + table + " (" + columns + ")");
+        }
 
         QSqlQuery scripts;
         QVERIFY(scripts.exec("SELECT id, type, category, content FROM phoneskills ORDER BY id"));
