@@ -96,7 +96,8 @@ private slots:
             QCOMPARE(queryValue("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = '" +
                                 table + "'")
                          .toString(),
-                     "create table " + table + " (" + columns + ")");
+                     "CREATE TABLE " // SQLite upper-cases the leading keywords
+                          + table + " (" + columns + ")");
         }
 
         QSqlQuery scripts;
