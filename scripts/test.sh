@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test headless.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+runtime_dir="$(mktemp -d)"
+chmod 700 "$runtime_dir"
+trap 'rm -rf "$runtime_dir"' EXIT
+cd "${CALLLEDGER_BUILD_DIR:-$root/build}"
+QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime_dir" \
+    ctest --output-on-failure -j "$(nproc)" --timeout 600
