@@ -1,0 +1,100 @@
+#include "helperstore.h"
+
+#include "store/storequery.h"
+
+#include <QDebug>
+#include <QSqlError>
+
+using namespace StoreQuery;
+
+namespace {
+QSqlTableModel *loadTable(QObject *parent, const QString &table, const QString &filter,
+                          const QStringList &headers)
+{
+    auto *model = new QSqlTableModel(parent, QSqlDatabase());
+    model->setTable(table);
+    if (!filter.isEmpty())
+        model->setFilter(filter);
+    setHeaders(model, headers);
+    if (!model->select())
+        qDebug() << model->lastError().text();
+    return model;
+}
+} // namespace
+
+QSqlTableModel *loadHelpersModel(QObject *parent, const QString &filter)
+{
+    return loadTable(parent, QStringLiteral("helpers"), filter, personHeaders());
+}
+
+bool addHelper(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
+               const QString &homeAddress, const QString &homeTel, const QString &companyName,
+               const QString &office, int userType)
+{
+    return execPrepared(
+        QStringLiteral("INSERT INTO helpers(name, sex, birth_date, phone_number, home_address, "
+                       "home_tel, company_name, office, is_contact, user_type)VALUES (?, ?, ?, ?, "
+                       "?, ?, ?, ?, ?, ?)"),
+        {name, sex, birthDate, phoneNumber, homeAddress, homeTel, companyName, office, 0, userType},
+        QStringLiteral("新增增员信息出错."));
+}
+
+bool setHelperContacted(int helperId)
+{
+    return execPrepared(QStringLiteral("UPDATE helpers SET is_contact = 1 WHERE id = ?"),
+                        {helperId}, QStringLiteral("更新联系标志出错."));
+}
+
+bool setHelperUserType(int helperId, int userType)
+{
+    return execPrepared(QStringLiteral("UPDATE helpers SET user_type = ") +
+                            QString::number(userType) + QStringLiteral(" WHERE id = ") +
+                            QString::number(helperId),
+                        {}, QStringLiteral("更新增员类型出错."));
+}
+
+QSqlTableModel *loadHelperTelLogsModel(QObject *parent, const QString &filter)
+{
+    return loadTable(parent, QStringLiteral("helpers_tel_logs"), filter, telLogHeaders());
+}
+
+bool addHelperTelLog(int helperId, int contactType, const QString &content, int nextContactTime,
+                     int nextContactType, int addTime)
+{
+    return execPrepared(
+        QStringLiteral("INSERT INTO helpers_tel_logs(helper_id, add_time, contact_type, content, "
+                       "next_contact_time, next_contact_type)VALUES (?, ?, ?, ?, ?, ?)"),
+        {helperId, addTime, contactType, content, nextContactTime, nextContactType},
+        QStringLiteral("新增电话记录出错."));
+}
+
+bool addHelperContactTrack(int helperId, int contactTime, int contactState)
+{
+    return execPrepared(QStringLiteral("INSERT INTO helpers_contact_track (helper_id, "
+                                       "contact_time, contact_state)VALUES (?, ?, ?)"),
+                        {helperId, contactTime, contactState},
+                        QStringLiteral("新增联系跟踪记录出错."));
+}
+
+int countHelpersContacted(int from, int to, int contactType)
+{
+    return countDistinct(QStringLiteral("helpers_tel_logs"), QStringLiteral("helper_id"),
+                         periodCondition(QStringLiteral("add_time"), from, to) +
+                             optionalEquals(QStringLiteral("contact_type"), contactType));
+}
+
+int countHelpersToContact(int from, int to, int nextContactType)
+{
+    // The type is always compared, 0 included.
+    return countDistinct(QStringLiteral("helpers_tel_logs"), QStringLiteral("helper_id"),
+                         periodCondition(QStringLiteral("next_contact_time"), from, to) +
+                             QStringLiteral(" AND next_contact_type = ") +
+                             QString::number(nextContactType));
+}
+
+int countHelperContactTracks(int from, int to, int contactState)
+{
+    return countDistinct(QStringLiteral("helpers_contact_track"), QStringLiteral("helper_id"),
+                         periodCondition(QStringLiteral("contact_time"), from, to) +
+                             optionalEquals(QStringLiteral("contact_state"), contactState));
+}

@@ -1,0 +1,91 @@
+#include "storequery.h"
+
+#include "app/messagehook.h"
+
+#include <QAbstractItemModel>
+#include <QDebug>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+
+namespace StoreQuery {
+
+bool execPrepared(const QString &statement, const QVariantList &values, const QString &title,
+                  const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    bool ok = query.prepare(statement);
+    if (ok) {
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok) {
+        qDebug() << statement << query.lastError().text();
+        if (!title.isEmpty())
+            reportWarning(query.lastError().text(), title);
+    }
+    return ok;
+}
+
+int countDistinct(const QString &table, const QString &idColumn, const QString &condition)
+{
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    const QString statement = QStringLiteral("SELECT count(DISTINCT ") + idColumn +
+                              QStringLiteral(") FROM ") + table + QStringLiteral(" WHERE ") +
+                              condition;
+    if (!query.exec(statement)) {
+        qDebug() << statement << query.lastError().text();
+        return 0;
+    }
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+void setHeaders(QAbstractItemModel *model, const QStringList &headers)
+{
+    for (int column = 0; column < headers.size(); ++column)
+        model->setHeaderData(column, Qt::Horizontal, headers.at(column), Qt::EditRole);
+}
+
+void runQuery(QSqlQueryModel *model, const QString &statement)
+{
+    model->setQuery(statement, QSqlDatabase());
+    if (model->lastError().isValid())
+        qDebug() << statement << model->lastError().text();
+}
+
+QString andFilter(const QString &filter)
+{
+    return filter.isEmpty() ? QString() : QStringLiteral(" AND ") + filter;
+}
+
+QString periodCondition(const QString &column, int from, int to)
+{
+    return QLatin1Char(' ') + column + QStringLiteral(" >= ") + QString::number(from) +
+           QStringLiteral(" AND ") + column + QStringLiteral(" <= ") + QString::number(to);
+}
+
+QString optionalEquals(const QString &column, int value)
+{
+    if (value == 0)
+        return QString();
+    return QStringLiteral(" AND ") + column + QStringLiteral(" = ") + QString::number(value);
+}
+
+QStringList personHeaders()
+{
+    return {QStringLiteral("ID"),       QStringLiteral("姓名"),     QStringLiteral("性别"),
+            QStringLiteral("生日"),     QStringLiteral("电话号码"), QStringLiteral("家庭/公司地址"),
+            QStringLiteral("家庭电话"), QStringLiteral("公司"),     QStringLiteral("职务"),
+            QStringLiteral("是否联系"), QStringLiteral("用户类型")};
+}
+
+QStringList telLogHeaders()
+{
+    return {QStringLiteral("ID"),          QStringLiteral("客户ID"), QStringLiteral("时间"),
+            QStringLiteral("联系方式"),    QStringLiteral("内容"),   QStringLiteral("下次联系时间"),
+            QStringLiteral("下次联系方式")};
+}
+
+} // namespace StoreQuery

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+class QAbstractItemModel;
+class QSqlQueryModel;
+
+// Shared plumbing of the store functions; not for the dialogs.
+namespace StoreQuery {
+
+// Prepares the statement, binds the values in order and runs it. On failure
+// reports the database's error text under the title (unless the title is
+// empty) and returns false.
+bool execPrepared(const QString &statement, const QVariantList &values, const QString &title,
+                  const QSqlDatabase &db = QSqlDatabase());
+
+// The number of distinct ids among the rows of the table matching the
+// condition: one cheap aggregate instead of fetching one row per id.
+int countDistinct(const QString &table, const QString &idColumn, const QString &condition);
+
+// Sets the texts as horizontal headers of columns 0, 1, 2, ...
+void setHeaders(QAbstractItemModel *model, const QStringList &headers);
+
+// Runs the statement in the model; a failure goes to the debug output.
+void runQuery(QSqlQueryModel *model, const QString &statement);
+
+// " AND <filter>" for a non-empty filter, else nothing.
+QString andFilter(const QString &filter);
+
+// "<column> >= from AND <column> <= to": a closed period.
+QString periodCondition(const QString &column, int from, int to);
+
+// " AND <column> = value" when the value is not 0 (0 means any), else nothing.
+QString optionalEquals(const QString &column, int value);
+
+// "ID", "姓名", ...: the eleven headers of every prospect and recruit list.
+QStringList personHeaders();
+// The seven headers of the contact-log lists of prospects and recruits.
+QStringList telLogHeaders();
+
+} // namespace StoreQuery
