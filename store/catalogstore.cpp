@@ -1,20 +1,129 @@
 #include "catalogstore.h"
 
-#include "app/messagehook.h"
+#include "store/storequery.h"
 
+#include <QDebug>
 #include <QSqlError>
-#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+
+using namespace StoreQuery;
+
+namespace {
+QSqlTableModel *loadTable(QObject *parent, const QString &table, const QString &filter,
+                          const QStringList &headers)
+{
+    auto *model = new QSqlTableModel(parent, QSqlDatabase());
+    model->setTable(table);
+    if (!filter.isEmpty())
+        model->setFilter(filter);
+    setHeaders(model, headers);
+    if (!model->select())
+        qDebug() << model->lastError().text();
+    return model;
+}
+} // namespace
+
+QSqlTableModel *loadProductsModel(QObject *parent, const QString &filter)
+{
+    return loadTable(parent, QStringLiteral("products"), filter,
+                     {QStringLiteral("编号"), QStringLiteral("名称"), QStringLiteral("介绍")});
+}
+
+bool addProduct(const QString &code, const QString &name, const QString &introduce)
+{
+    return execPrepared(
+        QStringLiteral("INSERT INTO products(id, name, introduce) VALUES (?, ?, ?)"),
+        {code, name, introduce}, QStringLiteral("新增产品信息出错."));
+}
+
+QSqlTableModel *loadPhoneSkillsModel(QObject *parent, const QString &filter)
+{
+    return loadTable(parent, QStringLiteral("phoneskills"), filter,
+                     {QStringLiteral("ID"), QStringLiteral("用途"), QStringLiteral("类别"),
+                      QStringLiteral("提示内容")});
+}
 
 bool addPhoneSkill(int type, const QString &category, const QString &content)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("INSERT INTO phoneskills(type, category, content) VALUES (?, ?, ?)"));
-    query.addBindValue(type);
-    query.addBindValue(category);
-    query.addBindValue(content);
-    if (!query.exec()) {
-        reportWarning(query.lastError().text(), QStringLiteral("新增话术信息出错."));
+    return execPrepared(
+        QStringLiteral("INSERT INTO phoneskills(type, category, content) VALUES (?, ?, ?)"),
+        {type, category, content}, QStringLiteral("新增话术信息出错."));
+}
+
+bool addCustomerOrder(int customerId, int addTime, const QString &productCode, int amount,
+                      int money)
+{
+    return execPrepared(QStringLiteral("INSERT INTO customers_orders(customer_id, add_time, "
+                                       "product_id, amount, money)VALUES (?, ?, ?, ?, ?)"),
+                        {customerId, addTime, productCode, amount, money},
+                        QStringLiteral("新增订单记录出错."));
+}
+
+void orderTotals(const QString &filter, int &amount, int &money, int &customerCount)
+{
+    // No join: orders of deleted customers still count.
+    QString statement = QStringLiteral(
+        "SELECT sum(amount), sum(money), count(DISTINCT customer_id)  FROM customers_orders ");
+    if (!filter.isEmpty())
+        statement += QStringLiteral(" WHERE ") + filter;
+    QSqlQueryModel model;
+    runQuery(&model, statement);
+    if (model.rowCount() < 1)
+        return;
+    amount = model.data(model.index(0, 0)).toInt();
+    money = model.data(model.index(0, 1)).toInt();
+    customerCount = model.data(model.index(0, 2)).toInt();
+}
+
+void orderTotalsForPeriod(int from, int to, int &amount, int &money, int &customerCount)
+{
+    orderTotals(periodCondition(QStringLiteral("add_time"), from, to), amount, money,
+                customerCount);
+}
+
+QSqlCustomerOrderQueryModel *loadOrdersModel(QObject *parent, const QString &filter)
+{
+    auto *model = new QSqlCustomerOrderQueryModel(parent);
+    runQuery(model,
+             QStringLiteral("SELECT customers_orders.id, add_time, customer_id, customers.name, "
+                            "products.name, amount, money  FROM customers_orders, customers, "
+                            "products  WHERE customers.id = customer_id AND products.id = "
+                            "product_id ") +
+                 andFilter(filter));
+    setHeaders(model, {QStringLiteral("ID"), QStringLiteral("时间"), QStringLiteral("客户ID"),
+                       QStringLiteral("客户"), QStringLiteral("产品名称"), QStringLiteral("数量"),
+                       QStringLiteral("金额")});
+    return model;
+}
+
+QSqlCustomerOrderQueryModel *loadOrdersModelForPeriod(QObject *parent, int from, int to)
+{
+    return loadOrdersModel(parent, periodCondition(QStringLiteral("add_time"), from, to));
+}
+
+bool loadAccount(QString &userName, QString &password)
+{
+    QSqlTableModel model(nullptr, QSqlDatabase());
+    model.setTable(QStringLiteral("account"));
+    if (!model.select() || model.rowCount() < 1)
         return false;
-    }
+    const QSqlRecord record = model.record(0);
+    userName = record.value(QStringLiteral("userName")).toString();
+    password = record.value(QStringLiteral("password")).toString();
     return true;
+}
+
+bool clearAccount()
+{
+    return execPrepared(QStringLiteral("DELETE FROM account"), {},
+                        QStringLiteral("删除帐号信息出错."));
+}
+
+bool saveAccount(const QString &userName, const QString &password)
+{
+    // The insert goes ahead even when clearing failed; it reports its own failure.
+    clearAccount();
+    return execPrepared(QStringLiteral("INSERT INTO account(userName, password)VALUES (?, ?)"),
+                        {userName, password}, QStringLiteral("新增帐号信息出错."));
 }

@@ -85,7 +85,10 @@ bool createTable(QSqlDatabase &db, const QString &table, const QString &columns)
     return true;
 }
 
-QSqlDatabase connection(const QString &name) { return QSqlDatabase::database(name, false); }
+QSqlDatabase connection(const QString &name)
+{
+    return QSqlDatabase::database(name, false);
+}
 } // namespace
 
 bool registerSqlFunctions(QSqlDatabase &db)
@@ -96,9 +99,8 @@ bool registerSqlFunctions(QSqlDatabase &db)
     sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.constData());
     if (!sqlite)
         return false;
-    return sqlite3_create_function_v2(sqlite, "decode_name", 1,
-                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                      decodeNameFunction, nullptr, nullptr,
+    return sqlite3_create_function_v2(sqlite, "decode_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                      nullptr, decodeNameFunction, nullptr, nullptr,
                                       nullptr) == SQLITE_OK;
 }
 
@@ -134,10 +136,10 @@ bool initDatabase()
     QSqlDatabase db = QSqlDatabase::database();
     using Create = bool (*)(QSqlDatabase &);
     const Create creators[] = {
-        createCustomersTable,          createKinsfolkTable,          createProductsTable,
-        createOrdersTable,             createCustomerTelLogsTable,   createCustomerContactTrackTable,
-        createHelpersTable,            createHelperTelLogsTable,     createHelperContactTrackTable,
-        createPhoneSkillsTable,        createTeammateTaskTable,      createEarningReportTable,
+        createCustomersTable,   createKinsfolkTable,        createProductsTable,
+        createOrdersTable,      createCustomerTelLogsTable, createCustomerContactTrackTable,
+        createHelpersTable,     createHelperTelLogsTable,   createHelperContactTrackTable,
+        createPhoneSkillsTable, createTeammateTaskTable,    createEarningReportTable,
         createAccountTable,
     };
     for (Create create : creators) {
@@ -273,7 +275,8 @@ bool createHelperContactTrackTable(QSqlDatabase &db)
 
 bool createPhoneSkillsTable(QSqlDatabase &db)
 {
-    const bool existed = db.isOpen() && db.tables(QSql::Tables).contains(QStringLiteral("phoneskills"));
+    const bool existed =
+        db.isOpen() && db.tables(QSql::Tables).contains(QStringLiteral("phoneskills"));
     if (!createTable(db, QStringLiteral("phoneskills"),
                      QStringLiteral("id INTEGER PRIMARY KEY AUTOINCREMENT, "
                                     "type INTEGER NOT NULL, category nvarchar(100) NOT NULL, "

@@ -10,8 +10,7 @@ QString likePattern(const QString &typed)
             escaped += QLatin1Char('\\');
         escaped += c;
     }
-    return sqlQuoted(QLatin1Char('%') + escaped + QLatin1Char('%')) +
-           QLatin1String(" ESCAPE '\\'");
+    return sqlQuoted(QLatin1Char('%') + escaped + QLatin1Char('%')) + QLatin1String(" ESCAPE '\\'");
 }
 } // namespace
 
