@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+
+#include <memory>
+
+class EditCustomerItemDelegate;
+class QDataWidgetMapper;
+class QSqlCustomerTableModel;
+
+namespace Ui {
+class EditCustomerDialog;
+}
+
+// The stored data of one prospect in a form bound to its row; only Save writes.
+class EditCustomerDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit EditCustomerDialog(int customerId, QWidget *parent = nullptr);
+    ~EditCustomerDialog() override;
+
+private slots:
+    void on_pushButtonSave_clicked();
+    void on_pushButtonCancel_clicked();
+    void on_dateEditBirthDate_dateChanged(const QDate &date);
+
+private:
+    std::unique_ptr<Ui::EditCustomerDialog> ui;
+    QSqlCustomerTableModel *model = nullptr;
+    QDataWidgetMapper *mapper = nullptr;
+    EditCustomerItemDelegate *delegate = nullptr;
+};

@@ -1,0 +1,59 @@
+#include "uselesscustomersdialog.h"
+#include "ui_uselesscustomersdialog.h"
+
+#include "app/messageboxes.h"
+#include "prospects/customersitemdelegate.h"
+#include "prospects/searchcondition.h"
+#include "store/customerstore.h"
+
+UselessCustomersDialog::UselessCustomersDialog(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::UselessCustomersDialog>())
+{
+    ui->setupUi(this);
+    reload();
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+}
+
+UselessCustomersDialog::~UselessCustomersDialog() = default;
+
+void UselessCustomersDialog::reload()
+{
+    ui->tableView->setModel(nullptr);
+    delete model;
+    delete delegate;
+
+    const QString condition = personSearchCondition(
+        QStringLiteral(" user_type = 0 "),
+        {ui->lineEditName->text(), ui->lineEditBirthday->text(), ui->lineEditHomeAddress->text()},
+        NameStorage::Base64);
+    model = loadCustomersModel(this, condition, 0, 100);
+    ui->tableView->setModel(model);
+    delegate = new CustomersItemDelegate(this);
+    ui->tableView->setItemDelegate(delegate);
+    ui->tableView->hideColumn(ColumnUserType);
+    ui->tableView->hideColumn(ColumnServerCustomerId);
+    ui->tableView->resizeColumnsToContents();
+    ui->tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void UselessCustomersDialog::on_pushButtonClose_clicked()
+{
+    close();
+}
+
+void UselessCustomersDialog::on_pushButtonSearch_clicked()
+{
+    reload();
+    ui->lineEditName->setFocus();
+}
+
+void UselessCustomersDialog::on_pushButtonRecover_clicked()
+{
+    const QModelIndex current = ui->tableView->currentIndex();
+    if (!current.isValid()) {
+        showWarning(this, QStringLiteral("请先选中要追回的准客户"), QStringLiteral("提示"));
+        return;
+    }
+    setCustomerUserType(model->data(model->index(current.row(), ColumnId)).toInt(), 1);
+    reload();
+}

@@ -1,0 +1,61 @@
+#include "uselesshelpersdialog.h"
+#include "ui_uselesshelpersdialog.h"
+
+#include "app/messageboxes.h"
+#include "prospects/searchcondition.h"
+#include "store/customermodels.h"
+#include "store/helperstore.h"
+#include "team/helperitemdelegate.h"
+
+#include <QSqlTableModel>
+
+UselessHelpersDialog::UselessHelpersDialog(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::UselessHelpersDialog>())
+{
+    ui->setupUi(this);
+    reload();
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+}
+
+UselessHelpersDialog::~UselessHelpersDialog() = default;
+
+void UselessHelpersDialog::reload()
+{
+    ui->tableView->setModel(nullptr);
+    delete model;
+    delete delegate;
+
+    const QString condition = personSearchCondition(
+        QStringLiteral(" user_type = 0 "),
+        {ui->lineEditName->text(), ui->lineEditBirthday->text(), ui->lineEditHomeAddress->text()},
+        NameStorage::Plain);
+    model = loadHelpersModel(this, condition);
+    ui->tableView->setModel(model);
+    delegate = new HelperItemDelegate(this);
+    ui->tableView->setItemDelegate(delegate);
+    ui->tableView->hideColumn(ColumnUserType);
+    ui->tableView->resizeColumnsToContents();
+    ui->tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void UselessHelpersDialog::on_pushButtonClose_clicked()
+{
+    close();
+}
+
+void UselessHelpersDialog::on_pushButtonSearch_clicked()
+{
+    reload();
+    ui->lineEditName->setFocus();
+}
+
+void UselessHelpersDialog::on_pushButtonRecover_clicked()
+{
+    const QModelIndex current = ui->tableView->currentIndex();
+    if (!current.isValid()) {
+        showWarning(this, QStringLiteral("请先选中要追回的准增员"), QStringLiteral("提示"));
+        return;
+    }
+    setHelperUserType(model->data(model->index(current.row(), ColumnId)).toInt(), 1);
+    reload();
+}
