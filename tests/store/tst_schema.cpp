@@ -9,7 +9,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-
 class TestSchema : public QObject
 {
     Q_OBJECT
@@ -31,11 +30,11 @@ private slots:
         QStringList tables = QSqlDatabase::database().tables(QSql::Tables);
         tables.removeAll("sqlite_sequence"); // SQLite's own bookkeeping for AUTOINCREMENT
         tables.sort();
-        QCOMPARE(tables, QStringList({"account", "customer_kinsfolk", "customers",
-                                      "customers_contact_track", "customers_orders",
-                                      "customers_tel_logs", "helpers", "helpers_contact_track",
-                                      "helpers_tel_logs", "phoneskills", "products",
-                                      "teammate_earning_report", "teammate_task"}));
+        QCOMPARE(tables,
+                 QStringList({"account", "customer_kinsfolk", "customers",
+                              "customers_contact_track", "customers_orders", "customers_tel_logs",
+                              "helpers", "helpers_contact_track", "helpers_tel_logs", "phoneskills",
+                              "products", "teammate_earning_report", "teammate_task"}));
 
         // The stored creation statements carry the declared types exactly as written.
         const QList<QPair<QString, QString>> statements = {
@@ -49,9 +48,8 @@ private slots:
              "relation nvarchar(50) NOT NULL, name nvarchar(50) NOT NULL, sex int NOT NULL, "
              "birth_date nvarchar(20) NOT NULL, phone_number nvarchar(20), "
              "company_name nvarchar(50), office nvarchar(20)"},
-            {"products",
-             "id nvarchar(50) PRIMARY KEY, name nvarchar(50) NOT NULL, "
-             "introduce nvarchar(500) NOT NULL"},
+            {"products", "id nvarchar(50) PRIMARY KEY, name nvarchar(50) NOT NULL, "
+                         "introduce nvarchar(500) NOT NULL"},
             {"customers_orders",
              "id INTEGER PRIMARY KEY AUTOINCREMENT, customer_id INTEGER NOT NULL, "
              "add_time INTEGER NOT NULL, product_id nvarchar(50) NOT NULL, "
@@ -77,9 +75,8 @@ private slots:
             {"helpers_contact_track",
              "id INTEGER PRIMARY KEY AUTOINCREMENT, helper_id INTEGER NOT NULL, "
              "contact_time INTEGER NOT NULL, contact_state INTEGER NOT NULL"},
-            {"phoneskills",
-             "id INTEGER PRIMARY KEY AUTOINCREMENT, type INTEGER NOT NULL, "
-             "category nvarchar(100) NOT NULL, content TEXT NOT NULL"},
+            {"phoneskills", "id INTEGER PRIMARY KEY AUTOINCREMENT, type INTEGER NOT NULL, "
+                            "category nvarchar(100) NOT NULL, content TEXT NOT NULL"},
             {"teammate_task",
              "id INTEGER PRIMARY KEY AUTOINCREMENT, helper_id INTEGER NOT NULL, "
              "year INTEGER NOT NULL, begin_date INTEGER NOT NULL, money INTEGER NOT NULL, "
@@ -88,16 +85,15 @@ private slots:
              "id INTEGER PRIMARY KEY AUTOINCREMENT, helper_id INTEGER NOT NULL, "
              "report_time INTEGER NOT NULL, money INTEGER NOT NULL, "
              "helper_count INTEGER NOT NULL, memo NVARCHAR(50)"},
-            {"account",
-             "id INTEGER PRIMARY KEY AUTOINCREMENT, userName nvarchar(50) NOT NULL, "
-             "password nvarchar(20) NOT NULL"},
+            {"account", "id INTEGER PRIMARY KEY AUTOINCREMENT, userName nvarchar(50) NOT NULL, "
+                        "password nvarchar(20) NOT NULL"},
         };
         for (const auto &[table, columns] : statements) {
             QCOMPARE(queryValue("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = '" +
                                 table + "'")
                          .toString(),
                      "CREATE TABLE " // SQLite upper-cases the leading keywords
-                          + table + " (" + columns + ")");
+                         + table + " (" + columns + ")");
         }
 
         QSqlQuery scripts;
