@@ -1,0 +1,136 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/aboutdialog.h"
+#include "app/appsettings.h"
+#include "app/dateutils.h"
+#include "app/systemsetdialog.h"
+#include "app/vendorsite.h"
+#include "app/version.h"
+#include "store/customerstore.h"
+#include "store/helperstore.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+
+// The action images live in the GUI library, which is static: without a
+// reference from code it uses, the linker would leave them out.
+static void initActionImages()
+{
+    Q_INIT_RESOURCE(actionimages);
+}
+
+namespace {
+QString count(int value)
+{
+    return QString::number(value);
+}
+
+QString atLeastZero(int value)
+{
+    return count(std::max(value, 0));
+}
+} // namespace
+
+QString clockText(const QDateTime &time, const QString &weekdayName)
+{
+    const QDate date = time.date();
+    const QTime clock = time.time();
+    return QStringLiteral("%1-%2-%3 %4:%5 %6")
+        .arg(date.year())
+        .arg(date.month())
+        .arg(date.day())
+        .arg(clock.hour())
+        .arg(clock.minute())
+        .arg(weekdayName);
+}
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    initActionImages();
+    ui->setupUi(this);
+    setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText());
+
+    centreOnScreen();
+
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &MainWindow::TimerProc);
+    timer->start(1000);
+
+    statusClockLabel = new QLabel(this);
+    statusClockLabel->setObjectName(QStringLiteral("statusClockLabel"));
+    statusLinkLabel = new QLabel(this);
+    statusLinkLabel->setObjectName(QStringLiteral("statusLinkLabel"));
+    statusLinkLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    statusLinkLabel->setTextFormat(Qt::RichText);
+    statusLinkLabel->setText(
+        QStringLiteral("<a href=\"%1\"><span style=\" text-decoration: underline; "
+                       "color:#0000ff;\">立即访问Vantoro,购买名单并了解最新资讯</span></a>")
+            .arg(QLatin1String(vendorSiteUrl)));
+    statusLinkLabel->setOpenExternalLinks(true);
+    ui->statusBar->addWidget(statusClockLabel, 150);
+    ui->statusBar->addWidget(statusLinkLabel, 100);
+
+    // The numbers must be right before the first tick.
+    refreshReminderCounts();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::centreOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect desktop = screen->availableGeometry();
+    move(desktop.x() + (desktop.width() - width()) / 2,
+         desktop.y() + (desktop.height() - height()) / 2);
+}
+
+void MainWindow::TimerProc()
+{
+    statusClockLabel->setText(clockText(Clock::now(), todayWeekdayName()));
+    refreshReminderCounts();
+}
+
+void MainWindow::refreshReminderCounts()
+{
+    const int from = todayBeginTime();
+    const int to = todayEndTime();
+    // The quotas are read on every tick, so a change in the settings shows at once.
+    ui->labelTodayFirstPhoneCustomerCount->setText(
+        atLeastZero(appSettings.customersCount() - countCustomerContactTracks(from, to, 1)));
+    ui->labelTodayPhoneCustomerCount->setText(
+        atLeastZero(countCustomersToContact(from, to, 1) - countCustomersContacted(from, to, 1)));
+    ui->labelTodayVisitCustomerCount->setText(
+        atLeastZero(countCustomersToContact(from, to, 2) - countCustomersContacted(from, to, 2)));
+    ui->labelTodayFirstPhoneHelperCount->setText(
+        atLeastZero(appSettings.helpersCount() - countHelperContactTracks(from, to, 1)));
+    ui->labelTodaySubscribeHelperCount->setText(
+        atLeastZero(countHelpersToContact(from, to, 1) - countHelperContactTracks(from, to, 2)));
+    ui->labelTodayVisitHelperCount->setText(
+        atLeastZero(countHelpersToContact(from, to, 2) - countHelpersContacted(from, to, 2)));
+    ui->labelTodayContactedCount->setText(count(countCustomerContactTracks(from, to, 0)));
+}
+
+void MainWindow::on_action_exit_triggered()
+{
+    close();
+}
+
+void MainWindow::on_action_system_setting_triggered()
+{
+    SystemSetDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::on_action_about_triggered()
+{
+    AboutDialog dialog(this);
+    dialog.exec();
+}

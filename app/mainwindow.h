@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QDateTime;
+class QLabel;
+class QTimer;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The status-bar clock: year-month-day hour:minute weekday, numbers without
+// leading zeros ("2026-3-7 9:5 星期六").
+QString clockText(const QDateTime &time, const QString &weekdayName);
+
+// The one top-level window: menus and toolbar to every function, and a
+// reminder board whose numbers are recounted from the database every second.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+public slots:
+    void TimerProc();
+
+private slots:
+    void on_action_exit_triggered();
+    void on_action_system_setting_triggered();
+    void on_action_about_triggered();
+
+private:
+    void centreOnScreen();
+    void refreshReminderCounts();
+
+    std::unique_ptr<Ui::MainWindow> ui;
+    QTimer *timer = nullptr;
+    QLabel *statusClockLabel = nullptr;
+    QLabel *statusLinkLabel = nullptr;
+};

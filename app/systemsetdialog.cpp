@@ -1,0 +1,36 @@
+#include "systemsetdialog.h"
+#include "ui_systemsetdialog.h"
+
+#include "app/appsettings.h"
+
+SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SystemSetDialog)
+{
+    ui->setupUi(this);
+    ui->spinBoxCustomersCount->setRange(0, 99);
+    ui->spinBoxHelperCount->setRange(0, 99);
+
+    ui->spinBoxCustomersCount->setValue(appSettings.customersCount());
+    ui->spinBoxHelperCount->setValue(appSettings.helpersCount());
+    // Disabled on the form: the user sees the stored value but cannot change it.
+    ui->checkBoxHolidayRemind->setChecked(appSettings.holidayRemind());
+    ui->checkBoxTalkSkillRemind->setChecked(appSettings.talkSkillRemind());
+    ui->lineEditRegion->setText(appSettings.region());
+}
+
+SystemSetDialog::~SystemSetDialog() = default;
+
+void SystemSetDialog::on_pushButtonOk_clicked()
+{
+    appSettings.setRegion(ui->lineEditRegion->text().trimmed());
+    appSettings.setCustomersCount(ui->spinBoxCustomersCount->value());
+    appSettings.setHelpersCount(ui->spinBoxHelperCount->value());
+    appSettings.setHolidayRemind(ui->checkBoxHolidayRemind->isChecked());
+    appSettings.setTalkSkillRemind(ui->checkBoxTalkSkillRemind->isChecked());
+    saveSettings(appSettings);
+    accept();
+}
+
+void SystemSetDialog::on_pushButtonCancel_clicked()
+{
+    reject();
+}

@@ -1,0 +1,480 @@
+#include "app/aboutdialog.h"
+#include "app/appsettings.h"
+#include "app/dateutils.h"
+#include "app/mainwindow.h"
+#include "app/systemsetdialog.h"
+#include "app/vendorsite.h"
+#include "support/messagerecorder.h"
+#include "support/testmain.h"
+#include "support/testworkspace.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+const QString separator = QStringLiteral("-");
+const QString imagePath = QStringLiteral(":/new/prefix1/resource/");
+
+struct Entry
+{
+    QString name;
+    QString text;
+    QString image; // empty: the action has no icon
+};
+
+struct Menu
+{
+    QString name;
+    QString title;
+    QList<Entry> entries;
+};
+
+Entry sep()
+{
+    return {separator, QString(), QString()};
+}
+
+QList<Menu> expectedMenus()
+{
+    return {
+        {"menu_7",
+         "系统设置",
+         {{"action_system_setting", "系统设置", {}},
+          sep(),
+          {"action_add_phoneskill", "添加话术", {}},
+          {"action_phoneskill", "话术列表", {}},
+          sep(),
+          {"action_exit", "退出系统", "Downloads.png"}}},
+        {"menu",
+         "客户管理",
+         {{"action_add_customer", "添加准客户名单", "添加准客户名单.png"},
+          {"action_customers", "准客户名单列表", {}},
+          {"action_useless_customers", "放弃的准客户名单列表", {}},
+          sep(),
+          {"action_first_phone_customers", "今日需首次联系的准客户", "今日首次联系的准增员.png"},
+          {"action_today_subscribe_customers", "今日需再次电话联系的准客户", {}},
+          {"action_today_visit_customers", "今日需约访的准客户", {}},
+          sep(),
+          {"action_today_contacted_customers", "今日已联系客户", {}}}},
+        {"menu_2",
+         "增员管理",
+         {{"action_add_recruiting", "添加准增员名单", "添加准增员名单.png"},
+          {"action_recruiting", "准增员名单列表", {}},
+          {"action_unless_helpers", "放弃的准增员列表", {}},
+          sep(),
+          {"action_first_phone_helper", "今日需首次联系的准增员", "今日首次联系的准客户.PNG"},
+          {"action_today_subscribe_helpers", "今日需再次电话联系的准增员", {}},
+          {"action_today_visit_helpers", "今日需约访的准增员", {}}}},
+        {"menu_3",
+         "行事历",
+         {{"action_today_do_something", "今日行事历", "今日行事历.png"},
+          {"action_week_do_something", "本周行事历", {}},
+          {"action_month_do_something", "本月行事历", {}}}},
+        {"menu_4",
+         "产品管理",
+         {{"action_add_product", "添加新产品", {}}, {"action_products", "产品列表", {}}}},
+        {"menu_5",
+         "成交客户管理",
+         {{"action_add_customer_order", "添加客户订单", {}},
+          sep(),
+          {"action_today_customer_orders", "今日成交客户", {}},
+          {"action_week_customer_orders", "本周成交客户", {}},
+          {"action_month_customer_orders", "本月成交客户", {}},
+          {"action_year_customer_orders", "本年成交客户", {}},
+          {"action_all_customer_orders", "历史所有成交客户", {}}}},
+        {"menu_6",
+         "团队管理",
+         {{"action_add_teammate", "添加团队成员", {}},
+          {"action_all_teammate", "团队成员列表", {}},
+          sep(),
+          {"action_teammate_task", "成员个人目标", {}},
+          {"action_teammate_examine", "成员目标考核", {}},
+          sep(),
+          {"action_add_teammate_earning_report", "添加成员业绩数据", {}},
+          {"action_teammate_earning_report", "查看成员业绩数据", {}}}},
+        {"menu_8",
+         "服务",
+         {{"action_account_info", "Vantoro帐号信息", {}},
+          sep(),
+          {"action_init_customer_list", "下载客户名单", {}},
+          sep(),
+          {"action_about", "关于", {}}}},
+    };
+}
+
+QStringList names(const QList<QAction *> &actions)
+{
+    QStringList result;
+    for (const QAction *action : actions)
+        result.append(action->isSeparator() ? separator : action->objectName());
+    return result;
+}
+
+QString labelText(const MainWindow &window, const char *name)
+{
+    const QLabel *label = window.findChild<QLabel *>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+}
+
+// The seven reminder numbers, top to bottom.
+QStringList reminderNumbers(const MainWindow &window)
+{
+    QStringList result;
+    for (const char *name : {"labelTodayFirstPhoneCustomerCount", "labelTodayPhoneCustomerCount",
+                             "labelTodayVisitCustomerCount", "labelTodayFirstPhoneHelperCount",
+                             "labelTodaySubscribeHelperCount", "labelTodayVisitHelperCount",
+                             "labelTodayContactedCount"})
+        result.append(labelText(window, name));
+    return result;
+}
+
+bool addTrack(const char *table, int id, int time, int state)
+{
+    const QString idColumn = QLatin1String(table).startsWith(QLatin1String("helpers"))
+                                 ? QStringLiteral("helper_id")
+                                 : QStringLiteral("customer_id");
+    return execSql(QStringLiteral("INSERT INTO %1(%2, contact_time, contact_state) "
+                                  "VALUES (%3, %4, %5)")
+                       .arg(QLatin1String(table), idColumn)
+                       .arg(id)
+                       .arg(time)
+                       .arg(state));
+}
+
+bool addLog(const char *table, int id, int addTime, int contactType, int nextTime, int nextType)
+{
+    const QString idColumn = QLatin1String(table).startsWith(QLatin1String("helpers"))
+                                 ? QStringLiteral("helper_id")
+                                 : QStringLiteral("customer_id");
+    return execSql(QStringLiteral("INSERT INTO %1(%2, add_time, contact_type, content, "
+                                  "next_contact_time, next_contact_type) "
+                                  "VALUES (%3, %4, %5, 'x', %6, %7)")
+                       .arg(QLatin1String(table), idColumn)
+                       .arg(id)
+                       .arg(addTime)
+                       .arg(contactType)
+                       .arg(nextTime)
+                       .arg(nextType));
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestWorkspace> workspace;
+    std::unique_ptr<MessageRecorder> messages;
+
+private slots:
+    void init()
+    {
+        workspace = std::make_unique<TestWorkspace>();
+        messages = std::make_unique<MessageRecorder>();
+        QVERIFY(workspace->openDatabase());
+        Clock::setFixedNow(QDateTime(QDate(2026, 3, 7), QTime(9, 5, 30)));
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(messages->unexpectedQuestions(), 0);
+        Clock::setFixedNow(QDateTime());
+        messages.reset();
+        workspace.reset();
+    }
+
+    void titleSizeAndPosition()
+    {
+        MainWindow window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("Vantoro电话营销软件 v1.08"));
+        QCOMPARE(window.size(), QSize(640, 480));
+        QCOMPARE(window.minimumSize(), QSize(0, 40));
+        const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(window.pos(), QPoint(desktop.x() + (desktop.width() - 640) / 2,
+                                      desktop.y() + (desktop.height() - 480) / 2));
+    }
+
+    void menusInOrderWithTheirEntries()
+    {
+        MainWindow window;
+        const QList<Menu> expected = expectedMenus();
+        const QList<QAction *> menuActions = window.menuBar()->actions();
+        QCOMPARE(menuActions.size(), expected.size());
+        for (int m = 0; m < expected.size(); ++m) {
+            QMenu *menu = menuActions.at(m)->menu();
+            QVERIFY(menu);
+            QCOMPARE(menu->objectName(), expected.at(m).name);
+            QCOMPARE(menu->title(), expected.at(m).title);
+            const QList<QAction *> actions = menu->actions();
+            QCOMPARE(actions.size(), expected.at(m).entries.size());
+            for (int i = 0; i < actions.size(); ++i) {
+                const Entry &entry = expected.at(m).entries.at(i);
+                QAction *action = actions.at(i);
+                if (entry.name == separator) {
+                    QVERIFY2(action->isSeparator(), qPrintable(menu->title()));
+                    continue;
+                }
+                QCOMPARE(action->objectName(), entry.name);
+                QCOMPARE(action->text(), entry.text);
+                QCOMPARE(action->icon().isNull(), entry.image.isEmpty());
+                if (!entry.image.isEmpty()) {
+                    QVERIFY2(!QIcon(imagePath + entry.image).pixmap(32).isNull(),
+                             qPrintable(entry.image));
+                }
+            }
+        }
+        QCOMPARE(window.findChild<QAction *>("action_today_subscribe_customers")->toolTip(),
+                 QStringLiteral("今日需再次电话联系的准客户"));
+    }
+
+    void downloadActionIsInNoMenuOrToolbar()
+    {
+        MainWindow window;
+        QAction *download = window.findChild<QAction *>("action_download_customer_list");
+        QVERIFY(download);
+        QCOMPARE(download->text(), QStringLiteral("下载客户名单"));
+        // Every menu, including those of child widgets such as the calendar.
+        const QList<QMenu *> menus = window.findChildren<QMenu *>();
+        QVERIFY(menus.size() >= 8);
+        for (const QMenu *menu : menus)
+            QVERIFY(!menu->actions().contains(download));
+        QVERIFY(!window.findChild<QToolBar *>("mainToolBar")->actions().contains(download));
+    }
+
+    void toolbarContents()
+    {
+        MainWindow window;
+        QToolBar *toolbar = window.findChild<QToolBar *>("mainToolBar");
+        QVERIFY(toolbar);
+        QCOMPARE(window.toolBarArea(toolbar), Qt::TopToolBarArea);
+        QCOMPARE(toolbar->minimumSize(), QSize(0, 40));
+        const QStringList expected{
+            "action_add_customer",      "action_first_phone_customers", separator,
+            "action_add_recruiting",    "action_first_phone_helper",    separator,
+            "action_today_do_something"};
+        QCOMPARE(names(toolbar->actions()), expected);
+        for (QAction *action : toolbar->actions())
+            QVERIFY(action->isSeparator() || !action->icon().isNull());
+    }
+
+    void reminderBoardCaptions()
+    {
+        MainWindow window;
+        const QList<QPair<const char *, QString>> captions{
+            {"label_6", "今日需首次联系准客户"}, {"label", "今日需再联系的准客户"},
+            {"label_2", "今日需约访准客户"},     {"label_7", "今日需首次联系准增员"},
+            {"label_3", "今日需再联系准增员"},   {"label_4", "今日需约访准增员"},
+            {"label_5", "今日已联系准客户数"}};
+        for (const auto &[name, caption] : captions) {
+            const QString html = labelText(window, name);
+            QTextDocument document;
+            document.setHtml(html);
+            QCOMPARE(document.toPlainText(), caption);
+            QVERIFY2(html.contains(QLatin1String("<a href=")), name);
+            QVERIFY2(html.contains(QLatin1String("color:#0000ff")), name);
+            QVERIFY2(html.contains(QLatin1String("text-decoration: underline")), name);
+            QVERIFY(!window.findChild<QLabel *>(QLatin1String(name))->openExternalLinks());
+        }
+        QCOMPARE(labelText(window, "label_3").count(QLatin1String("<a href=")), 3);
+        QCOMPARE(labelText(window, "label_4").count(QLatin1String("<a href=")), 4);
+        QVERIFY(window.findChild<QWidget *>("line"));
+        QVERIFY(window.findChild<QWidget *>("line_2"));
+        QVERIFY(window.findChild<QWidget *>("calendarWidget"));
+        auto *tabs = window.findChild<QTabWidget *>("tabWidget");
+        QCOMPARE(tabs->count(), 1);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("今日事件提醒"));
+    }
+
+    void statusBarLabels()
+    {
+        MainWindow window;
+        auto *clock = window.statusBar()->findChild<QLabel *>("statusClockLabel");
+        auto *link = window.statusBar()->findChild<QLabel *>("statusLinkLabel");
+        QVERIFY(clock && link);
+        QVERIFY(clock->text().isEmpty());
+        QVERIFY(link->openExternalLinks());
+        QVERIFY(link->alignment() & Qt::AlignRight);
+        QVERIFY(link->text().contains(QStringLiteral("立即访问Vantoro,购买名单并了解最新资讯")));
+        QVERIFY(link->text().contains(QLatin1String(vendorSiteUrl)));
+
+        window.TimerProc();
+        QCOMPARE(clock->text(), QStringLiteral("2026-3-7 9:5 星期六"));
+    }
+
+    void clockTextWithoutLeadingZeros_data()
+    {
+        QTest::addColumn<QDateTime>("time");
+        QTest::addColumn<QString>("weekday");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("single digits")
+            << QDateTime(QDate(2026, 3, 7), QTime(9, 5, 59)) << QStringLiteral("星期六")
+            << QStringLiteral("2026-3-7 9:5 星期六");
+        QTest::newRow("two digits")
+            << QDateTime(QDate(2026, 12, 25), QTime(14, 30, 0)) << QStringLiteral("星期五")
+            << QStringLiteral("2026-12-25 14:30 星期五");
+        QTest::newRow("midnight") << QDateTime(QDate(2027, 1, 10), QTime(0, 0, 0))
+                                  << QStringLiteral("星期日")
+                                  << QStringLiteral("2027-1-10 0:0 星期日");
+    }
+
+    void clockTextWithoutLeadingZeros()
+    {
+        QFETCH(QDateTime, time);
+        QFETCH(QString, weekday);
+        QFETCH(QString, expected);
+        QCOMPARE(clockText(time, weekday), expected);
+    }
+
+    void reminderNumbersOfAnEmptyDay()
+    {
+        appSettings.setCustomersCount(20);
+        appSettings.setHelpersCount(15);
+        MainWindow window;
+        // Counted in the constructor already, before the first tick.
+        QCOMPARE(reminderNumbers(window), QStringList({"20", "0", "0", "15", "0", "0", "0"}));
+    }
+
+    void reminderNumbersOfAPreparedDay()
+    {
+        const int today = todayBeginTime();
+        const int yesterday = today - 3600;
+        const int tomorrow = todayEndTime() + 1;
+        const int noon = today + 12 * 3600;
+
+        // Prospects: 25 first contacts today (one prospect twice), more on other days.
+        for (int id = 1; id <= 25; ++id)
+            QVERIFY(addTrack("customers_contact_track", id, noon, 1));
+        QVERIFY(addTrack("customers_contact_track", 1, noon + 60, 1));
+        QVERIFY(addTrack("customers_contact_track", 26, noon, 2));
+        QVERIFY(addTrack("customers_contact_track", 90, yesterday, 1));
+        QVERIFY(addTrack("customers_contact_track", 91, tomorrow, 1));
+        // Four prospects due for a phone call today, one of them called by phone today.
+        for (int id = 30; id < 34; ++id)
+            QVERIFY(addLog("customers_tel_logs", id, yesterday, 1, today + id, 1));
+        QVERIFY(addLog("customers_tel_logs", 30, noon, 1, tomorrow, 1));
+        // Two visits due today but three prospects visited: clamped at zero.
+        QVERIFY(addLog("customers_tel_logs", 40, yesterday, 2, noon, 2));
+        QVERIFY(addLog("customers_tel_logs", 41, yesterday, 2, todayEndTime(), 2));
+        for (int id = 42; id < 45; ++id)
+            QVERIFY(addLog("customers_tel_logs", id, noon, 2, tomorrow, 2));
+
+        // Recruits: 3 first contacts today, 5 phone calls due, 2 repeated contacts today,
+        // one visit due and nobody visited.
+        for (int id = 1; id <= 3; ++id)
+            QVERIFY(addTrack("helpers_contact_track", id, noon, 1));
+        for (int id = 10; id < 15; ++id)
+            QVERIFY(addLog("helpers_tel_logs", id, yesterday, 1, noon, 1));
+        QVERIFY(addTrack("helpers_contact_track", 10, noon, 2));
+        QVERIFY(addTrack("helpers_contact_track", 11, noon, 2));
+        QVERIFY(addTrack("helpers_contact_track", 12, yesterday, 2));
+        QVERIFY(addLog("helpers_tel_logs", 20, yesterday, 1, noon, 2));
+        QVERIFY(addLog("helpers_tel_logs", 21, yesterday, 2, yesterday + 60, 2));
+
+        appSettings.setCustomersCount(20);
+        appSettings.setHelpersCount(20);
+        MainWindow window;
+        // 20 - 25 first calls -> 0; 4 - 1; 2 - 3 -> 0; 20 - 3; 5 - 2; 1 - 0; 26 prospects.
+        QCOMPARE(reminderNumbers(window), QStringList({"0", "3", "0", "17", "3", "1", "26"}));
+
+        // The quotas are read again at every tick.
+        appSettings.setCustomersCount(30);
+        appSettings.setHelpersCount(2);
+        window.TimerProc();
+        QCOMPARE(reminderNumbers(window), QStringList({"5", "3", "0", "0", "3", "1", "26"}));
+
+        // New rows show at the next tick as well.
+        QVERIFY(addTrack("customers_contact_track", 50, noon, 2));
+        QVERIFY(addLog("customers_tel_logs", 31, noon, 1, tomorrow, 1));
+        window.TimerProc();
+        QCOMPARE(reminderNumbers(window), QStringList({"5", "2", "0", "0", "3", "1", "27"}));
+    }
+
+    void timerTicksEverySecond()
+    {
+        MainWindow window;
+        auto *clock = window.findChild<QLabel *>("statusClockLabel");
+        QVERIFY(clock->text().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(clock->text(), QStringLiteral("2026-3-7 9:5 星期六"), 3000);
+    }
+
+    void aboutDialog()
+    {
+        AboutDialog dialog;
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("关于"));
+        QCOMPARE(dialog.findChild<QLabel *>("labelVersion")->text(), QStringLiteral("v1.08"));
+        QCOMPARE(dialog.findChild<QLabel *>("label_2")->text(),
+                 QStringLiteral("Vantoro电话营销软件"));
+        QLabel *site = dialog.findChild<QLabel *>("label");
+        QVERIFY(site->text().contains(QLatin1String(vendorSiteUrl)));
+        QVERIFY(site->openExternalLinks());
+        QTest::mouseClick(dialog.findChild<QPushButton *>("pushButtonClose"), Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void menuActionsOpenTheirDialogs_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("dialogClass");
+        QTest::addColumn<QString>("closeButton");
+        QTest::newRow("settings") << "action_system_setting"
+                                  << "SystemSetDialog"
+                                  << "pushButtonCancel";
+        QTest::newRow("about") << "action_about"
+                               << "AboutDialog"
+                               << "pushButtonClose";
+    }
+
+    void menuActionsOpenTheirDialogs()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, dialogClass);
+        QFETCH(QString, closeButton);
+        MainWindow window;
+        window.show();
+        QString seenClass;
+        QObject *seenParent = nullptr;
+        bool seenModal = false;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            seenClass = QLatin1String(modal->metaObject()->className());
+            seenParent = modal->parent();
+            seenModal = modal->isModal();
+            if (auto *button = modal->findChild<QPushButton *>(closeButton))
+                button->click();
+            else
+                modal->close();
+        });
+        window.findChild<QAction *>(action)->trigger();
+        QCOMPARE(seenClass, dialogClass);
+        QCOMPARE(seenParent, &window);
+        QVERIFY(seenModal);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(window.findChildren<QDialog *>().isEmpty());
+    }
+
+    void exitClosesTheWindow()
+    {
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QAction *>("action_exit")->trigger();
+        QVERIFY(!window.isVisible());
+    }
+};
+
+CALLLEDGER_TEST_MAIN(TestMainWindow, QApplication)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,205 @@
+#include "app/appsettings.h"
+#include "app/startup.h"
+#include "support/messagerecorder.h"
+#include "support/testmain.h"
+#include "support/testworkspace.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QByteArray randomBytes(int size)
+{
+    // A fixed seed keeps a failure reproducible.
+    QRandomGenerator generator(20260307);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &byte : bytes)
+        byte = char(generator.bounded(256));
+    return bytes;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file below a folder with the hash of its contents, to see whether
+// anything was created, removed or changed.
+QMap<QString, QByteArray> folderState(const QString &root)
+{
+    QMap<QString, QByteArray> state;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        state.insert(path.mid(root.size()),
+                     QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha1));
+    }
+    return state;
+}
+
+// A sandbox for the real program: its own working folder, home, settings and
+// runtime folder (where the single-instance lock lives), and no display.
+class ProgramSandbox
+{
+public:
+    ProgramSandbox()
+    {
+        for (const char *name : {"work", "second", "home", "config", "runtime"})
+            QDir(m_root.path()).mkpath(QLatin1String(name));
+        QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner);
+    }
+
+    QString path(const char *name) const { return m_root.filePath(QLatin1String(name)); }
+
+    void prepare(QProcess &process, const char *workingFolder) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOME"), path("home"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path("runtime"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(path(workingFolder));
+        process.setProgram(QStringLiteral(CALLLEDGER_EXE));
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+
+private:
+    QTemporaryDir m_root;
+};
+
+void stop(QProcess &process)
+{
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void emptyFolderGetsANewDatabase()
+    {
+        TestWorkspace workspace;
+        MessageRecorder messages;
+        QSettings(QString::fromLatin1(settingsScope), QString::fromLatin1(settingsScope))
+            .setValue("customersCount", 7);
+        QVERIFY(!QFileInfo::exists(workspace.filePath("mwdb.dat")));
+
+        QVERIFY(loadSettingsAndDatabase());
+        QVERIFY(QFileInfo(workspace.filePath("mwdb.dat")).size() > 0);
+        QCOMPARE(appSettings.customersCount(), 7);
+        QVERIFY(queryValue("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                           "('customers', 'helpers', 'customers_tel_logs', 'accounts')")
+                    .toInt() >= 3);
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void corruptDatabaseIsRefusedAndLeftAlone()
+    {
+        TestWorkspace workspace;
+        MessageRecorder messages;
+        const QString file = workspace.filePath("mwdb.dat");
+        const QByteArray junk = randomBytes(8192);
+        QVERIFY(writeFile(file, junk));
+        const auto before = folderState(workspace.path());
+
+        QVERIFY(!loadSettingsAndDatabase());
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, MessageKind::Warning);
+        QCOMPARE(messages.last().title, QStringLiteral("数据库错误"));
+        QVERIFY(!messages.last().text.isEmpty());
+
+        workspace.closeDatabase();
+        QCOMPARE(readFile(file), junk);
+        QCOMPARE(folderState(workspace.path()), before);
+    }
+
+    void secondInstanceLeavesAtOnce()
+    {
+        ProgramSandbox sandbox;
+        QProcess first;
+        sandbox.prepare(first, "work");
+        first.start();
+        QVERIFY(first.waitForStarted(5000));
+        const QString database = sandbox.path("work") + QStringLiteral("/mwdb.dat");
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(database).size() > 0, 15000);
+        // Past start-up it keeps running in its event loop.
+        QTest::qWait(500);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        const auto work = folderState(sandbox.path("work"));
+        const auto config = folderState(sandbox.path("config"));
+        for (const char *folder : {"work", "second"}) {
+            QProcess second;
+            sandbox.prepare(second, folder);
+            second.start();
+            QVERIFY(second.waitForStarted(5000));
+            const bool ended = second.waitForFinished(5000);
+            if (!ended)
+                stop(second);
+            QVERIFY2(ended, folder);
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitCode(), 0);
+        }
+        // Neither start opened a database or wrote settings.
+        QVERIFY(folderState(sandbox.path("second")).isEmpty());
+        QCOMPARE(folderState(sandbox.path("work")), work);
+        QCOMPARE(folderState(sandbox.path("config")), config);
+        QCOMPARE(first.state(), QProcess::Running);
+        stop(first);
+    }
+
+    // A corrupt file makes the program show the store's warning box and then
+    // end with code 1. A real modal box cannot be answered from outside under
+    // the offscreen platform, so the process is given a few seconds and then
+    // stopped: it must not have ended successfully, and the file must be
+    // untouched. The box and the failure result are checked in-process above.
+    void corruptDatabaseStopsTheProgram()
+    {
+        ProgramSandbox sandbox;
+        const QString database = sandbox.path("work") + QStringLiteral("/mwdb.dat");
+        const QByteArray junk = randomBytes(4096);
+        QVERIFY(writeFile(database, junk));
+        const auto before = folderState(sandbox.path("work"));
+
+        QProcess program;
+        sandbox.prepare(program, "work");
+        program.start();
+        QVERIFY(program.waitForStarted(5000));
+        const bool ended = program.waitForFinished(3000);
+        if (ended) {
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 1);
+        }
+        stop(program);
+        QCOMPARE(readFile(database), junk);
+        QCOMPARE(folderState(sandbox.path("work")), before);
+    }
+};
+
+CALLLEDGER_TEST_MAIN(TestStartup, QApplication)
+#include "tst_startup.moc"
