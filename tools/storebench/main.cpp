@@ -1,0 +1,316 @@
+// Generates a mwdb.dat of a chosen size and times the queries that run on the
+// GUI thread: the seven reminder counts of every second, a prospect page and
+// a name search.
+
+#include "app/dateutils.h"
+#include "store/customerstore.h"
+#include "store/database.h"
+#include "store/helperstore.h"
+#include "store/nameencoding.h"
+#include "store/schedulestore.h"
+#include "store/sqlcondition.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <functional>
+#include <memory>
+
+namespace {
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+struct Sizes
+{
+    int prospects = 100000;
+    int logs = 1000000;
+    int recruits = 0;
+    int recruitLogs = 0;
+    int days = 60;
+};
+
+const char16_t *const surnames[] = {u"张", u"王", u"李", u"赵", u"刘", u"陈", u"杨", u"黄",
+                                    u"周", u"吴", u"徐", u"孙", u"马", u"朱", u"胡", u"郭"};
+const char16_t *const givenNames[] = {u"伟", u"芳", u"娜", u"敏", u"静", u"丽", u"强", u"磊",
+                                      u"军", u"洋", u"勇", u"艳", u"杰", u"娟", u"涛", u"明"};
+
+template <size_t N> QString pick(const char16_t *const (&list)[N], QRandomGenerator &random)
+{
+    return QString::fromUtf16(list[random.bounded(int(N))]);
+}
+
+QString randomName(QRandomGenerator &random)
+{
+    QString name = pick(surnames, random) + pick(givenNames, random);
+    if (random.bounded(2) == 0)
+        name += pick(givenNames, random);
+    return name;
+}
+
+// Prepared once, bound and run per row; stops at the first failure.
+class Inserter
+{
+public:
+    explicit Inserter(const QString &statement)
+    {
+        if (!m_query.prepare(statement))
+            fail();
+    }
+    bool run(const QVariantList &values)
+    {
+        for (int i = 0; i < values.size(); ++i)
+            m_query.bindValue(i, values.at(i));
+        if (m_query.exec())
+            return true;
+        fail();
+        return false;
+    }
+
+private:
+    void fail() { err() << "insert failed: " << m_query.lastError().text() << Qt::endl; }
+    QSqlQuery m_query;
+};
+
+bool generate(const Sizes &sizes)
+{
+    QRandomGenerator random(20260310);
+    const int now = nowTime();
+    const int span = sizes.days * 86400;
+    QElapsedTimer timer;
+    timer.start();
+    if (!beginTransaction())
+        return false;
+
+    Inserter customers(QStringLiteral(
+        "INSERT INTO customers(name, sex, birth_date, phone_number, home_address, home_tel, "
+        "company_name, office, is_contact, user_type, server_customer_id) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (int i = 1; i <= sizes.prospects; ++i) {
+        const int roll = random.bounded(100);
+        const int userType = roll < 8 ? 0 : (roll < 12 ? 2 : 1); // some abandoned, some won
+        const QVariant serverId = i % 3 == 0 ? QVariant(i) : QVariant();
+        if (!customers.run({encodeName(randomName(random)), random.bounded(2),
+                            QStringLiteral("1975-06-01"),
+                            QStringLiteral("138%1").arg(i, 8, 10, QLatin1Char('0')),
+                            QStringLiteral("地址%1").arg(i), QString(),
+                            encodeName(QStringLiteral("公司%1").arg(i % 500)),
+                            QStringLiteral("经理"), random.bounded(2), userType, serverId}))
+            return false;
+    }
+
+    Inserter helpers(QStringLiteral(
+        "INSERT INTO helpers(name, sex, birth_date, phone_number, home_address, home_tel, "
+        "company_name, office, is_contact, user_type) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (int i = 1; i <= sizes.recruits; ++i) {
+        const int roll = random.bounded(100);
+        const int userType = roll < 8 ? 0 : (roll < 20 ? 2 : 1);
+        if (!helpers.run({randomName(random), random.bounded(2), QStringLiteral("1985-01-01"),
+                          QStringLiteral("139%1").arg(i, 8, 10, QLatin1Char('0')), QString(),
+                          QString(), QString(), QString(), random.bounded(2), userType}))
+            return false;
+    }
+
+    // Every contact leaves a log and a tracking row, as the call dialogs do.
+    const auto addContacts = [&](const QString &logTable, const QString &trackTable,
+                                 const QString &idColumn, int rows, int people) {
+        if (people < 1)
+            return true;
+        Inserter logs(QStringLiteral("INSERT INTO ") + logTable + QStringLiteral("(") + idColumn +
+                      QStringLiteral(", add_time, contact_type, content, next_contact_time, "
+                                     "next_contact_type) VALUES (?, ?, ?, ?, ?, ?)"));
+        Inserter tracks(QStringLiteral("INSERT INTO ") + trackTable + QStringLiteral("(") +
+                        idColumn +
+                        QStringLiteral(", contact_time, contact_state) VALUES (?, ?, ?)"));
+        for (int i = 0; i < rows; ++i) {
+            const int person = 1 + random.bounded(people);
+            const int addTime = now - random.bounded(span);
+            const int nextTime = addTime + random.bounded(30 * 86400);
+            if (!logs.run({person, addTime, 1 + random.bounded(2), QStringLiteral("通话记录"),
+                           nextTime, 1 + random.bounded(2)}))
+                return false;
+            if (!tracks.run({person, addTime, 1 + random.bounded(2)}))
+                return false;
+        }
+        return true;
+    };
+    if (!addContacts(QStringLiteral("customers_tel_logs"),
+                     QStringLiteral("customers_contact_track"), QStringLiteral("customer_id"),
+                     sizes.logs, sizes.prospects))
+        return false;
+    if (!addContacts(QStringLiteral("helpers_tel_logs"), QStringLiteral("helpers_contact_track"),
+                     QStringLiteral("helper_id"), sizes.recruitLogs, sizes.recruits))
+        return false;
+    if (!commitTransaction())
+        return false;
+    out() << "generated " << sizes.prospects << " prospects, " << sizes.logs << " logs, "
+          << sizes.recruits << " recruits, " << sizes.recruitLogs << " recruit logs in "
+          << timer.elapsed() << " ms" << Qt::endl;
+    return true;
+}
+
+// Runs the job repeatedly and prints the mean time of one run.
+double timeIt(const QString &label, int repeats, const std::function<int()> &job)
+{
+    int result = 0;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < repeats; ++i)
+        result = job();
+    const double ms = double(timer.nsecsElapsed()) / 1e6 / repeats;
+    out() << QStringLiteral("%1 %2 ms  (result %3)").arg(label, -58).arg(ms, 9, 'f', 3).arg(result)
+          << Qt::endl;
+    return ms;
+}
+
+void runTimings(int repeats)
+{
+    const int from = todayBeginTime();
+    const int to = todayEndTime();
+    out() << "reminder counts (mean of " << repeats << " runs each):" << Qt::endl;
+    double tick = 0;
+    const QList<QPair<QString, std::function<int()>>> counts = {
+        {"countCustomerContactTracks(today, 1)",
+         [&] { return countCustomerContactTracks(from, to, 1); }},
+        {"countCustomersToContact(today, 1)", [&] { return countCustomersToContact(from, to, 1); }},
+        {"countCustomersContacted(today, 1)", [&] { return countCustomersContacted(from, to, 1); }},
+        {"countCustomersToContact(today, 2)", [&] { return countCustomersToContact(from, to, 2); }},
+        {"countCustomersContacted(today, 2)", [&] { return countCustomersContacted(from, to, 2); }},
+        {"countHelperContactTracks(today, 1)",
+         [&] { return countHelperContactTracks(from, to, 1); }},
+        {"countHelperContactTracks(today, 2)",
+         [&] { return countHelperContactTracks(from, to, 2); }},
+        {"countHelpersToContact(today, 1)", [&] { return countHelpersToContact(from, to, 1); }},
+        {"countHelpersToContact(today, 2)", [&] { return countHelpersToContact(from, to, 2); }},
+        {"countHelpersContacted(today, 2)", [&] { return countHelpersContacted(from, to, 2); }},
+        {"countCustomerContactTracks(today, 0)",
+         [&] { return countCustomerContactTracks(from, to, 0); }},
+    };
+    for (const auto &[label, job] : counts)
+        tick += timeIt(label, repeats, job);
+    out() << QStringLiteral("%1 %2 ms")
+                 .arg(QStringLiteral("all counts of one tick"), -58)
+                 .arg(tick, 9, 'f', 3)
+          << Qt::endl;
+
+    out() << "lists:" << Qt::endl;
+    const QString active = QStringLiteral(" user_type != 0 ");
+    timeIt(QStringLiteral("customerPageCount(\" user_type != 0 \", 100)"), repeats,
+           [&] { return customerPageCount(active, 100); });
+    timeIt(QStringLiteral("loadCustomersModel(page 2 of 100, \" user_type != 0 \")"), repeats, [&] {
+        std::unique_ptr<QSqlCustomerTableModel> model(loadCustomersModel(nullptr, active, 2, 100));
+        return model->rowCount();
+    });
+    const QString search = active + QStringLiteral(" AND ") +
+                           encodedNameContains(QStringLiteral("name"), QStringLiteral("张伟"));
+    timeIt(QStringLiteral("customerPageCount(name contains 张伟)"), repeats,
+           [&] { return customerPageCount(search, 100); });
+    timeIt(QStringLiteral("loadCustomersModel(page 1, name contains 张伟)"), repeats, [&] {
+        std::unique_ptr<QSqlCustomerTableModel> model(loadCustomersModel(nullptr, search, 1, 100));
+        return model->rowCount();
+    });
+    timeIt(QStringLiteral("loadCustomersToContactModel(today, 0), all rows"), repeats, [&] {
+        std::unique_ptr<QSqlCustomerQueryModel> model(
+            loadCustomersToContactModel(nullptr, from, to, 0));
+        while (model->canFetchMore())
+            model->fetchMore();
+        return model->rowCount();
+    });
+    timeIt(QStringLiteral("loadContactedCustomersModel(today, 0), all rows"), repeats, [&] {
+        std::unique_ptr<QSqlCustomerQueryModel> model(
+            loadContactedCustomersModel(nullptr, from, to, 0, QString()));
+        while (model->canFetchMore())
+            model->fetchMore();
+        return model->rowCount();
+    });
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Generates mwdb.dat in FOLDER and times the store's hot queries."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Working folder."));
+    const QCommandLineOption prospectsOption(QStringLiteral("prospects"),
+                                             QStringLiteral("Prospects to generate."),
+                                             QStringLiteral("n"), QStringLiteral("100000"));
+    const QCommandLineOption logsOption(
+        QStringLiteral("logs"),
+        QStringLiteral("Prospect contact logs (and as many tracking rows)."), QStringLiteral("n"),
+        QStringLiteral("1000000"));
+    const QCommandLineOption recruitsOption(
+        QStringLiteral("recruits"), QStringLiteral("Recruits (default: a tenth of the prospects)."),
+        QStringLiteral("n"));
+    const QCommandLineOption recruitLogsOption(
+        QStringLiteral("recruit-logs"),
+        QStringLiteral("Recruit contact logs (default: a tenth of the logs)."),
+        QStringLiteral("n"));
+    const QCommandLineOption daysOption(QStringLiteral("days"),
+                                        QStringLiteral("Days back over which contacts spread."),
+                                        QStringLiteral("n"), QStringLiteral("60"));
+    const QCommandLineOption repeatOption(QStringLiteral("repeat"),
+                                          QStringLiteral("Runs per timed query."),
+                                          QStringLiteral("n"), QStringLiteral("20"));
+    const QCommandLineOption generateOnlyOption(
+        QStringLiteral("generate-only"),
+        QStringLiteral("Only generate the database; time nothing."));
+    const QCommandLineOption reuseOption(
+        QStringLiteral("reuse"), QStringLiteral("Time an existing mwdb.dat without generating."));
+    parser.addOptions({prospectsOption, logsOption, recruitsOption, recruitLogsOption, daysOption,
+                       repeatOption, generateOnlyOption, reuseOption});
+    parser.process(app);
+
+    if (parser.positionalArguments().size() != 1)
+        parser.showHelp(2);
+    Sizes sizes;
+    sizes.prospects = parser.value(prospectsOption).toInt();
+    sizes.logs = parser.value(logsOption).toInt();
+    sizes.recruits =
+        parser.isSet(recruitsOption) ? parser.value(recruitsOption).toInt() : sizes.prospects / 10;
+    sizes.recruitLogs =
+        parser.isSet(recruitLogsOption) ? parser.value(recruitLogsOption).toInt() : sizes.logs / 10;
+    sizes.days = qMax(1, parser.value(daysOption).toInt());
+    const int repeats = qMax(1, parser.value(repeatOption).toInt());
+
+    const QString folder = parser.positionalArguments().constFirst();
+    if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
+        err() << "cannot use folder " << folder << Qt::endl;
+        return 1;
+    }
+    const bool reuse = parser.isSet(reuseOption);
+    if (!reuse && QFile::exists(QString::fromLatin1(databaseFileName))) {
+        err() << folder << "/" << databaseFileName << " exists; remove it or pass --reuse"
+              << Qt::endl;
+        return 1;
+    }
+    if (!initDatabase()) {
+        err() << "cannot open the database" << Qt::endl;
+        return 1;
+    }
+    if (!reuse && !generate(sizes)) {
+        closeDatabase();
+        return 1;
+    }
+    if (!parser.isSet(generateOnlyOption))
+        runTimings(repeats);
+    closeDatabase();
+    return 0;
+}
