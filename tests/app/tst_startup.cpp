@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -198,6 +199,52 @@ private slots:
         stop(program);
         QCOMPARE(readFile(database), junk);
         QCOMPARE(folderState(sandbox.path("work")), before);
+    }
+
+    // Where a virtual X server is at hand, look at the windows themselves:
+    // the warning box is up and the main window never appeared.
+    void corruptDatabaseShowsOnlyTheWarning()
+    {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        const QString xwininfo = QStandardPaths::findExecutable(QStringLiteral("xwininfo"));
+        if (xvfb.isEmpty() || xwininfo.isEmpty())
+            QSKIP("needs Xvfb and xwininfo");
+
+        QProcess server;
+        server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QVERIFY(server.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10000);
+        const QString display = QLatin1Char(':') + QString::fromLatin1(server.readLine().trimmed());
+
+        ProgramSandbox sandbox;
+        const QString database = sandbox.path("work") + QStringLiteral("/mwdb.dat");
+        const QByteArray junk = randomBytes(4096);
+        QVERIFY(writeFile(database, junk));
+        QProcess program;
+        sandbox.prepare(program, "work");
+        QProcessEnvironment env = program.processEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), display);
+        program.setProcessEnvironment(env);
+
+        const auto windowNames = [&] {
+            QProcess info;
+            info.setProcessEnvironment(env);
+            info.start(xwininfo, {QStringLiteral("-root"), QStringLiteral("-tree")});
+            info.waitForFinished(5000);
+            return QString::fromUtf8(info.readAllStandardOutput());
+        };
+        program.start();
+        QVERIFY(program.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(windowNames().contains(QStringLiteral("\"数据库错误\"")), 15000);
+        QVERIFY(!windowNames().contains(QStringLiteral("Vantoro电话营销软件")));
+        QCOMPARE(program.state(), QProcess::Running);
+
+        stop(program);
+        server.terminate();
+        server.waitForFinished(5000);
+        QCOMPARE(readFile(database), junk);
     }
 };
 

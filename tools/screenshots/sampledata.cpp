@@ -1,0 +1,81 @@
+#include "sampledata.h"
+
+#include "app/dateutils.h"
+#include "store/customerstore.h"
+#include "store/helperstore.h"
+
+#include <QStringList>
+
+namespace {
+struct Person
+{
+    const char *name;
+    int sex;
+    const char *birthDate;
+    const char *phone;
+    const char *address;
+    const char *company;
+    const char *office;
+};
+
+const Person prospects[] = {
+    {"张伟", 1, "1980-05-12", "13800138001", "北京市朝阳区建国路88号", "华信科技有限公司", "经理"},
+    {"李娜", 0, "1986-11-03", "13900139002", "北京市海淀区中关村大街1号", "启明教育", "教师"},
+    {"王芳", 0, "1975-02-28", "13700137003", "上海市浦东新区世纪大道100号", "东方贸易", "会计"},
+    {"刘洋", 1, "1990-08-19", "13600136004", "广州市天河区体育西路", "南方物流", "司机"},
+    {"陈静", 0, "1900-01-01", "13500135005", "深圳市南山区科技园", "", ""},
+    {"赵磊", 1, "1968-12-01", "13400134006", "杭州市西湖区文三路", "西湖建筑设计院", "工程师"},
+};
+
+const Person recruits[] = {
+    {"孙丽", 0, "1988-04-22", "13300133007", "北京市东城区王府井", "百货商场", "店长"},
+    {"周强", 1, "1983-07-07", "13200132008", "天津市和平区南京路", "", "自由职业"},
+    {"吴敏", 0, "1992-09-30", "13100131009", "成都市锦江区春熙路", "蓉城银行", "柜员"},
+};
+
+QString text(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+} // namespace
+
+bool fillSampleData()
+{
+    for (const Person &p : prospects) {
+        if (!addCustomer(text(p.name), p.sex, text(p.birthDate), text(p.phone), text(p.address),
+                         QString(), text(p.company), text(p.office)))
+            return false;
+    }
+    for (const Person &p : recruits) {
+        if (!addHelper(text(p.name), p.sex, text(p.birthDate), text(p.phone), text(p.address),
+                       QString(), text(p.company), text(p.office), 1))
+            return false;
+    }
+
+    const int today = todayBeginTime();
+    const int hour = 3600;
+    const int yesterday = today - 24 * hour;
+    // Prospects 1 and 2 were called for the first time this morning; 3 was
+    // called yesterday and is due again today by phone, 4 is due for a visit.
+    bool ok = addCustomerTelLog(1, 1, QStringLiteral("介绍了养老保险，客户有兴趣"),
+                                today + 34 * hour, 1, today + 9 * hour) &&
+              addCustomerContactTrack(1, today + 9 * hour, 1) && setCustomerContacted(1) &&
+              addCustomerTelLog(2, 1, QStringLiteral("客户正在开会，约好明天再打"),
+                                today + 33 * hour, 1, today + 10 * hour) &&
+              addCustomerContactTrack(2, today + 10 * hour, 1) && setCustomerContacted(2) &&
+              addCustomerTelLog(3, 1, QStringLiteral("想了解少儿教育金"), today + 15 * hour, 1,
+                                yesterday + 11 * hour) &&
+              addCustomerContactTrack(3, yesterday + 11 * hour, 1) && setCustomerContacted(3) &&
+              addCustomerTelLog(4, 1, QStringLiteral("约好今天下午上门面谈"), today + 16 * hour, 2,
+                                yesterday + 14 * hour) &&
+              addCustomerContactTrack(4, yesterday + 14 * hour, 1) && setCustomerContacted(4);
+    // Recruit 1 was called this morning; recruit 2 is due for a call today.
+    ok = ok &&
+         addHelperTelLog(1, 1, QStringLiteral("对保险行业有兴趣，下周参加创业说明会"),
+                         today + 7 * 24 * hour, 2, today + 9 * hour) &&
+         addHelperContactTrack(1, today + 9 * hour, 1) && setHelperContacted(1) &&
+         addHelperTelLog(2, 1, QStringLiteral("考虑中"), today + 17 * hour, 1,
+                         yesterday + 16 * hour) &&
+         addHelperContactTrack(2, yesterday + 16 * hour, 1) && setHelperContacted(2);
+    return ok;
+}
