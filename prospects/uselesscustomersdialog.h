@@ -5,7 +5,7 @@
 #include <memory>
 
 class CustomersItemDelegate;
-class QSqlCustomerTableModel;
+class QSqlCustomerQueryModel;
 
 namespace Ui {
 class UselessCustomersDialog;
@@ -28,6 +28,6 @@ private:
     void reload();
 
     std::unique_ptr<Ui::UselessCustomersDialog> ui;
-    QSqlCustomerTableModel *model = nullptr;
+    QSqlCustomerQueryModel *model = nullptr;
     CustomersItemDelegate *delegate = nullptr;
 };
