@@ -236,9 +236,19 @@ private slots:
         QCOMPARE(view->model()->index(0, ColumnId).data().toInt(), firstId + 100);
         QCOMPARE(view->model()->index(0, ColumnName).data().toString(), QString("客户101"));
 
+        // Abandoning the only row of the last page keeps that page listed, now empty.
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        clickRow(view, 0);
+        messages.answerNext(QMessageBox::Yes);
+        dialog.findChild<QAction *>("action_useless_customer")->trigger();
+        QCOMPARE(view->model()->rowCount(), 0);
+        QCOMPARE(pageItems(dialog), QStringList({"1", "2"}));
+
         dialog.findChild<QComboBox *>("comboBoxPages")->setCurrentIndex(0);
         QCOMPARE(view->model()->index(0, ColumnId).data().toInt(), firstId);
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(view->model()->rowCount(), 100);
+        QCOMPARE(messages.texts(), QStringList({"确认要放弃该客户吗?"}));
     }
 
     void emptyListHasNoPages()

@@ -20,7 +20,10 @@ using namespace Fixtures;
 
 namespace {
 
-QTableView *tableOf(QWidget *dialog) { return dialog->findChild<QTableView *>("tableView"); }
+QTableView *tableOf(QWidget *dialog)
+{
+    return dialog->findChild<QTableView *>("tableView");
+}
 
 void press(QWidget *dialog, const char *button)
 {
@@ -38,8 +41,7 @@ void search(QWidget *dialog, const QString &name, const QString &birthday = QStr
 
 int userType(const char *table, int id)
 {
-    return queryValue(QString("SELECT user_type FROM %1 WHERE id = %2").arg(table).arg(id))
-        .toInt();
+    return queryValue(QString("SELECT user_type FROM %1 WHERE id = %2").arg(table).arg(id)).toInt();
 }
 
 } // namespace
@@ -72,6 +74,10 @@ private slots:
         QVERIFY(view->isColumnHidden(ColumnUserType));
         QVERIFY(view->isColumnHidden(ColumnServerCustomerId));
         QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(view->model()->headerData(ColumnName, Qt::Horizontal).toString(), QString("姓名"));
+        QCOMPARE(view->model()->headerData(ColumnIsContact, Qt::Horizontal).toString(),
+                 QString("是否联系"));
+        QCOMPARE(view->model()->index(0, ColumnSex).data().toInt(), -1);
         QCOMPARE(messages.count(), 0);
     }
 
