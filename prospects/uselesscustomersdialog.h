@@ -5,7 +5,7 @@
 #include <memory>
 
 class CustomersItemDelegate;
-class QSqlCustomerQueryModel;
+class QSqlCustomerTableModel;
 
 namespace Ui {
 class UselessCustomersDialog;
@@ -28,6 +28,6 @@ private:
     void reload();
 
     std::unique_ptr<Ui::UselessCustomersDialog> ui;
-    QSqlCustomerQueryModel *model = nullptr;
+    QSqlCustomerTableModel *model = nullptr;
     CustomersItemDelegate *delegate = nullptr;
 };

@@ -6,7 +6,8 @@
 #include <QSqlTableModel>
 
 // Column order of every prospect and recruit model (recruits stop at UserType).
-enum CustomerColumn {
+enum CustomerColumn
+{
     ColumnId,
     ColumnName,
     ColumnSex,
@@ -21,13 +22,14 @@ enum CustomerColumn {
     ColumnServerCustomerId,
 };
 
-// Editable prospects: names are decoded into the edit cache after loading and
-// encoded again on their way to the database.
+// Editable prospects: names and companies read decoded and are encoded again
+// on their way to the database. Read them through data(), not record().
 class QSqlCustomerTableModel : public QSqlTableModel
 {
     Q_OBJECT
 public:
     explicit QSqlCustomerTableModel(QObject *parent = nullptr, QSqlDatabase db = QSqlDatabase());
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 public slots:
     void beforeUpdate(int row, QSqlRecord &record);

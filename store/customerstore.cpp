@@ -103,17 +103,6 @@ QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filte
     while (model->canFetchMore())
         model->fetchMore();
 
-    // The readable texts go into the edit cache; beforeUpdate encodes them
-    // again when the owner submits.
-    for (int row = 0; row < model->rowCount(); ++row) {
-        for (int column : {int(ColumnName), int(ColumnCompanyName)}) {
-            const QModelIndex index = model->index(row, column);
-            const QVariant stored = model->data(index, Qt::EditRole);
-            if (stored.isNull())
-                continue;
-            model->setData(index, decodeName(stored.toString()), Qt::EditRole);
-        }
-    }
     return model;
 }
 
