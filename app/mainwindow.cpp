@@ -7,6 +7,10 @@
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
 #include "app/version.h"
+#include "prospects/addcustomerdialog.h"
+#include "prospects/customersdialog.h"
+#include "prospects/uselesscustomersdialog.h"
+#include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
 
@@ -26,6 +30,14 @@ static void initActionImages()
 }
 
 namespace {
+// Every entry runs its dialog modally on the stack and ignores the result:
+// the reminder numbers follow through the timer.
+template <typename Dialog, typename... Args> void runModal(QWidget *parent, Args... args)
+{
+    Dialog dialog(parent, args...);
+    dialog.exec();
+}
+
 QString count(int value)
 {
     return QString::number(value);
@@ -125,12 +137,40 @@ void MainWindow::on_action_exit_triggered()
 
 void MainWindow::on_action_system_setting_triggered()
 {
-    SystemSetDialog dialog(this);
-    dialog.exec();
+    runModal<SystemSetDialog>(this);
 }
 
 void MainWindow::on_action_about_triggered()
 {
-    AboutDialog dialog(this);
-    dialog.exec();
+    runModal<AboutDialog>(this);
+}
+
+void MainWindow::AddCustomer()
+{
+    runModal<AddCustomerDialog>(this);
+}
+
+void MainWindow::ShowCustomers()
+{
+    runModal<CustomersDialog>(this, false);
+}
+
+void MainWindow::on_action_add_customer_triggered()
+{
+    AddCustomer();
+}
+
+void MainWindow::on_action_customers_triggered()
+{
+    ShowCustomers();
+}
+
+void MainWindow::on_action_useless_customers_triggered()
+{
+    runModal<UselessCustomersDialog>(this);
+}
+
+void MainWindow::on_action_unless_helpers_triggered()
+{
+    runModal<UselessHelpersDialog>(this);
 }

@@ -28,11 +28,18 @@ public:
 
 public slots:
     void TimerProc();
+    // The same as the prospect entries of the customer menu.
+    void AddCustomer();
+    void ShowCustomers();
 
 private slots:
     void on_action_exit_triggered();
     void on_action_system_setting_triggered();
     void on_action_about_triggered();
+    void on_action_add_customer_triggered();
+    void on_action_customers_triggered();
+    void on_action_useless_customers_triggered();
+    void on_action_unless_helpers_triggered();
 
 private:
     void centreOnScreen();

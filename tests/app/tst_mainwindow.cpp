@@ -438,6 +438,18 @@ private slots:
         QTest::newRow("about") << "action_about"
                                << "AboutDialog"
                                << "pushButtonClose";
+        QTest::newRow("add prospect") << "action_add_customer"
+                                      << "AddCustomerDialog"
+                                      << "pushButtonClose";
+        QTest::newRow("prospects") << "action_customers"
+                                   << "CustomersDialog"
+                                   << "pushButtonClose";
+        QTest::newRow("abandoned prospects") << "action_useless_customers"
+                                             << "UselessCustomersDialog"
+                                             << "pushButtonClose";
+        QTest::newRow("abandoned recruits") << "action_unless_helpers"
+                                            << "UselessHelpersDialog"
+                                            << "pushButtonClose";
     }
 
     void menuActionsOpenTheirDialogs()
