@@ -25,12 +25,14 @@ const Person prospects[] = {
     {"刘洋", 1, "1990-08-19", "13600136004", "广州市天河区体育西路", "南方物流", "司机"},
     {"陈静", 0, "1900-01-01", "13500135005", "深圳市南山区科技园", "", ""},
     {"赵磊", 1, "1968-12-01", "13400134006", "杭州市西湖区文三路", "西湖建筑设计院", "工程师"},
+    {"黄涛", 1, "1979-03-15", "13000130010", "南京市鼓楼区中山路", "金陵电子", "主管"},
 };
 
 const Person recruits[] = {
     {"孙丽", 0, "1988-04-22", "13300133007", "北京市东城区王府井", "百货商场", "店长"},
     {"周强", 1, "1983-07-07", "13200132008", "天津市和平区南京路", "", "自由职业"},
     {"吴敏", 0, "1992-09-30", "13100131009", "成都市锦江区春熙路", "蓉城银行", "柜员"},
+    {"郑华", 1, "1985-06-06", "15800158011", "武汉市江汉区解放大道", "长江航运", "船员"},
 };
 
 QString text(const char *utf8)
@@ -77,5 +79,10 @@ bool fillSampleData()
          addHelperTelLog(2, 1, QStringLiteral("考虑中"), today + 17 * hour, 1,
                          yesterday + 16 * hour) &&
          addHelperContactTrack(2, yesterday + 16 * hour, 1) && setHelperContacted(2);
+    // The last prospect and recruit were given up, for the abandoned lists.
+    ok = ok && setCustomerUserType(7, 0) && setHelperUserType(4, 0) &&
+         addKinsfolk(1, QStringLiteral("妻子"), QStringLiteral("林小燕"), 0,
+                     QStringLiteral("1982-09-09"), QStringLiteral("13811112222"),
+                     QStringLiteral("华信科技有限公司"), QStringLiteral("出纳"));
     return ok;
 }

@@ -2,6 +2,12 @@
 
 #include "app/aboutdialog.h"
 #include "app/systemsetdialog.h"
+#include "prospects/addcustomerdialog.h"
+#include "prospects/addkinsfolkdialog.h"
+#include "prospects/customersdialog.h"
+#include "prospects/editcustomerdialog.h"
+#include "prospects/uselesscustomersdialog.h"
+#include "prospects/uselesshelpersdialog.h"
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -19,5 +25,17 @@ QList<Shot> allShots()
     return {
         dialog<SystemSetDialog>("systemsetdialog"),
         dialog<AboutDialog>("aboutdialog"),
+        dialog<CustomersDialog>("customersdialog"),
+        dialog<AddCustomerDialog>("addcustomerdialog"),
+        {QStringLiteral("addkinsfolkdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new AddKinsfolkDialog(1, mainWindow));
+         }},
+        {QStringLiteral("editcustomerdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new EditCustomerDialog(1, mainWindow));
+         }},
+        dialog<UselessCustomersDialog>("uselesscustomersdialog"),
+        dialog<UselessHelpersDialog>("uselesshelpersdialog"),
     };
 }
