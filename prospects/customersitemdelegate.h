@@ -1,16 +1,13 @@
 #pragma once
 
-#include <QItemDelegate>
+#include "prospects/personitemdelegate.h"
 
-// Display delegate of every prospect table: sex and contacted flag are shown
-// as words, centred; the other columns paint as usual.
-class CustomersItemDelegate : public QItemDelegate
+// Display delegate of every prospect table.
+class CustomersItemDelegate : public PersonItemDelegate
 {
     Q_OBJECT
 public:
-    using QItemDelegate::QItemDelegate;
+    using PersonItemDelegate::PersonItemDelegate;
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
 };

@@ -9,25 +9,10 @@
 
 using namespace StoreQuery;
 
-namespace {
-QSqlTableModel *loadTable(QObject *parent, const QString &table, const QString &filter,
-                          const QStringList &headers)
-{
-    auto *model = new QSqlTableModel(parent, QSqlDatabase());
-    model->setTable(table);
-    if (!filter.isEmpty())
-        model->setFilter(filter);
-    setHeaders(model, headers);
-    if (!model->select())
-        qDebug() << model->lastError().text();
-    return model;
-}
-} // namespace
-
 QSqlTableModel *loadProductsModel(QObject *parent, const QString &filter)
 {
-    return loadTable(parent, QStringLiteral("products"), filter,
-                     {QStringLiteral("编号"), QStringLiteral("名称"), QStringLiteral("介绍")});
+    return loadTableModel(parent, QStringLiteral("products"), filter,
+                          {QStringLiteral("编号"), QStringLiteral("名称"), QStringLiteral("介绍")});
 }
 
 bool addProduct(const QString &code, const QString &name, const QString &introduce)
@@ -39,9 +24,9 @@ bool addProduct(const QString &code, const QString &name, const QString &introdu
 
 QSqlTableModel *loadPhoneSkillsModel(QObject *parent, const QString &filter)
 {
-    return loadTable(parent, QStringLiteral("phoneskills"), filter,
-                     {QStringLiteral("ID"), QStringLiteral("用途"), QStringLiteral("类别"),
-                      QStringLiteral("提示内容")});
+    return loadTableModel(parent, QStringLiteral("phoneskills"), filter,
+                          {QStringLiteral("ID"), QStringLiteral("用途"), QStringLiteral("类别"),
+                           QStringLiteral("提示内容")});
 }
 
 bool addPhoneSkill(int type, const QString &category, const QString &content)

@@ -108,16 +108,11 @@ QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filte
 
 QSqlTableModel *loadKinsfolkModel(QObject *parent, const QString &filter)
 {
-    auto *model = new QSqlTableModel(parent, QSqlDatabase());
-    model->setTable(QStringLiteral("customer_kinsfolk"));
-    if (!filter.isEmpty())
-        model->setFilter(filter);
-    setHeaders(model, {QStringLiteral("ID"), QStringLiteral("客户ID"), QStringLiteral("关系"),
-                       QStringLiteral("姓名"), QStringLiteral("性别"), QStringLiteral("生日"),
-                       QStringLiteral("电话号码"), QStringLiteral("公司"), QStringLiteral("职务")});
-    if (!model->select())
-        qDebug() << model->lastError().text();
-    return model;
+    return loadTableModel(parent, QStringLiteral("customer_kinsfolk"), filter,
+                          {QStringLiteral("ID"), QStringLiteral("客户ID"), QStringLiteral("关系"),
+                           QStringLiteral("姓名"), QStringLiteral("性别"), QStringLiteral("生日"),
+                           QStringLiteral("电话号码"), QStringLiteral("公司"),
+                           QStringLiteral("职务")});
 }
 
 bool addKinsfolk(int customerId, const QString &relation, const QString &name, int sex,
@@ -134,14 +129,7 @@ bool addKinsfolk(int customerId, const QString &relation, const QString &name, i
 
 QSqlTableModel *loadCustomerTelLogsModel(QObject *parent, const QString &filter)
 {
-    auto *model = new QSqlTableModel(parent, QSqlDatabase());
-    model->setTable(QStringLiteral("customers_tel_logs"));
-    if (!filter.isEmpty())
-        model->setFilter(filter);
-    setHeaders(model, telLogHeaders());
-    if (!model->select())
-        qDebug() << model->lastError().text();
-    return model;
+    return loadTableModel(parent, QStringLiteral("customers_tel_logs"), filter, telLogHeaders());
 }
 
 bool addCustomerTelLog(int customerId, int contactType, const QString &content, int nextContactTime,

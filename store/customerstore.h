@@ -11,9 +11,9 @@ class QObject;
 // Filters are SQL conditions without WHERE (empty = none); conditions built
 // from typed text must come from sqlcondition.h.
 
-bool addCustomer(const QString &name, int sex, const QString &birthDate,
-                 const QString &phoneNumber, const QString &homeAddress, const QString &homeTel,
-                 const QString &companyName, const QString &office);
+bool addCustomer(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
+                 const QString &homeAddress, const QString &homeTel, const QString &companyName,
+                 const QString &office);
 // Silent on failure; also used by the list writer on its own connection.
 bool addDownloadedCustomer(const QString &name, const QString &phoneNumber,
                            const QString &companyName, const QString &office,
@@ -30,13 +30,13 @@ QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filte
 
 QSqlTableModel *loadKinsfolkModel(QObject *parent, const QString &filter);
 bool addKinsfolk(int customerId, const QString &relation, const QString &name, int sex,
-                 const QString &birthDate, const QString &phoneNumber,
-                 const QString &companyName, const QString &office);
+                 const QString &birthDate, const QString &phoneNumber, const QString &companyName,
+                 const QString &office);
 
 QSqlTableModel *loadCustomerTelLogsModel(QObject *parent, const QString &filter);
 // The add time comes last although it is the second column.
-bool addCustomerTelLog(int customerId, int contactType, const QString &content,
-                       int nextContactTime, int nextContactType, int addTime);
+bool addCustomerTelLog(int customerId, int contactType, const QString &content, int nextContactTime,
+                       int nextContactType, int addTime);
 bool addCustomerContactTrack(int customerId, int contactTime, int contactState);
 
 // Distinct prospects; a type or state of 0 means any.

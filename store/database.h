@@ -6,7 +6,10 @@
 // The one data file, in the working directory.
 inline constexpr char databaseFileName[] = "mwdb.dat";
 
-inline QString defaultConnectionName() { return QLatin1String(QSqlDatabase::defaultConnection); }
+inline QString defaultConnectionName()
+{
+    return QLatin1String(QSqlDatabase::defaultConnection);
+}
 
 bool openDatabase();
 bool initDatabase();

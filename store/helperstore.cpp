@@ -7,24 +7,9 @@
 
 using namespace StoreQuery;
 
-namespace {
-QSqlTableModel *loadTable(QObject *parent, const QString &table, const QString &filter,
-                          const QStringList &headers)
-{
-    auto *model = new QSqlTableModel(parent, QSqlDatabase());
-    model->setTable(table);
-    if (!filter.isEmpty())
-        model->setFilter(filter);
-    setHeaders(model, headers);
-    if (!model->select())
-        qDebug() << model->lastError().text();
-    return model;
-}
-} // namespace
-
 QSqlTableModel *loadHelpersModel(QObject *parent, const QString &filter)
 {
-    return loadTable(parent, QStringLiteral("helpers"), filter, personHeaders());
+    return loadTableModel(parent, QStringLiteral("helpers"), filter, personHeaders());
 }
 
 bool addHelper(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
@@ -55,7 +40,7 @@ bool setHelperUserType(int helperId, int userType)
 
 QSqlTableModel *loadHelperTelLogsModel(QObject *parent, const QString &filter)
 {
-    return loadTable(parent, QStringLiteral("helpers_tel_logs"), filter, telLogHeaders());
+    return loadTableModel(parent, QStringLiteral("helpers_tel_logs"), filter, telLogHeaders());
 }
 
 bool addHelperTelLog(int helperId, int contactType, const QString &content, int nextContactTime,

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QSqlTableModel>
 
 namespace StoreQuery {
 
@@ -46,6 +47,19 @@ void setHeaders(QAbstractItemModel *model, const QStringList &headers)
 {
     for (int column = 0; column < headers.size(); ++column)
         model->setHeaderData(column, Qt::Horizontal, headers.at(column), Qt::EditRole);
+}
+
+QSqlTableModel *loadTableModel(QObject *parent, const QString &table, const QString &filter,
+                               const QStringList &headers)
+{
+    auto *model = new QSqlTableModel(parent, QSqlDatabase());
+    model->setTable(table);
+    if (!filter.isEmpty())
+        model->setFilter(filter);
+    setHeaders(model, headers);
+    if (!model->select())
+        qDebug() << model->lastError().text();
+    return model;
 }
 
 void runQuery(QSqlQueryModel *model, const QString &statement)

@@ -7,6 +7,8 @@
 
 class QAbstractItemModel;
 class QSqlQueryModel;
+class QSqlTableModel;
+class QObject;
 
 // Shared plumbing of the store functions; not for the dialogs.
 namespace StoreQuery {
@@ -23,6 +25,11 @@ int countDistinct(const QString &table, const QString &idColumn, const QString &
 
 // Sets the texts as horizontal headers of columns 0, 1, 2, ...
 void setHeaders(QAbstractItemModel *model, const QStringList &headers);
+
+// A table model with the given parent on the default connection, filtered
+// when the filter is not empty, with headers, selected.
+QSqlTableModel *loadTableModel(QObject *parent, const QString &table, const QString &filter,
+                               const QStringList &headers);
 
 // Runs the statement in the model; a failure goes to the debug output.
 void runQuery(QSqlQueryModel *model, const QString &statement);

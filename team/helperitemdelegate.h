@@ -1,15 +1,11 @@
 #pragma once
 
-#include <QItemDelegate>
+#include "prospects/personitemdelegate.h"
 
-// Display delegate of every recruit table, the twin of CustomersItemDelegate:
-// sex and contacted flag are shown as words, centred.
-class HelperItemDelegate : public QItemDelegate
+// Display delegate of every recruit table, the twin of CustomersItemDelegate.
+class HelperItemDelegate : public PersonItemDelegate
 {
     Q_OBJECT
 public:
-    using QItemDelegate::QItemDelegate;
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override;
+    using PersonItemDelegate::PersonItemDelegate;
 };

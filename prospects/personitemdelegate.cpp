@@ -1,9 +1,9 @@
-#include "helperitemdelegate.h"
+#include "personitemdelegate.h"
 
 #include "prospects/persontexts.h"
 #include "store/customermodels.h"
 
-void HelperItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+void PersonItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                const QModelIndex &index) const
 {
     QString text;
