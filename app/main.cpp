@@ -13,6 +13,8 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    useChineseLocale();
+
     if (!loadSqlDriver()) {
         showWarning(nullptr, QStringLiteral("不能加载sql驱动,请重新安装软件."),
                     QStringLiteral("提示"));

@@ -4,7 +4,21 @@
 #include "store/database.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPluginLoader>
+#include <QTranslator>
+
+bool useChineseLocale()
+{
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(chinese);
+    static QTranslator qtTexts;
+    if (!qtTexts.load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&qtTexts);
+}
 
 bool loadSqlDriver()
 {

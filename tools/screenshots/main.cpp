@@ -7,6 +7,7 @@
 #include "app/dateutils.h"
 #include "app/mainwindow.h"
 #include "app/messageboxes.h"
+#include "app/startup.h"
 #include "sampledata.h"
 #include "shots.h"
 #include "store/database.h"
@@ -62,6 +63,8 @@ int main(int argc, char *argv[])
         err << "cannot create " << output.path() << "\n";
         return 1;
     }
+
+    useChineseLocale();
 
     // A box would wait for a click nobody gives; note it and carry on.
     setMessagePresenter([&err](const MessageRequest &request) {
