@@ -1,36 +1,8 @@
-#include "app/mainwindow.h"
-#include "app/messageboxes.h"
+#include "app/application.h"
 #include "app/qtsingleapplication.h"
-#include "app/startup.h"
-#include "store/database.h"
 
 int main(int argc, char *argv[])
 {
     QtSingleApplication app(argc, argv);
-    if (app.isRunning()) {
-        // The running instance takes no action on the message; this one just ends.
-        app.sendMessage(QStringLiteral("raies"), 5000);
-        return 0;
-    }
-
-    useChineseLocale();
-
-    if (!loadSqlDriver()) {
-        showWarning(nullptr, QStringLiteral("不能加载sql驱动,请重新安装软件."),
-                    QStringLiteral("提示"));
-        return 1;
-    }
-
-    installStoreWarningBoxes();
-    if (!loadSettingsAndDatabase())
-        return 1;
-
-    int result = 0;
-    {
-        MainWindow window;
-        window.show();
-        result = app.exec();
-    }
-    closeDatabase();
-    return result;
+    return runApplication(app);
 }

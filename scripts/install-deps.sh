@@ -7,7 +7,7 @@ packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
     qt6-translations-l10n
-    xvfb xauth fonts-wqy-microhei
+    xvfb xauth x11-utils fonts-wqy-microhei
 )
 
 missing=()

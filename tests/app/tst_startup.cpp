@@ -1,4 +1,7 @@
+#include "app/application.h"
 #include "app/appsettings.h"
+#include "app/mainwindow.h"
+#include "app/qtsingleapplication.h"
 #include "app/startup.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
@@ -15,9 +18,11 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QSqlDatabase>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 QByteArray randomBytes(int size)
@@ -188,31 +193,55 @@ private slots:
         stop(first);
     }
 
-    // A corrupt file makes the program show the store's warning box and then
-    // end with code 1. A real modal box cannot be answered from outside under
-    // the offscreen platform, so the process is given a few seconds and then
-    // stopped: it must not have ended successfully, and the file must be
-    // untouched. The box and the failure result are checked in-process above.
-    void corruptDatabaseStopsTheProgram()
+    // The real start-up sequence, in this process, with boxes recorded.
+    void runsToTheMainWindowAndClosesTheDatabaseAfterwards()
     {
-        ProgramSandbox sandbox;
-        const QString database = sandbox.path("work") + QStringLiteral("/mwdb.dat");
-        const QByteArray junk = randomBytes(4096);
-        QVERIFY(writeFile(database, junk));
-        const auto before = folderState(sandbox.path("work"));
+        TestWorkspace workspace;
+        MessageRecorder messages;
+        QString title;
+        QTimer::singleShot(0, this, [&] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (auto *window = qobject_cast<MainWindow *>(widget)) {
+                    title = window->windowTitle();
+                    window->close();
+                }
+            }
+        });
+        QCOMPARE(runApplication(*qobject_cast<QtSingleApplication *>(qApp)), 0);
+        QCOMPARE(title, QString("Vantoro电话营销软件 v1.08"));
+        QCOMPARE(messages.count(), 0);
+        QVERIFY(QFileInfo(workspace.filePath("mwdb.dat")).size() > 0);
+        QVERIFY(!QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen());
+        QLocale::setDefault(QLocale::c());
+    }
 
-        QProcess program;
-        sandbox.prepare(program, "work");
-        program.start();
-        QVERIFY(program.waitForStarted(5000));
-        const bool ended = program.waitForFinished(3000);
-        if (ended) {
-            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(program.exitCode(), 1);
-        }
-        stop(program);
-        QCOMPARE(readFile(database), junk);
-        QCOMPARE(folderState(sandbox.path("work")), before);
+    void corruptDatabaseEndsWithCodeOneBeforeAnyWindow()
+    {
+        TestWorkspace workspace;
+        MessageRecorder messages;
+        const QString file = workspace.filePath("mwdb.dat");
+        const QByteArray junk = randomBytes(8192);
+        QVERIFY(writeFile(file, junk));
+        bool windowSeen = false;
+        // Would close a main window that should never have been made.
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<MainWindow *>(widget)) {
+                    windowSeen = true;
+                    widget->close();
+                }
+            }
+        });
+        watch.start(0);
+
+        QCOMPARE(runApplication(*qobject_cast<QtSingleApplication *>(qApp)), 1);
+        QVERIFY(!windowSeen);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().title, QString("数据库错误"));
+        workspace.closeDatabase();
+        QCOMPARE(readFile(file), junk);
+        QLocale::setDefault(QLocale::c());
     }
 
     // Where a virtual X server is at hand, look at the windows themselves:
@@ -262,5 +291,5 @@ private slots:
     }
 };
 
-CALLLEDGER_TEST_MAIN(TestStartup, QApplication)
+CALLLEDGER_TEST_MAIN(TestStartup, QtSingleApplication)
 #include "tst_startup.moc"
