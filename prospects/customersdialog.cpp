@@ -5,6 +5,7 @@
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersitemdelegate.h"
 #include "prospects/editcustomerdialog.h"
+#include "prospects/persontable.h"
 #include "prospects/searchcondition.h"
 #include "store/customerstore.h"
 
@@ -60,13 +61,8 @@ void CustomersDialog::reload()
     delete delegate;
 
     model = loadCustomersModel(this, filter, page, pageSize);
-    ui->tableView->setModel(model);
     delegate = new CustomersItemDelegate(this);
-    ui->tableView->setItemDelegate(delegate);
-    ui->tableView->hideColumn(ColumnUserType);
-    ui->tableView->hideColumn(ColumnServerCustomerId);
-    ui->tableView->resizeColumnsToContents();
-    ui->tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    showPersonTable(ui->tableView, model, delegate, {ColumnUserType, ColumnServerCustomerId});
 }
 
 int CustomersDialog::customerIdAt(int row) const

@@ -3,6 +3,7 @@
 
 #include "app/messageboxes.h"
 #include "prospects/customersitemdelegate.h"
+#include "prospects/persontable.h"
 #include "prospects/searchcondition.h"
 #include "store/customermodels.h"
 #include "store/customerstore.h"
@@ -29,13 +30,8 @@ void UselessCustomersDialog::reload()
         NameStorage::Base64);
     // Page 0: every abandoned prospect at once.
     model = loadCustomersModel(this, condition, 0, 100);
-    ui->tableView->setModel(model);
     delegate = new CustomersItemDelegate(this);
-    ui->tableView->setItemDelegate(delegate);
-    ui->tableView->hideColumn(ColumnUserType);
-    ui->tableView->hideColumn(ColumnServerCustomerId);
-    ui->tableView->resizeColumnsToContents();
-    ui->tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    showPersonTable(ui->tableView, model, delegate, {ColumnUserType, ColumnServerCustomerId});
 }
 
 void UselessCustomersDialog::on_pushButtonClose_clicked()

@@ -2,6 +2,7 @@
 #include "ui_uselesshelpersdialog.h"
 
 #include "app/messageboxes.h"
+#include "prospects/persontable.h"
 #include "prospects/searchcondition.h"
 #include "store/customermodels.h"
 #include "store/helperstore.h"
@@ -30,12 +31,8 @@ void UselessHelpersDialog::reload()
         {ui->lineEditName->text(), ui->lineEditBirthday->text(), ui->lineEditHomeAddress->text()},
         NameStorage::Plain);
     model = loadHelpersModel(this, condition);
-    ui->tableView->setModel(model);
     delegate = new HelperItemDelegate(this);
-    ui->tableView->setItemDelegate(delegate);
-    ui->tableView->hideColumn(ColumnUserType);
-    ui->tableView->resizeColumnsToContents();
-    ui->tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    showPersonTable(ui->tableView, model, delegate, {ColumnUserType});
 }
 
 void UselessHelpersDialog::on_pushButtonClose_clicked()
