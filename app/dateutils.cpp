@@ -5,32 +5,53 @@
 namespace {
 QDateTime fixedNow;
 
-int toSeconds(const QDate &date, const QTime &time)
+Seconds toSeconds(const QDate &date, const QTime &time)
 {
-    return static_cast<int>(QDateTime(date, time).toSecsSinceEpoch());
+    return QDateTime(date, time).toSecsSinceEpoch();
 }
 
-QDate today() { return Clock::now().date(); }
+QDate today()
+{
+    return Clock::now().date();
+}
 } // namespace
 
-QDateTime Clock::now() { return fixedNow.isValid() ? fixedNow : QDateTime::currentDateTime(); }
-
-void Clock::setFixedNow(const QDateTime &localTime) { fixedNow = localTime; }
-
-int todayBeginTime() { return toSeconds(today(), QTime(0, 0, 0)); }
-
-int todayEndTime() { return toSeconds(today(), QTime(23, 59, 59)); }
-
-int nowTime() { return static_cast<int>(Clock::now().toSecsSinceEpoch()); }
-
-int GetDayBegin(const QDate &date)
+QDateTime Clock::now()
 {
-    const int value = toSeconds(date, QTime(0, 0, 0));
+    return fixedNow.isValid() ? fixedNow : QDateTime::currentDateTime();
+}
+
+void Clock::setFixedNow(const QDateTime &localTime)
+{
+    fixedNow = localTime;
+}
+
+Seconds todayBeginTime()
+{
+    return toSeconds(today(), QTime(0, 0, 0));
+}
+
+Seconds todayEndTime()
+{
+    return toSeconds(today(), QTime(23, 59, 59));
+}
+
+Seconds nowTime()
+{
+    return Clock::now().toSecsSinceEpoch();
+}
+
+Seconds GetDayBegin(const QDate &date)
+{
+    const Seconds value = toSeconds(date, QTime(0, 0, 0));
     qDebug() << "GetDayBegin" << value;
     return value;
 }
 
-int dayEndTime(const QDate &date) { return toSeconds(date, QTime(23, 59, 59)); }
+Seconds dayEndTime(const QDate &date)
+{
+    return toSeconds(date, QTime(23, 59, 59));
+}
 
 QDate weekBeginDate()
 {
@@ -44,29 +65,47 @@ QDate weekEndDate()
     return day.addDays(7 - day.dayOfWeek());
 }
 
-int weekBeginTime() { return toSeconds(weekBeginDate(), QTime(0, 0, 0)); }
+Seconds weekBeginTime()
+{
+    return toSeconds(weekBeginDate(), QTime(0, 0, 0));
+}
 
-int weekEndTime() { return toSeconds(weekEndDate(), QTime(23, 59, 59)); }
+Seconds weekEndTime()
+{
+    return toSeconds(weekEndDate(), QTime(23, 59, 59));
+}
 
-int monthBeginTime()
+Seconds monthBeginTime()
 {
     const QDate day = today();
     return toSeconds(QDate(day.year(), day.month(), 1), QTime(0, 0, 0));
 }
 
-int monthEndTime()
+Seconds monthEndTime()
 {
     const QDate day = today();
     return toSeconds(QDate(day.year(), day.month(), day.daysInMonth()), QTime(23, 59, 59));
 }
 
-int yearBeginTime(int year) { return toSeconds(QDate(year, 1, 1), QTime(0, 0, 0)); }
+Seconds yearBeginTime(int year)
+{
+    return toSeconds(QDate(year, 1, 1), QTime(0, 0, 0));
+}
 
-int yearEndTime(int year) { return toSeconds(QDate(year, 12, 31), QTime(23, 59, 59)); }
+Seconds yearEndTime(int year)
+{
+    return toSeconds(QDate(year, 12, 31), QTime(23, 59, 59));
+}
 
-int currentYearBeginTime() { return yearBeginTime(today().year()); }
+Seconds currentYearBeginTime()
+{
+    return yearBeginTime(today().year());
+}
 
-int currentYearEndTime() { return yearEndTime(today().year()); }
+Seconds currentYearEndTime()
+{
+    return yearEndTime(today().year());
+}
 
 int ageFromBirthDate(const QDate &birthDate)
 {

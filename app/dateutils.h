@@ -12,22 +12,25 @@ QDateTime now();
 void setFixedNow(const QDateTime &localTime);
 } // namespace Clock
 
-// Time values are whole seconds since 1970 in a signed 32-bit int, taken at
-// local calendar boundaries; periods are closed at both ends.
-int todayBeginTime();
-int todayEndTime();
-int nowTime();
-int GetDayBegin(const QDate &date);
-int dayEndTime(const QDate &date);
+// Time values are whole seconds since 1970, taken at local calendar
+// boundaries; periods are closed at both ends. They are 64-bit so that dates
+// after January 2038 survive.
+using Seconds = qint64;
+
+Seconds todayBeginTime();
+Seconds todayEndTime();
+Seconds nowTime();
+Seconds GetDayBegin(const QDate &date);
+Seconds dayEndTime(const QDate &date);
 QDate weekBeginDate();
 QDate weekEndDate();
-int weekBeginTime();
-int weekEndTime();
-int monthBeginTime();
-int monthEndTime();
-int yearBeginTime(int year);
-int yearEndTime(int year);
-int currentYearBeginTime();
-int currentYearEndTime();
+Seconds weekBeginTime();
+Seconds weekEndTime();
+Seconds monthBeginTime();
+Seconds monthEndTime();
+Seconds yearBeginTime(int year);
+Seconds yearEndTime(int year);
+Seconds currentYearBeginTime();
+Seconds currentYearEndTime();
 int ageFromBirthDate(const QDate &birthDate);
 QString todayWeekdayName();

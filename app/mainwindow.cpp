@@ -112,8 +112,8 @@ void MainWindow::TimerProc()
 
 void MainWindow::refreshReminderCounts()
 {
-    const int from = todayBeginTime();
-    const int to = todayEndTime();
+    const Seconds from = todayBeginTime();
+    const Seconds to = todayEndTime();
     // The quotas are read on every tick, so a change in the settings shows at once.
     ui->labelTodayFirstPhoneCustomerCount->setText(
         atLeastZero(appSettings.customersCount() - countCustomerContactTracks(from, to, 1)));

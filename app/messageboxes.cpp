@@ -13,16 +13,19 @@ QMessageBox::StandardButton present(const MessageRequest &request)
 {
     if (currentPresenter())
         return currentPresenter()(request);
-    QMessageBox::StandardButtons buttons =
-        request.kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No)
-                                              : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox::StandardButtons buttons = request.kind == MessageKind::Question
+                                               ? (QMessageBox::Yes | QMessageBox::No)
+                                               : QMessageBox::StandardButtons(QMessageBox::Ok);
     QMessageBox box(request.icon, request.title, request.text, buttons, request.parent);
-    box.setDefaultButton(QMessageBox::NoButton);
+    box.setDefaultButton(request.defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 } // namespace
 
-void setMessagePresenter(MessagePresenter presenter) { currentPresenter() = std::move(presenter); }
+void setMessagePresenter(MessagePresenter presenter)
+{
+    currentPresenter() = std::move(presenter);
+}
 
 int showInformation(QWidget *parent, const QString &text, const QString &title)
 {
@@ -36,7 +39,8 @@ int showWarning(QWidget *parent, const QString &text, const QString &title)
 
 bool askYesNo(QWidget *parent, const QString &text, const QString &title, QMessageBox::Icon icon)
 {
-    return present({MessageKind::Question, icon, parent, title, text}) == QMessageBox::Yes;
+    return present({MessageKind::Question, icon, parent, title, text, QMessageBox::No}) ==
+           QMessageBox::Yes;
 }
 
 void installStoreWarningBoxes()

@@ -9,7 +9,12 @@ class QWidget;
 
 // Every box of the program passes through here, so that tests can replace the
 // real modal boxes with a recorder that answers as scripted.
-enum class MessageKind { Information, Warning, Question };
+enum class MessageKind
+{
+    Information,
+    Warning,
+    Question
+};
 
 struct MessageRequest
 {
@@ -18,6 +23,8 @@ struct MessageRequest
     QWidget *parent;
     QString title;
     QString text;
+    // The button Enter presses; questions that change data default to No.
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 using MessagePresenter = std::function<QMessageBox::StandardButton(const MessageRequest &)>;
@@ -29,7 +36,8 @@ void setMessagePresenter(MessagePresenter presenter);
 int showInformation(QWidget *parent, const QString &text, const QString &title);
 int showWarning(QWidget *parent, const QString &text, const QString &title);
 
-// Asks with Yes and No and no default button; true only for Yes.
+// Asks with Yes and No; No is focused and the default, so a reflex Enter
+// never changes data. True only for Yes.
 bool askYesNo(QWidget *parent, const QString &text, const QString &title,
               QMessageBox::Icon icon = QMessageBox::Question);
 

@@ -36,8 +36,8 @@ bool addPhoneSkill(int type, const QString &category, const QString &content)
         {type, category, content}, QStringLiteral("新增话术信息出错."));
 }
 
-bool addCustomerOrder(int customerId, int addTime, const QString &productCode, int amount,
-                      int money)
+bool addCustomerOrder(int customerId, qint64 addTime, const QString &productCode, int amount,
+                      qint64 money)
 {
     return execPrepared(QStringLiteral("INSERT INTO customers_orders(customer_id, add_time, "
                                        "product_id, amount, money)VALUES (?, ?, ?, ?, ?)"),
@@ -45,7 +45,7 @@ bool addCustomerOrder(int customerId, int addTime, const QString &productCode, i
                         QStringLiteral("新增订单记录出错."));
 }
 
-void orderTotals(const QString &filter, int &amount, int &money, int &customerCount)
+void orderTotals(const QString &filter, qint64 &amount, qint64 &money, qint64 &customerCount)
 {
     // No join: orders of deleted customers still count.
     QString statement = QStringLiteral(
@@ -56,12 +56,13 @@ void orderTotals(const QString &filter, int &amount, int &money, int &customerCo
     runQuery(&model, statement);
     if (model.rowCount() < 1)
         return;
-    amount = model.data(model.index(0, 0)).toInt();
-    money = model.data(model.index(0, 1)).toInt();
-    customerCount = model.data(model.index(0, 2)).toInt();
+    amount = model.data(model.index(0, 0)).toLongLong();
+    money = model.data(model.index(0, 1)).toLongLong();
+    customerCount = model.data(model.index(0, 2)).toLongLong();
 }
 
-void orderTotalsForPeriod(int from, int to, int &amount, int &money, int &customerCount)
+void orderTotalsForPeriod(qint64 from, qint64 to, qint64 &amount, qint64 &money,
+                          qint64 &customerCount)
 {
     orderTotals(periodCondition(QStringLiteral("add_time"), from, to), amount, money,
                 customerCount);
@@ -82,7 +83,7 @@ QSqlCustomerOrderQueryModel *loadOrdersModel(QObject *parent, const QString &fil
     return model;
 }
 
-QSqlCustomerOrderQueryModel *loadOrdersModelForPeriod(QObject *parent, int from, int to)
+QSqlCustomerOrderQueryModel *loadOrdersModelForPeriod(QObject *parent, qint64 from, qint64 to)
 {
     return loadOrdersModel(parent, periodCondition(QStringLiteral("add_time"), from, to));
 }

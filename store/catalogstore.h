@@ -15,12 +15,13 @@ bool addProduct(const QString &code, const QString &name, const QString &introdu
 QSqlTableModel *loadPhoneSkillsModel(QObject *parent, const QString &filter);
 bool addPhoneSkill(int type, const QString &category, const QString &content);
 
-bool addCustomerOrder(int customerId, int addTime, const QString &productCode, int amount,
-                      int money);
-void orderTotals(const QString &filter, int &amount, int &money, int &customerCount);
-void orderTotalsForPeriod(int from, int to, int &amount, int &money, int &customerCount);
+bool addCustomerOrder(int customerId, qint64 addTime, const QString &productCode, int amount,
+                      qint64 money);
+void orderTotals(const QString &filter, qint64 &amount, qint64 &money, qint64 &customerCount);
+void orderTotalsForPeriod(qint64 from, qint64 to, qint64 &amount, qint64 &money,
+                          qint64 &customerCount);
 QSqlCustomerOrderQueryModel *loadOrdersModel(QObject *parent, const QString &filter);
-QSqlCustomerOrderQueryModel *loadOrdersModelForPeriod(QObject *parent, int from, int to);
+QSqlCustomerOrderQueryModel *loadOrdersModelForPeriod(QObject *parent, qint64 from, qint64 to);
 
 bool loadAccount(QString &userName, QString &password);
 bool clearAccount();

@@ -24,7 +24,7 @@ bool addCustomer(const QString &name, int sex, const QString &birthDate, const Q
 
 bool addDownloadedCustomer(const QString &name, const QString &phoneNumber,
                            const QString &companyName, const QString &office,
-                           const QString &homeAddress, int serverCustomerId,
+                           const QString &homeAddress, qint64 serverCustomerId,
                            const QString &connectionName)
 {
     // No title: the writer goes on with the next prospect without a box.
@@ -37,14 +37,14 @@ bool addDownloadedCustomer(const QString &name, const QString &phoneNumber,
         QString(), QSqlDatabase::database(connectionName, false));
 }
 
-int maxServerCustomerId()
+qint64 maxServerCustomerId()
 {
     QSqlQuery query;
     if (!query.exec(QStringLiteral("SELECT Max(server_customer_id) from customers"))) {
         qDebug() << query.lastError().text();
         return 0;
     }
-    return query.next() ? query.value(0).toInt() : 0;
+    return query.next() ? query.value(0).toLongLong() : 0;
 }
 
 bool setCustomerContacted(int customerId)
@@ -132,8 +132,8 @@ QSqlTableModel *loadCustomerTelLogsModel(QObject *parent, const QString &filter)
     return loadTableModel(parent, QStringLiteral("customers_tel_logs"), filter, telLogHeaders());
 }
 
-bool addCustomerTelLog(int customerId, int contactType, const QString &content, int nextContactTime,
-                       int nextContactType, int addTime)
+bool addCustomerTelLog(int customerId, int contactType, const QString &content,
+                       qint64 nextContactTime, int nextContactType, qint64 addTime)
 {
     return execPrepared(
         QStringLiteral("INSERT INTO customers_tel_logs(customer_id, add_time, contact_type, "
@@ -142,7 +142,7 @@ bool addCustomerTelLog(int customerId, int contactType, const QString &content, 
         QStringLiteral("新增电话记录出错."));
 }
 
-bool addCustomerContactTrack(int customerId, int contactTime, int contactState)
+bool addCustomerContactTrack(int customerId, qint64 contactTime, int contactState)
 {
     qDebug() << "contactState:" << contactState;
     return execPrepared(QStringLiteral("INSERT INTO customers_contact_track(customer_id, "
@@ -151,21 +151,21 @@ bool addCustomerContactTrack(int customerId, int contactTime, int contactState)
                         QStringLiteral("新增联系跟踪记录出错."));
 }
 
-int countCustomersContacted(int from, int to, int contactType)
+int countCustomersContacted(qint64 from, qint64 to, int contactType)
 {
     return countDistinct(QStringLiteral("customers_tel_logs"), QStringLiteral("customer_id"),
                          periodCondition(QStringLiteral("add_time"), from, to) +
                              optionalEquals(QStringLiteral("contact_type"), contactType));
 }
 
-int countCustomersToContact(int from, int to, int nextContactType)
+int countCustomersToContact(qint64 from, qint64 to, int nextContactType)
 {
     return countDistinct(QStringLiteral("customers_tel_logs"), QStringLiteral("customer_id"),
                          periodCondition(QStringLiteral("next_contact_time"), from, to) +
                              optionalEquals(QStringLiteral("next_contact_type"), nextContactType));
 }
 
-int countCustomerContactTracks(int from, int to, int contactState)
+int countCustomerContactTracks(qint64 from, qint64 to, int contactState)
 {
     return countDistinct(QStringLiteral("customers_contact_track"), QStringLiteral("customer_id"),
                          periodCondition(QStringLiteral("contact_time"), from, to) +

@@ -17,9 +17,9 @@ bool addCustomer(const QString &name, int sex, const QString &birthDate, const Q
 // Silent on failure; also used by the list writer on its own connection.
 bool addDownloadedCustomer(const QString &name, const QString &phoneNumber,
                            const QString &companyName, const QString &office,
-                           const QString &homeAddress, int serverCustomerId,
+                           const QString &homeAddress, qint64 serverCustomerId,
                            const QString &connectionName = defaultConnectionName());
-int maxServerCustomerId();
+qint64 maxServerCustomerId();
 bool setCustomerContacted(int customerId);
 bool setCustomerUserType(int customerId, int userType);
 
@@ -35,11 +35,11 @@ bool addKinsfolk(int customerId, const QString &relation, const QString &name, i
 
 QSqlTableModel *loadCustomerTelLogsModel(QObject *parent, const QString &filter);
 // The add time comes last although it is the second column.
-bool addCustomerTelLog(int customerId, int contactType, const QString &content, int nextContactTime,
-                       int nextContactType, int addTime);
-bool addCustomerContactTrack(int customerId, int contactTime, int contactState);
+bool addCustomerTelLog(int customerId, int contactType, const QString &content,
+                       qint64 nextContactTime, int nextContactType, qint64 addTime);
+bool addCustomerContactTrack(int customerId, qint64 contactTime, int contactState);
 
 // Distinct prospects; a type or state of 0 means any.
-int countCustomersContacted(int from, int to, int contactType);
-int countCustomersToContact(int from, int to, int nextContactType);
-int countCustomerContactTracks(int from, int to, int contactState);
+int countCustomersContacted(qint64 from, qint64 to, int contactType);
+int countCustomersToContact(qint64 from, qint64 to, int nextContactType);
+int countCustomerContactTracks(qint64 from, qint64 to, int contactState);

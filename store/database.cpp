@@ -173,11 +173,11 @@ bool rollbackTransaction(const QString &connectionName)
     return connection(connectionName).rollback();
 }
 
-int lastInsertId(const QString &connectionName)
+qint64 lastInsertId(const QString &connectionName)
 {
     QSqlQueryModel model;
     model.setQuery(QStringLiteral("SELECT last_insert_rowid()"), connection(connectionName));
-    const int id = model.rowCount() > 0 ? model.data(model.index(0, 0)).toInt() : -1;
+    const qint64 id = model.rowCount() > 0 ? model.data(model.index(0, 0)).toLongLong() : -1;
     qDebug() << "autoId:" << id;
     return id;
 }

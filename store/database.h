@@ -27,7 +27,7 @@ bool registerSqlFunctions(QSqlDatabase &db);
 bool beginTransaction(const QString &connectionName = defaultConnectionName());
 bool commitTransaction(const QString &connectionName = defaultConnectionName());
 bool rollbackTransaction(const QString &connectionName = defaultConnectionName());
-int lastInsertId(const QString &connectionName = defaultConnectionName());
+qint64 lastInsertId(const QString &connectionName = defaultConnectionName());
 
 bool createCustomersTable(QSqlDatabase &db);
 bool createKinsfolkTable(QSqlDatabase &db);

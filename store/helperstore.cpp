@@ -43,8 +43,8 @@ QSqlTableModel *loadHelperTelLogsModel(QObject *parent, const QString &filter)
     return loadTableModel(parent, QStringLiteral("helpers_tel_logs"), filter, telLogHeaders());
 }
 
-bool addHelperTelLog(int helperId, int contactType, const QString &content, int nextContactTime,
-                     int nextContactType, int addTime)
+bool addHelperTelLog(int helperId, int contactType, const QString &content, qint64 nextContactTime,
+                     int nextContactType, qint64 addTime)
 {
     return execPrepared(
         QStringLiteral("INSERT INTO helpers_tel_logs(helper_id, add_time, contact_type, content, "
@@ -53,7 +53,7 @@ bool addHelperTelLog(int helperId, int contactType, const QString &content, int 
         QStringLiteral("新增电话记录出错."));
 }
 
-bool addHelperContactTrack(int helperId, int contactTime, int contactState)
+bool addHelperContactTrack(int helperId, qint64 contactTime, int contactState)
 {
     return execPrepared(QStringLiteral("INSERT INTO helpers_contact_track (helper_id, "
                                        "contact_time, contact_state)VALUES (?, ?, ?)"),
@@ -61,14 +61,14 @@ bool addHelperContactTrack(int helperId, int contactTime, int contactState)
                         QStringLiteral("新增联系跟踪记录出错."));
 }
 
-int countHelpersContacted(int from, int to, int contactType)
+int countHelpersContacted(qint64 from, qint64 to, int contactType)
 {
     return countDistinct(QStringLiteral("helpers_tel_logs"), QStringLiteral("helper_id"),
                          periodCondition(QStringLiteral("add_time"), from, to) +
                              optionalEquals(QStringLiteral("contact_type"), contactType));
 }
 
-int countHelpersToContact(int from, int to, int nextContactType)
+int countHelpersToContact(qint64 from, qint64 to, int nextContactType)
 {
     // The type is always compared, 0 included.
     return countDistinct(QStringLiteral("helpers_tel_logs"), QStringLiteral("helper_id"),
@@ -77,7 +77,7 @@ int countHelpersToContact(int from, int to, int nextContactType)
                              QString::number(nextContactType));
 }
 
-int countHelperContactTracks(int from, int to, int contactState)
+int countHelperContactTracks(qint64 from, qint64 to, int contactState)
 {
     return countDistinct(QStringLiteral("helpers_contact_track"), QStringLiteral("helper_id"),
                          periodCondition(QStringLiteral("contact_time"), from, to) +

@@ -16,11 +16,11 @@ bool setHelperContacted(int helperId);
 bool setHelperUserType(int helperId, int userType);
 
 QSqlTableModel *loadHelperTelLogsModel(QObject *parent, const QString &filter);
-bool addHelperTelLog(int helperId, int contactType, const QString &content, int nextContactTime,
-                     int nextContactType, int addTime);
-bool addHelperContactTrack(int helperId, int contactTime, int contactState);
+bool addHelperTelLog(int helperId, int contactType, const QString &content, qint64 nextContactTime,
+                     int nextContactType, qint64 addTime);
+bool addHelperContactTrack(int helperId, qint64 contactTime, int contactState);
 
-int countHelpersContacted(int from, int to, int contactType);
+int countHelpersContacted(qint64 from, qint64 to, int contactType);
 // The type condition is always applied.
-int countHelpersToContact(int from, int to, int nextContactType);
-int countHelperContactTracks(int from, int to, int contactState);
+int countHelpersToContact(qint64 from, qint64 to, int nextContactType);
+int countHelperContactTracks(qint64 from, qint64 to, int contactState);

@@ -5,7 +5,7 @@
 using namespace StoreQuery;
 
 namespace {
-QString number(int value)
+QString number(qint64 value)
 {
     return QString::number(value);
 }
@@ -21,7 +21,7 @@ const QString customerColumns = QStringLiteral(
     "customers.id = customers_tel_logs.customer_id AND ");
 } // namespace
 
-QSqlCustomerCalendarQueryModel *loadCustomerCalendarModel(QObject *parent, int from, int to,
+QSqlCustomerCalendarQueryModel *loadCustomerCalendarModel(QObject *parent, qint64 from, qint64 to,
                                                           int nextContactType)
 {
     auto *model = new QSqlCustomerCalendarQueryModel(parent);
@@ -34,7 +34,8 @@ QSqlCustomerCalendarQueryModel *loadCustomerCalendarModel(QObject *parent, int f
     return model;
 }
 
-QSqlQueryModel *loadHelperCalendarModel(QObject *parent, int from, int to, int nextContactType)
+QSqlQueryModel *loadHelperCalendarModel(QObject *parent, qint64 from, qint64 to,
+                                        int nextContactType)
 {
     auto *model = new QSqlQueryModel(parent);
     runQuery(model, QStringLiteral("SELECT helpers_tel_logs.id, next_contact_time, name  FROM "
@@ -47,7 +48,7 @@ QSqlQueryModel *loadHelperCalendarModel(QObject *parent, int from, int to, int n
     return model;
 }
 
-QSqlCustomerQueryModel *loadCustomersToContactModel(QObject *parent, int from, int to,
+QSqlCustomerQueryModel *loadCustomersToContactModel(QObject *parent, qint64 from, qint64 to,
                                                     int nextContactType)
 {
     auto *model = new QSqlCustomerQueryModel(parent);
@@ -59,7 +60,8 @@ QSqlCustomerQueryModel *loadCustomersToContactModel(QObject *parent, int from, i
     return model;
 }
 
-QSqlQueryModel *loadHelpersToContactModel(QObject *parent, int from, int to, int nextContactType)
+QSqlQueryModel *loadHelpersToContactModel(QObject *parent, qint64 from, qint64 to,
+                                          int nextContactType)
 {
     auto *model = new QSqlQueryModel(parent);
     runQuery(model,
@@ -73,7 +75,7 @@ QSqlQueryModel *loadHelpersToContactModel(QObject *parent, int from, int to, int
     return model;
 }
 
-QSqlCustomerQueryModel *loadContactedCustomersModel(QObject *parent, int from, int to,
+QSqlCustomerQueryModel *loadContactedCustomersModel(QObject *parent, qint64 from, qint64 to,
                                                     int contactType, const QString &filter)
 {
     auto *model = new QSqlCustomerQueryModel(parent);

@@ -13,18 +13,20 @@ class QObject;
 // compare it.
 
 // One row per scheduled log: log id, next contact time, name.
-QSqlCustomerCalendarQueryModel *loadCustomerCalendarModel(QObject *parent, int from, int to,
+QSqlCustomerCalendarQueryModel *loadCustomerCalendarModel(QObject *parent, qint64 from, qint64 to,
                                                           int nextContactType);
 // Active recruits only; one row per scheduled log.
-QSqlQueryModel *loadHelperCalendarModel(QObject *parent, int from, int to, int nextContactType);
+QSqlQueryModel *loadHelperCalendarModel(QObject *parent, qint64 from, qint64 to,
+                                        int nextContactType);
 
 // One row per prospect, whatever its user type.
-QSqlCustomerQueryModel *loadCustomersToContactModel(QObject *parent, int from, int to,
+QSqlCustomerQueryModel *loadCustomersToContactModel(QObject *parent, qint64 from, qint64 to,
                                                     int nextContactType);
 // Not grouped: a recruit appears once for every scheduled log.
-QSqlQueryModel *loadHelpersToContactModel(QObject *parent, int from, int to, int nextContactType);
+QSqlQueryModel *loadHelpersToContactModel(QObject *parent, qint64 from, qint64 to,
+                                          int nextContactType);
 
 // Prospects with a log recorded in the period; the filter (may be empty)
 // applies before the grouping.
-QSqlCustomerQueryModel *loadContactedCustomersModel(QObject *parent, int from, int to,
+QSqlCustomerQueryModel *loadContactedCustomersModel(QObject *parent, qint64 from, qint64 to,
                                                     int contactType, const QString &filter);

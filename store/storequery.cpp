@@ -74,7 +74,7 @@ QString andFilter(const QString &filter)
     return filter.isEmpty() ? QString() : QStringLiteral(" AND ") + filter;
 }
 
-QString periodCondition(const QString &column, int from, int to)
+QString periodCondition(const QString &column, qint64 from, qint64 to)
 {
     return QLatin1Char(' ') + column + QStringLiteral(" >= ") + QString::number(from) +
            QStringLiteral(" AND ") + column + QStringLiteral(" <= ") + QString::number(to);

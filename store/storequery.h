@@ -38,7 +38,7 @@ void runQuery(QSqlQueryModel *model, const QString &statement);
 QString andFilter(const QString &filter);
 
 // "<column> >= from AND <column> <= to": a closed period.
-QString periodCondition(const QString &column, int from, int to);
+QString periodCondition(const QString &column, qint64 from, qint64 to);
 
 // " AND <column> = value" when the value is not 0 (0 means any), else nothing.
 QString optionalEquals(const QString &column, int value);

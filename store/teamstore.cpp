@@ -29,7 +29,7 @@ bool teammateTaskExists(int helperId, int year)
     return model.rowCount() > 0 && model.data(model.index(0, 0)).toInt() >= 1;
 }
 
-bool addTeammateTask(int helperId, int year, int beginDate, int money, int helperCount)
+bool addTeammateTask(int helperId, int year, qint64 beginDate, qint64 money, int helperCount)
 {
     return execPrepared(QStringLiteral("INSERT INTO teammate_task (helper_id, year, begin_date, "
                                        "money, helper_count)VALUES (?, ?, ?, ?, ?)"),
@@ -50,7 +50,8 @@ QSqlQueryModel *loadEarningReportsModel(QObject *parent)
     return model;
 }
 
-bool addEarningReport(int helperId, int reportTime, int money, int helperCount, const QString &memo)
+bool addEarningReport(int helperId, qint64 reportTime, qint64 money, int helperCount,
+                      const QString &memo)
 {
     return execPrepared(QStringLiteral("INSERT INTO teammate_earning_report (helper_id, "
                                        "report_time, money, helper_count, memo)VALUES (?, ?, ?, "
@@ -71,7 +72,7 @@ QSqlQueryModel *loadEarningSumModel(int helperId, const QString &filter)
     return model;
 }
 
-QSqlQueryModel *loadEarningSumModelForPeriod(int helperId, int from, int to)
+QSqlQueryModel *loadEarningSumModelForPeriod(int helperId, qint64 from, qint64 to)
 {
     return loadEarningSumModel(helperId, periodCondition(QStringLiteral("report_time"), from, to));
 }

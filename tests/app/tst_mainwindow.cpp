@@ -351,9 +351,9 @@ private slots:
 
     void reminderNumbersOfAPreparedDay()
     {
-        const int today = todayBeginTime();
+        const Seconds today = todayBeginTime();
         const int yesterday = today - 3600;
-        const int tomorrow = todayEndTime() + 1;
+        const Seconds tomorrow = todayEndTime() + 1;
         const int noon = today + 12 * 3600;
 
         // Prospects: 25 first contacts today (one prospect twice), more on other days.

@@ -14,12 +14,12 @@
 namespace {
 struct Totals
 {
-    int amount = -7;
-    int money = -7;
-    int customers = -7;
+    qint64 amount = -7;
+    qint64 money = -7;
+    qint64 customers = -7;
 };
 
-Totals totalsForPeriod(int from, int to)
+Totals totalsForPeriod(qint64 from, qint64 to)
 {
     Totals totals;
     orderTotalsForPeriod(from, to, totals.amount, totals.money, totals.customers);
@@ -80,9 +80,9 @@ private slots:
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
         const Totals empty = totalsForPeriod(0, 2000000000);
-        QCOMPARE(empty.amount, 0);
-        QCOMPARE(empty.money, 0);
-        QCOMPARE(empty.customers, 0);
+        QCOMPARE(empty.amount, qint64(0));
+        QCOMPARE(empty.money, qint64(0));
+        QCOMPARE(empty.customers, qint64(0));
 
         QVERIFY(addCustomer("张三", 1, "1980-01-01", "1", "", "", "", ""));
         const int zhang = lastInsertId();
@@ -100,9 +100,9 @@ private slots:
                 4);
 
         Totals day = totalsForPeriod(from, to);
-        QCOMPARE(day.amount, 6);
-        QCOMPARE(day.money, 1320);
-        QCOMPARE(day.customers, 2);
+        QCOMPARE(day.amount, qint64(6));
+        QCOMPARE(day.money, qint64(1320));
+        QCOMPARE(day.customers, qint64(2));
 
         std::unique_ptr<QSqlCustomerOrderQueryModel> orders(
             loadOrdersModelForPeriod(nullptr, from, to));
@@ -121,23 +121,23 @@ private slots:
         // A deleted customer's orders still count, but are no longer listed.
         QVERIFY(execSql(QString("DELETE FROM customers WHERE id = %1").arg(zhang)));
         day = totalsForPeriod(from, to);
-        QCOMPARE(day.amount, 6);
-        QCOMPARE(day.customers, 2);
+        QCOMPARE(day.amount, qint64(6));
+        QCOMPARE(day.customers, qint64(2));
         std::unique_ptr<QSqlCustomerOrderQueryModel> remaining(loadOrdersModel(nullptr, ""));
         QCOMPARE(remaining->rowCount(), 2);
         QCOMPARE(remaining->data(remaining->index(0, 3)).toString(), QString("李四"));
 
-        int amount = 0, money = 0, customers = 0;
+        qint64 amount = 0, money = 0, customers = 0;
         orderTotals(QString("customer_id = %1").arg(li), amount, money, customers);
-        QCOMPARE(amount, 103);
-        QCOMPARE(money, 100020);
-        QCOMPARE(customers, 1);
+        QCOMPARE(amount, qint64(103));
+        QCOMPARE(money, qint64(100020));
+        QCOMPARE(customers, qint64(1));
 
         // A failed query leaves the caller's values alone.
         amount = money = customers = 42;
         orderTotals("no_such_column = 1", amount, money, customers);
-        QCOMPARE(amount, 42);
-        QCOMPARE(customers, 42);
+        QCOMPARE(amount, qint64(42));
+        QCOMPARE(customers, qint64(42));
     }
 
     void orderModelPassesTheModelTester()

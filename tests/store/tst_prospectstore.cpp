@@ -227,11 +227,11 @@ private slots:
     {
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
-        QCOMPARE(maxServerCustomerId(), 0);
+        QCOMPARE(maxServerCustomerId(), qint64(0));
         WarningRecorder warnings;
         QVERIFY(addDownloadedCustomer("钱七", "137", "某公司", "总监", "上海", 77));
         QVERIFY(addDownloadedCustomer("孙八", "136", "", "", "", 12));
-        QCOMPARE(maxServerCustomerId(), 77);
+        QCOMPARE(maxServerCustomerId(), qint64(77));
         QSqlQuery query;
         QVERIFY(query.exec("SELECT name, sex, birth_date, phone_number, home_address, home_tel, "
                            "company_name, office, is_contact, user_type, server_customer_id "
@@ -255,7 +255,7 @@ private slots:
         QVERIFY(execSql("DROP TABLE customers"));
         QVERIFY(!addDownloadedCustomer("x", "1", "", "", "", 1));
         QCOMPARE(warnings.count(), 0);
-        QCOMPARE(maxServerCustomerId(), 0);
+        QCOMPARE(maxServerCustomerId(), qint64(0));
     }
 
     void writerThreadRowsAreVisibleAfterCommit()
@@ -271,7 +271,7 @@ private slots:
         QVERIFY(!QSqlDatabase::contains("writer"));
         QCOMPARE(warnings.count(), 0);
         // The GUI connection sees the committed rows at once.
-        QCOMPARE(maxServerCustomerId(), 502);
+        QCOMPARE(maxServerCustomerId(), qint64(502));
         QCOMPARE(customerPageCount(encodedNameContains("name", "王"), 10), 1);
         std::unique_ptr<QSqlCustomerTableModel> model(
             loadCustomersModel(nullptr, "server_customer_id = 501", 0, 0));

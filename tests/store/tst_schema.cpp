@@ -186,7 +186,7 @@ private slots:
         QVERIFY(workspace.openDatabase());
         QVERIFY(execSql("INSERT INTO helpers(name, sex, birth_date, phone_number, is_contact, "
                         "user_type) VALUES ('a', 0, '1900-01-01', '1', 0, 1)"));
-        QCOMPARE(lastInsertId(), int(queryValue("SELECT max(id) FROM helpers").toInt()));
+        QCOMPARE(lastInsertId(), queryValue("SELECT max(id) FROM helpers").toLongLong());
     }
 
     void decodeNameFunctionIsRegistered()

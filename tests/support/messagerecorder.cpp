@@ -5,7 +5,8 @@
 MessageRecorder::MessageRecorder()
 {
     setMessagePresenter([this](const MessageRequest &request) {
-        m_messages.append({request.kind, request.icon, request.title, request.text});
+        m_messages.append(
+            {request.kind, request.icon, request.title, request.text, request.defaultButton});
         if (request.kind != MessageKind::Question)
             return QMessageBox::Ok;
         if (m_answers.isEmpty()) {

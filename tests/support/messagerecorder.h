@@ -19,6 +19,7 @@ public:
         QMessageBox::Icon icon;
         QString title;
         QString text;
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
 
     MessageRecorder();

@@ -54,7 +54,7 @@ bool fillSampleData()
             return false;
     }
 
-    const int today = todayBeginTime();
+    const Seconds today = todayBeginTime();
     const int hour = 3600;
     const int yesterday = today - 24 * hour;
     // Prospects 1 and 2 were called for the first time this morning; 3 was

@@ -180,8 +180,8 @@ double timeIt(const QString &label, int repeats, const std::function<int()> &job
 
 void runTimings(int repeats)
 {
-    const int from = todayBeginTime();
-    const int to = todayEndTime();
+    const Seconds from = todayBeginTime();
+    const Seconds to = todayEndTime();
     out() << "reminder counts (mean of " << repeats << " runs each):" << Qt::endl;
     double tick = 0;
     const QList<QPair<QString, std::function<int()>>> counts = {
