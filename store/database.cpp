@@ -32,14 +32,6 @@ void createPrivateFile(const QString &path)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-sqlite3 *sqliteHandle(const QSqlDatabase &db)
-{
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
 // Start-up boxes name the file, so the agent knows which one is meant even
 // when the program was started from an unexpected folder.
 void reportDatabaseProblem(const QSqlDatabase &db, const QString &error, const QString &title)
@@ -144,6 +136,14 @@ QSqlDatabase connection(const QString &name)
     return QSqlDatabase::database(name, false);
 }
 } // namespace
+
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
 
 QString databaseFilePath(const QSqlDatabase &db)
 {

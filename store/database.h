@@ -27,6 +27,10 @@ void closeDatabase();
 QSqlDatabase openDatabaseConnection(const QString &connectionName);
 void removeDatabaseConnection(const QString &connectionName);
 
+// The SQLite handle behind a connection (null when it is not open).
+struct sqlite3;
+sqlite3 *sqliteHandle(const QSqlDatabase &db);
+
 // SQL functions every connection offers; decode_name(text) turns a stored
 // Base64 name back into its readable form.
 bool registerSqlFunctions(QSqlDatabase &db);
