@@ -54,6 +54,7 @@ void BackupDialog::reload()
         table->setItem(row, RecruitsColumn, cell(countText(info.recruits)));
         table->setItem(row, OrdersColumn, cell(countText(info.orders)));
     }
+    table->resizeColumnsToContents();
     if (table->rowCount() > 0)
         table->selectRow(0);
     ui->pushButtonRestore->setEnabled(table->rowCount() > 0);

@@ -1,6 +1,7 @@
 #include "shots.h"
 
 #include "app/aboutdialog.h"
+#include "app/backupdialog.h"
 #include "app/systemsetdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
@@ -8,6 +9,7 @@
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "store/snapshots.h"
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -37,5 +39,15 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        {QStringLiteral("backupdialog"),
+         [](QWidget *mainWindow) {
+             // Two daily snapshots of the sample, so the list has rows.
+             for (int daysAgo : {1, 0}) {
+                 SnapshotJob job;
+                 if (job.begin(QDateTime(QDate(2026, 3, 7).addDays(-daysAgo), QTime(9, 12, 5))))
+                     job.runToEnd();
+             }
+             return std::unique_ptr<QWidget>(new BackupDialog(mainWindow));
+         }},
     };
 }
