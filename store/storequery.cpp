@@ -29,6 +29,26 @@ bool execPrepared(const QString &statement, const QVariantList &values, const QS
     return ok;
 }
 
+bool runInTransaction(const std::function<bool()> &writes, const QString &title)
+{
+    QSqlDatabase db = QSqlDatabase::database();
+    if (!db.transaction()) {
+        reportWarning(db.lastError().text(), title);
+        return false;
+    }
+    if (!writes()) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        const QString error = db.lastError().text();
+        db.rollback();
+        reportWarning(error, title);
+        return false;
+    }
+    return true;
+}
+
 int countDistinct(const QString &table, const QString &idColumn, const QString &condition)
 {
     QSqlQuery query;
