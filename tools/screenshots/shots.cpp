@@ -1,13 +1,16 @@
 #include "shots.h"
 
 #include "app/aboutdialog.h"
+#include "app/appsettings.h"
 #include "app/systemsetdialog.h"
+#include "calling/calldialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "store/customerstore.h"
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -15,6 +18,18 @@ template <typename T> Shot dialog(const char *name)
 {
     return {QLatin1String(name),
             [](QWidget *mainWindow) { return std::unique_ptr<QWidget>(new T(mainWindow)); }};
+}
+
+// The call dialog on the active prospects, at the third one (a visit and a
+// call in its history), with the phone scripts shown.
+std::unique_ptr<QWidget> callDialog(QWidget *mainWindow)
+{
+    QSqlQueryModel *list = loadCustomersModel(mainWindow, QStringLiteral("user_type = 1"), 0, 0);
+    const bool scripts = appSettings.talkSkillRemind();
+    appSettings.setTalkSkillRemind(true);
+    auto dialog = std::make_unique<CallDialog>(list, list->index(2, 0), mainWindow);
+    appSettings.setTalkSkillRemind(scripts);
+    return dialog;
 }
 } // namespace
 
@@ -37,5 +52,6 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        {QStringLiteral("calldialog"), callDialog},
     };
 }
