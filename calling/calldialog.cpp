@@ -134,6 +134,8 @@ void CallDialog::advance()
 
 void CallDialog::on_pushButtonSave_clicked()
 {
+    if (mapper->currentIndex() < 0) // an empty list: nobody to act on
+        return;
     const std::optional<ContactEntry> entry = readContactEntry(this, contactWidgets(ui.get()));
     if (!entry)
         return;
@@ -166,6 +168,8 @@ bool CallDialog::enterOrderForCurrentCustomer()
 
 void CallDialog::on_pushButtonBargain_clicked()
 {
+    if (mapper->currentIndex() < 0)
+        return;
     getCurrentCustomerId();
     if (!enterOrderForCurrentCustomer())
         return;
@@ -175,6 +179,8 @@ void CallDialog::on_pushButtonBargain_clicked()
 
 void CallDialog::on_pushButtonUseless_clicked()
 {
+    if (mapper->currentIndex() < 0)
+        return;
     if (!askYesNo(this, QStringLiteral("确认要放弃该客户吗?"), QStringLiteral("提示"),
                   QMessageBox::Warning))
         return;

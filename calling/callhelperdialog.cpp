@@ -83,6 +83,8 @@ void CallHelperDialog::advance()
 
 void CallHelperDialog::on_pushButtonSave_clicked()
 {
+    if (mapper->currentIndex() < 0) // an empty list: nobody to act on
+        return;
     const std::optional<ContactEntry> entry = readContactEntry(this, contactWidgets(ui.get()));
     if (!entry)
         return;
@@ -106,12 +108,16 @@ void CallHelperDialog::on_pushButtonSave_clicked()
 
 void CallHelperDialog::on_pushButtonTeammate_clicked()
 {
+    if (mapper->currentIndex() < 0)
+        return;
     setHelperUserType(currentHelperId(), 2);
     advance();
 }
 
 void CallHelperDialog::on_pushButtonUseless_clicked()
 {
+    if (mapper->currentIndex() < 0)
+        return;
     if (!askYesNo(this, QStringLiteral("确认要放弃该增员吗?"), QStringLiteral("提示"),
                   QMessageBox::Warning))
         return;

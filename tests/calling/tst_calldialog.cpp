@@ -6,8 +6,8 @@
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/callhelperdialog.h"
 #include "prospects/customersdialog.h"
-#include "store/customermodels.h"
 #include "store/catalogstore.h"
+#include "store/customermodels.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
 #include "support/messagerecorder.h"
@@ -477,10 +477,8 @@ private slots:
         QTest::newRow("time: date only") << int(D::LogAddTime) << QVariant(at) << "40-01-05";
         QTest::newRow("next time: date and time")
             << int(D::LogNextContactTime) << QVariant(at) << "40-01-05 08:07";
-        QTest::newRow("phone") << int(D::LogContactType) << QVariant(1) << "电话";
         QTest::newRow("visit") << int(D::LogContactType) << QVariant(2) << "约访";
         QTest::newRow("next by phone") << int(D::LogNextContactType) << QVariant(1) << "电话";
-        QTest::newRow("next, other code") << int(D::LogNextContactType) << QVariant(0) << "约访";
     }
     void historyShowsWordsAndDates()
     {
