@@ -2,6 +2,7 @@
 
 #include "app/messagehook.h"
 #include "store/cleantext.h"
+#include "store/database.h"
 
 #include <QAbstractItemModel>
 #include <QDebug>
@@ -37,18 +38,17 @@ bool execPrepared(const QString &statement, const QVariantList &values, const QS
 
 bool runInTransaction(const std::function<bool()> &writes, const QString &title)
 {
-    QSqlDatabase db = QSqlDatabase::database();
-    if (!db.transaction()) {
-        reportWarning(db.lastError().text(), title);
+    if (!beginTransaction()) {
+        reportWarning(QSqlDatabase::database().lastError().text(), title);
         return false;
     }
     if (!writes()) {
-        db.rollback();
+        rollbackTransaction();
         return false;
     }
-    if (!db.commit()) {
-        const QString error = db.lastError().text();
-        db.rollback();
+    if (!commitTransaction()) {
+        const QString error = QSqlDatabase::database().lastError().text();
+        rollbackTransaction();
         reportWarning(error, title);
         return false;
     }
