@@ -13,7 +13,6 @@
 
 #include <QDataWidgetMapper>
 #include <QSqlQueryModel>
-#include <QSqlRecord>
 
 namespace {
 // Relatives keep their sex as a code in column 4; the table shows the word.
