@@ -1,14 +1,17 @@
 #include "shots.h"
 
 #include "app/aboutdialog.h"
+#include "app/appsettings.h"
 #include "app/backupdialog.h"
 #include "app/systemsetdialog.h"
+#include "calling/calldialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "store/customerstore.h"
 #include "store/snapshots.h"
 
 namespace {
@@ -17,6 +20,18 @@ template <typename T> Shot dialog(const char *name)
 {
     return {QLatin1String(name),
             [](QWidget *mainWindow) { return std::unique_ptr<QWidget>(new T(mainWindow)); }};
+}
+
+// The call dialog on the active prospects, at the third one (a visit and a
+// call in its history), with the phone scripts shown.
+std::unique_ptr<QWidget> callDialog(QWidget *mainWindow)
+{
+    QSqlQueryModel *list = loadCustomersModel(mainWindow, QStringLiteral("user_type = 1"), 0, 0);
+    const bool scripts = appSettings.talkSkillRemind();
+    appSettings.setTalkSkillRemind(true);
+    auto dialog = std::make_unique<CallDialog>(list, list->index(2, 0), mainWindow);
+    appSettings.setTalkSkillRemind(scripts);
+    return dialog;
 }
 } // namespace
 
@@ -39,6 +54,7 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        {QStringLiteral("calldialog"), callDialog},
         {QStringLiteral("backupdialog"),
          [](QWidget *mainWindow) {
              // Two daily snapshots of the sample, so the list has rows.
