@@ -16,6 +16,9 @@ void loadSettings(AppSettings &settings)
         store.value("talkSkillRemind", defaults.talkSkillRemind()).toBool());
     settings.setRegion(store.value("region", defaults.region()).toString());
     settings.setSnapshotsKept(store.value("snapshotsKept", defaults.snapshotsKept()).toInt());
+    settings.setContactAlerts(store.value("contactAlerts", defaults.contactAlerts()).toBool());
+    settings.setContactAlertMinutes(
+        store.value("contactAlertMinutes", defaults.contactAlertMinutes()).toInt());
 }
 
 void saveSettings(const AppSettings &settings)
@@ -27,5 +30,7 @@ void saveSettings(const AppSettings &settings)
     store.setValue("talkSkillRemind", settings.talkSkillRemind());
     store.setValue("region", settings.region());
     store.setValue("snapshotsKept", settings.snapshotsKept());
+    store.setValue("contactAlerts", settings.contactAlerts());
+    store.setValue("contactAlertMinutes", settings.contactAlertMinutes());
     store.sync();
 }

@@ -24,6 +24,16 @@ public:
         m_snapshotsKept = value < 1 ? 1 : value > 365 ? 365 : value;
     }
 
+    // Alerts before each call or visit scheduled today, and how many
+    // minutes ahead (0-60).
+    bool contactAlerts() const { return m_contactAlerts; }
+    void setContactAlerts(bool value) { m_contactAlerts = value; }
+    int contactAlertMinutes() const { return m_contactAlertMinutes; }
+    void setContactAlertMinutes(int value)
+    {
+        m_contactAlertMinutes = value < 0 ? 0 : value > 60 ? 60 : value;
+    }
+
 private:
     int m_customersCount = 20;
     int m_helpersCount = 20;
@@ -31,6 +41,8 @@ private:
     bool m_talkSkillRemind = false;
     QString m_region;
     int m_snapshotsKept = 14;
+    bool m_contactAlerts = true;
+    int m_contactAlertMinutes = 5;
 };
 
 extern AppSettings appSettings;

@@ -5,9 +5,11 @@
 #include "app/appsettings.h"
 #include "app/backupdialog.h"
 #include "app/dateutils.h"
+#include "app/remindertray.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
 #include "app/version.h"
+#include "calling/contactalerts.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
@@ -91,6 +93,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     // The numbers must be right before the first tick.
     refreshReminderCounts();
+    setUpContactAlerts();
 }
 
 MainWindow::~MainWindow() = default;
@@ -109,6 +112,9 @@ void MainWindow::TimerProc()
 {
     statusClockLabel->setText(clockText(Clock::now(), todayWeekdayName()));
     refreshReminderCounts();
+    if (reminderTray->hasTrayIcon())
+        reminderTray->setToolTip(reminderSummary());
+    contactAlerts->tick();
 }
 
 void MainWindow::refreshReminderCounts()
@@ -183,4 +189,56 @@ void MainWindow::on_action_useless_customers_triggered()
 void MainWindow::on_action_unless_helpers_triggered()
 {
     runModal<UselessHelpersDialog>(this);
+}
+
+void MainWindow::setUpContactAlerts()
+{
+    reminderTray =
+        new ReminderTray(this,
+                         {ui->action_today_subscribe_customers, ui->action_today_visit_customers,
+                          ui->action_today_subscribe_helpers, ui->action_today_visit_helpers},
+                         ui->action_exit);
+    reminderTray->setToolTip(reminderSummary());
+    contactAlerts = new ContactAlerts(this);
+    connect(contactAlerts, &ContactAlerts::contactDue, this, &MainWindow::showContactAlert);
+    connect(contactAlerts, &ContactAlerts::contactsMissed, this, &MainWindow::showMissedContacts);
+}
+
+void MainWindow::showContactAlert(const ScheduledContact &contact)
+{
+    const PersonKind kind = contact.kind;
+    const qint64 id = contact.personId;
+    reminderTray->notify(QStringLiteral("联系提醒"), contactAlertText(contact),
+                         [this, kind, id] { runCallDialogFor(this, kind, id); });
+}
+
+void MainWindow::showMissedContacts(const QList<ScheduledContact> &contacts)
+{
+    // The follow-up list of the earliest missed contact: prospects or
+    // recruits, calls or visits.
+    const ScheduledContact &first = contacts.first();
+    const bool visit = first.type == 2;
+    QAction *list =
+        first.kind == PersonKind::Prospect
+            ? (visit ? ui->action_today_visit_customers : ui->action_today_subscribe_customers)
+            : (visit ? ui->action_today_visit_helpers : ui->action_today_subscribe_helpers);
+    reminderTray->notify(QStringLiteral("联系提醒"), missedContactsText(int(contacts.size())),
+                         [list] { list->trigger(); });
+}
+
+QString MainWindow::reminderSummary() const
+{
+    const QList<std::pair<const char *, const QLabel *>> lines = {
+        {"今日需首次联系准客户", ui->labelTodayFirstPhoneCustomerCount},
+        {"今日需再联系的准客户", ui->labelTodayPhoneCustomerCount},
+        {"今日需约访准客户", ui->labelTodayVisitCustomerCount},
+        {"今日需首次联系准增员", ui->labelTodayFirstPhoneHelperCount},
+        {"今日需再联系准增员", ui->labelTodaySubscribeHelperCount},
+        {"今日需约访准增员", ui->labelTodayVisitHelperCount},
+        {"今日已联系准客户数", ui->labelTodayContactedCount},
+    };
+    QStringList text{windowTitle()};
+    for (const auto &[caption, count] : lines)
+        text.append(QString::fromUtf8(caption) + QStringLiteral(": ") + count->text());
+    return text.join(QLatin1Char('\n'));
 }

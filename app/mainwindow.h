@@ -4,8 +4,11 @@
 
 #include <memory>
 
+class ContactAlerts;
 class QDateTime;
 class QLabel;
+class ReminderTray;
+struct ScheduledContact;
 class QTimer;
 
 namespace Ui {
@@ -45,9 +48,16 @@ private slots:
 private:
     void centreOnScreen();
     void refreshReminderCounts();
+    // Alerts of the calls and visits promised for today, and the tray.
+    void setUpContactAlerts();
+    void showContactAlert(const ScheduledContact &contact);
+    void showMissedContacts(const QList<ScheduledContact> &contacts);
+    QString reminderSummary() const;
 
     std::unique_ptr<Ui::MainWindow> ui;
     QTimer *timer = nullptr;
     QLabel *statusClockLabel = nullptr;
     QLabel *statusLinkLabel = nullptr;
+    ContactAlerts *contactAlerts = nullptr;
+    ReminderTray *reminderTray = nullptr;
 };

@@ -17,6 +17,14 @@ SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::
     ui->checkBoxHolidayRemind->setChecked(appSettings.holidayRemind());
     ui->checkBoxTalkSkillRemind->setChecked(appSettings.talkSkillRemind());
     ui->lineEditRegion->setText(appSettings.region());
+
+    ui->spinBoxContactAlertMinutes->setRange(0, 60);
+    ui->spinBoxContactAlertMinutes->setValue(appSettings.contactAlertMinutes());
+    ui->checkBoxContactAlert->setChecked(appSettings.contactAlerts());
+    // The lead time means nothing while the alerts are off.
+    ui->spinBoxContactAlertMinutes->setEnabled(appSettings.contactAlerts());
+    connect(ui->checkBoxContactAlert, &QCheckBox::toggled, ui->spinBoxContactAlertMinutes,
+            &QWidget::setEnabled);
 }
 
 SystemSetDialog::~SystemSetDialog() = default;
@@ -29,6 +37,8 @@ void SystemSetDialog::on_pushButtonOk_clicked()
     appSettings.setSnapshotsKept(ui->spinBoxSnapshotsKept->value());
     appSettings.setHolidayRemind(ui->checkBoxHolidayRemind->isChecked());
     appSettings.setTalkSkillRemind(ui->checkBoxTalkSkillRemind->isChecked());
+    appSettings.setContactAlerts(ui->checkBoxContactAlert->isChecked());
+    appSettings.setContactAlertMinutes(ui->spinBoxContactAlertMinutes->value());
     saveSettings(appSettings);
     accept();
 }

@@ -1,0 +1,187 @@
+#include "remindertray.h"
+
+#include "calling/calldialog.h"
+#include "calling/callhelperdialog.h"
+#include "store/customerstore.h"
+#include "store/helperstore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+// Until the program has an icon of its own, the calendar image stands for it.
+QIcon programIcon()
+{
+    const QIcon icon = QApplication::windowIcon();
+    return icon.isNull() ? QIcon(QStringLiteral(":/new/prefix1/resource/今日行事历.png")) : icon;
+}
+
+QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    // Names are the agent's data, never markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    return label;
+}
+} // namespace
+
+void runCallDialogFor(QWidget *parent, PersonKind kind, qint64 personId)
+{
+    const QString condition = QStringLiteral("id = ") + QString::number(personId);
+    if (kind == PersonKind::Prospect) {
+        QSqlCustomerTableModel *model = loadCustomersModel(nullptr, condition, 0, 0);
+        if (model->rowCount() > 0) {
+            CallDialog dialog(model, model->index(0, 0), parent);
+            dialog.exec();
+        }
+        delete model;
+        return;
+    }
+    QSqlTableModel *model = loadHelpersModel(nullptr, condition);
+    if (model->rowCount() > 0) {
+        CallHelperDialog dialog(model, model->index(0, 0), parent);
+        dialog.exec();
+    }
+    delete model;
+}
+
+AlertPopup::AlertPopup(const QString &title, const QString &text)
+    : QFrame(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowDoesNotAcceptFocus)
+{
+    setObjectName(QStringLiteral("alertPopup"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::NoFocus);
+    setFrameShape(QFrame::StyledPanel);
+    setCursor(Qt::PointingHandCursor);
+
+    auto *close = new QToolButton(this);
+    close->setObjectName(QStringLiteral("toolButtonClose"));
+    close->setText(QStringLiteral("×"));
+    close->setAutoRaise(true);
+    close->setFocusPolicy(Qt::NoFocus);
+    connect(close, &QToolButton::clicked, this, &QWidget::close);
+
+    auto *header = new QHBoxLayout;
+    QLabel *titleLabel = plainLabel(QStringLiteral("labelAlertTitle"), title, this);
+    QFont bold = titleLabel->font();
+    bold.setBold(true);
+    titleLabel->setFont(bold);
+    header->addWidget(titleLabel, 1);
+    header->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(header);
+    layout->addWidget(plainLabel(QStringLiteral("labelAlertText"), text, this));
+
+    auto *lifetime = new QTimer(this);
+    lifetime->setObjectName(QStringLiteral("timerLifetime"));
+    lifetime->setSingleShot(true);
+    connect(lifetime, &QTimer::timeout, this, &QWidget::close);
+    lifetime->start(lifetimeMs);
+}
+
+void AlertPopup::mousePressEvent(QMouseEvent *event)
+{
+    QFrame::mousePressEvent(event);
+    // Gone before the click's dialog opens over it.
+    close();
+    emit clicked();
+}
+
+ReminderTray::ReminderTray(QWidget *window, const QList<QAction *> &listActions,
+                           QAction *exitAction)
+    : QObject(window), window(window)
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    menu = new QMenu;
+    QAction *show = menu->addAction(QStringLiteral("主窗口"));
+    connect(show, &QAction::triggered, this, &ReminderTray::showWindow);
+    menu->addSeparator();
+    menu->addActions(listActions);
+    menu->addSeparator();
+    menu->addAction(exitAction);
+
+    trayIcon = new QSystemTrayIcon(programIcon(), this);
+    trayIcon->setContextMenu(menu);
+    connect(trayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                    showWindow();
+            });
+    connect(trayIcon, &QSystemTrayIcon::messageClicked, this, [this] {
+        if (lastMessageClick)
+            lastMessageClick();
+    });
+    trayIcon->show();
+}
+
+ReminderTray::~ReminderTray()
+{
+    for (const QPointer<AlertPopup> &popup : std::as_const(popups))
+        delete popup.data();
+    delete menu;
+}
+
+void ReminderTray::setToolTip(const QString &text)
+{
+    if (trayIcon && trayIcon->toolTip() != text)
+        trayIcon->setToolTip(text);
+}
+
+void ReminderTray::notify(const QString &title, const QString &text,
+                          const std::function<void()> &onClick)
+{
+    if (trayIcon && QSystemTrayIcon::supportsMessages()) {
+        lastMessageClick = onClick;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+        // Desktop notification services read the body as markup.
+        trayIcon->showMessage(title, text.toHtmlEscaped(), QSystemTrayIcon::Information,
+                              AlertPopup::lifetimeMs);
+#else
+        trayIcon->showMessage(title, text, QSystemTrayIcon::Information, AlertPopup::lifetimeMs);
+#endif
+        return;
+    }
+    auto *popup = new AlertPopup(title, text);
+    connect(popup, &AlertPopup::clicked, this, onClick);
+    placePopup(popup);
+    popups.append(popup);
+    popup->show();
+}
+
+void ReminderTray::showWindow()
+{
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
+// Bottom right, each new notice above those still open.
+void ReminderTray::placePopup(AlertPopup *popup)
+{
+    popups.removeIf([](const QPointer<AlertPopup> &open) { return open.isNull(); });
+    popup->adjustSize();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    int bottom = area.bottom();
+    for (const QPointer<AlertPopup> &open : std::as_const(popups)) {
+        if (open && open->isVisible())
+            bottom = std::min(bottom, open->geometry().top() - 8);
+    }
+    popup->move(area.right() - popup->width() - 8, bottom - popup->height() - 8);
+}

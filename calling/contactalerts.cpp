@@ -1,0 +1,111 @@
+#include "contactalerts.h"
+
+#include "app/appsettings.h"
+
+#include <QSettings>
+
+namespace {
+const QString dayKey = QStringLiteral("alertedContacts/day");
+const QString keysKey = QStringLiteral("alertedContacts/keys");
+
+// What was alerted is kept with the settings, keyed by the day; another
+// day's list is simply replaced.
+QSettings settingsStore()
+{
+    return QSettings(QString::fromLatin1(settingsScope), QString::fromLatin1(settingsScope));
+}
+
+// A person and a time: a newer log moving the time is a new alert.
+QString alertKey(const ScheduledContact &contact)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(int(contact.kind))
+        .arg(contact.personId)
+        .arg(contact.time);
+}
+} // namespace
+
+QString contactAlertText(const ScheduledContact &contact)
+{
+    const QString way = contact.type == 2 ? QStringLiteral("约访") : QStringLiteral("电话");
+    // A line break inside a name would split the alert into lines that look
+    // like separate contacts.
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(QDateTime::fromSecsSinceEpoch(contact.time).toString(QStringLiteral("HH:mm")), way,
+             contact.name.simplified(), contact.phone.simplified());
+}
+
+QString missedContactsText(int count)
+{
+    return QStringLiteral("您有 %1 个已过时的联系").arg(count);
+}
+
+ContactAlerts::ContactAlerts(QObject *parent) : QObject(parent) {}
+
+void ContactAlerts::tick()
+{
+    if (!appSettings.contactAlerts()) {
+        // Switched on again later, it gathers what passed meanwhile, like a start.
+        starting = true;
+        return;
+    }
+    const QDateTime now = Clock::now();
+    const QDate today = now.date();
+    const bool dataChanged = watch.changed();
+    if (today != scheduleDay) {
+        loadAlerted(today);
+        reloadSchedule(today);
+    } else if (dataChanged) {
+        reloadSchedule(today);
+    }
+
+    const Seconds nowSeconds = now.toSecsSinceEpoch();
+    const Seconds lead = Seconds(appSettings.contactAlertMinutes()) * 60;
+    QList<ScheduledContact> missed;
+    QList<ScheduledContact> due;
+    for (const ScheduledContact &contact : std::as_const(schedule)) {
+        if (alerted.contains(alertKey(contact)))
+            continue;
+        if (starting && contact.time < nowSeconds)
+            missed.append(contact);
+        else if (nowSeconds >= contact.time - lead)
+            due.append(contact);
+    }
+    starting = false;
+    if (missed.isEmpty() && due.isEmpty())
+        return;
+    // Recorded before anything is shown: an alert must not come back after a
+    // crash while it is on the screen.
+    storeAlerted(missed + due);
+    if (!missed.isEmpty())
+        emit contactsMissed(missed);
+    for (const ScheduledContact &contact : std::as_const(due))
+        emit contactDue(contact);
+}
+
+void ContactAlerts::reloadSchedule(const QDate &day)
+{
+    ++queries;
+    scheduleDay = day;
+    schedule = loadScheduledContacts(GetDayBegin(day), dayEndTime(day));
+}
+
+void ContactAlerts::loadAlerted(const QDate &day)
+{
+    alerted.clear();
+    QSettings store = settingsStore();
+    if (store.value(dayKey).toString() != day.toString(Qt::ISODate))
+        return;
+    const QStringList keys = store.value(keysKey).toStringList();
+    alerted = QSet<QString>(keys.begin(), keys.end());
+}
+
+void ContactAlerts::storeAlerted(const QList<ScheduledContact> &contacts)
+{
+    for (const ScheduledContact &contact : contacts)
+        alerted.insert(alertKey(contact));
+    QSettings store = settingsStore();
+    store.setValue(dayKey, scheduleDay.toString(Qt::ISODate));
+    store.setValue(keysKey, QStringList(alerted.begin(), alerted.end()));
+    store.sync();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/dateutils.h"
+#include "store/alertstore.h"
+
+#include <QDate>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+// "10:30 电话 张三 13800138000": one alert on one line, whatever the name holds.
+QString contactAlertText(const ScheduledContact &contact);
+// The one notice for contacts whose time passed while the program was closed.
+QString missedContactsText(int count);
+
+// Decides when each call or visit promised for today is due: a set number of
+// minutes before its time, once per person and time, also across restarts
+// on the same day. The main window drives it from its one-second tick; it
+// reads the schedule from the data file only when that changed, or when a
+// new day begins, and otherwise works from memory.
+class ContactAlerts : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ContactAlerts(QObject *parent = nullptr);
+
+    void tick();
+
+    // How often the schedule was read, so the cost of a tick can be checked.
+    int scheduleQueries() const { return queries; }
+
+signals:
+    void contactDue(const ScheduledContact &contact);
+    // At the first tick (or the first after alerts were switched on again):
+    // everything whose time passed unnoticed, in one notice.
+    void contactsMissed(const QList<ScheduledContact> &contacts);
+
+private:
+    void reloadSchedule(const QDate &day);
+    void loadAlerted(const QDate &day);
+    void storeAlerted(const QList<ScheduledContact> &contacts);
+
+    DataChangeWatch watch;
+    QDate scheduleDay;
+    QList<ScheduledContact> schedule;
+    QSet<QString> alerted;
+    bool starting = true;
+    int queries = 0;
+};

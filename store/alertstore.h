@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The contacts promised for a period: for every prospect and recruit not
+// abandoned, the next call or visit of its latest contact log, when that
+// falls into [from, to]. An older log's time no longer counts once a newer
+// log exists, whether it moved the time or recorded the contact itself.
+
+enum class PersonKind
+{
+    Prospect = 1,
+    Recruit = 2,
+};
+
+struct ScheduledContact
+{
+    PersonKind kind = PersonKind::Prospect;
+    qint64 personId = 0;
+    qint64 time = 0; // seconds since 1970
+    int type = 1;    // 1 phone, 2 visit
+    QString name;    // decoded
+    QString phone;
+};
+
+// One query over both kinds, ordered by time; empty on failure.
+QList<ScheduledContact> loadScheduledContacts(qint64 from, qint64 to);
+
+// Notices whether anything in the data file may have changed since the last
+// call: commits of other connections (SQLite's data_version) and the rows
+// this program's own connection wrote. Costs no table read.
+class DataChangeWatch
+{
+public:
+    bool changed();
+
+private:
+    bool primed = false;
+    const void *connectionHandle = nullptr; // a restored file comes with a new connection
+    qint64 dataVersion = -1;
+    qint64 ownChanges = -1;
+};
