@@ -84,6 +84,10 @@ AlertPopup::AlertPopup(const QString &title, const QString &text)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(header);
     layout->addWidget(plainLabel(QStringLiteral("labelAlertText"), text, this));
+    QLabel *hint = plainLabel(QStringLiteral("labelAlertHint"), QStringLiteral("点击查看"), this);
+    hint->setStyleSheet(QStringLiteral("color: gray;"));
+    layout->addWidget(hint);
+    setMinimumWidth(240);
 
     auto *lifetime = new QTimer(this);
     lifetime->setObjectName(QStringLiteral("timerLifetime"));

@@ -4,8 +4,8 @@
 #include <QString>
 
 // The contacts promised for a period: for every prospect and recruit not
-// abandoned, the next call or visit of its latest contact log, when that
-// falls into [from, to]. An older log's time no longer counts once a newer
+// abandoned, the next call or visit of its latest (last saved) contact log,
+// when that falls into [from, to]. An older log's time no longer counts once a newer
 // log exists, whether it moved the time or recorded the contact itself.
 
 enum class PersonKind

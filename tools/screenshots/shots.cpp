@@ -3,6 +3,7 @@
 #include "app/aboutdialog.h"
 #include "app/appsettings.h"
 #include "app/backupdialog.h"
+#include "app/remindertray.h"
 #include "app/systemsetdialog.h"
 #include "calling/calldialog.h"
 #include "prospects/addcustomerdialog.h"
@@ -55,6 +56,11 @@ QList<Shot> allShots()
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
         {QStringLiteral("calldialog"), callDialog},
+        {QStringLiteral("alertpopup"),
+         [](QWidget *) {
+             return std::unique_ptr<QWidget>(new AlertPopup(
+                 QStringLiteral("联系提醒"), QStringLiteral("10:30 电话 张伟 13800000003")));
+         }},
         {QStringLiteral("backupdialog"),
          [](QWidget *mainWindow) {
              // Two daily snapshots of the sample, so the list has rows.

@@ -3,6 +3,7 @@
 // a name search.
 
 #include "app/dateutils.h"
+#include "store/alertstore.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "store/helperstore.h"
@@ -207,6 +208,14 @@ void runTimings(int repeats)
                  .arg(QStringLiteral("all counts of one tick"), -58)
                  .arg(tick, 9, 'f', 3)
           << Qt::endl;
+
+    out() << "contact alerts:" << Qt::endl;
+    timeIt(QStringLiteral("loadScheduledContacts(today), when the data changed"), repeats,
+           [&] { return int(loadScheduledContacts(from, to).size()); });
+    DataChangeWatch watch;
+    watch.changed();
+    timeIt(QStringLiteral("DataChangeWatch::changed(), every tick"), repeats,
+           [&] { return int(watch.changed()); });
 
     out() << "lists:" << Qt::endl;
     const QString active = QStringLiteral(" user_type != 0 ");
