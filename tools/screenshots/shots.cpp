@@ -1,6 +1,7 @@
 #include "shots.h"
 
 #include "app/aboutdialog.h"
+#include "app/dateutils.h"
 #include "app/systemsetdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
@@ -8,6 +9,12 @@
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "team/teammatedialog.h"
+#include "team/teammateearningreportdialog.h"
+#include "team/teammateexaminedialog.h"
+#include "team/teammatetaskdialog.h"
+
+#include <QTabWidget>
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -15,6 +22,15 @@ template <typename T> Shot dialog(const char *name)
 {
     return {QLatin1String(name),
             [](QWidget *mainWindow) { return std::unique_ptr<QWidget>(new T(mainWindow)); }};
+}
+
+// The sample's first team member assessed for this year, on the given tab.
+std::unique_ptr<QWidget> assessment(QWidget *mainWindow, int tab)
+{
+    auto *dialog = new TeammateExamineDialog(mainWindow);
+    dialog->assess(5, QStringLiteral("钱进"), Clock::now().date().year());
+    dialog->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(tab);
+    return std::unique_ptr<QWidget>(dialog);
 }
 } // namespace
 
@@ -37,5 +53,12 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        dialog<TeammateDialog>("teammatedialog"),
+        dialog<TeammateTaskDialog>("teammatetaskdialog"),
+        dialog<TeammateEarningReportDialog>("teammateearningreportdialog"),
+        {QStringLiteral("teammateexaminedialog"),
+         [](QWidget *mainWindow) { return assessment(mainWindow, 0); }},
+        {QStringLiteral("teammateexaminedialog_month"),
+         [](QWidget *mainWindow) { return assessment(mainWindow, 1); }},
     };
 }
