@@ -8,6 +8,7 @@
 #include "team/helperitemdelegate.h"
 #include "team/teamforms.h"
 
+#include <QItemSelectionModel>
 #include <QSqlTableModel>
 
 TeammateDialog::TeammateDialog(QWidget *parent, bool selectMode)
@@ -46,8 +47,10 @@ void TeammateDialog::on_pushButtonAdd_clicked()
 
 void TeammateDialog::on_pushButtonClose_clicked()
 {
+    // Focusing the table makes its first row current without highlighting
+    // it; only a row the agent can see chosen is handed back.
     const QModelIndex current = ui->tableView->currentIndex();
-    if (!current.isValid()) {
+    if (!current.isValid() || !ui->tableView->selectionModel()->isSelected(current)) {
         done(QDialog::Rejected);
         return;
     }

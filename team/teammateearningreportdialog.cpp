@@ -4,6 +4,7 @@
 #include "store/teamstore.h"
 #include "team/addteammateearningreportdialog.h"
 #include "team/datecolumndelegate.h"
+#include "team/teamforms.h"
 
 #include <QSqlQueryModel>
 
@@ -15,6 +16,8 @@ TeammateEarningReportDialog::TeammateEarningReportDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TeammateEarningReportDialog>())
 {
     ui->setupUi(this);
+    // Nothing opens on a row here, and Enter must not press "添加" instead.
+    TeamForms::enterActsAsDoubleClick(ui->tableView);
     loadReports();
 }
 

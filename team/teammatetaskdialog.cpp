@@ -4,6 +4,7 @@
 #include "store/teamstore.h"
 #include "team/addteammatetaskdialog.h"
 #include "team/datecolumndelegate.h"
+#include "team/teamforms.h"
 
 #include <QSqlQueryModel>
 
@@ -15,6 +16,8 @@ TeammateTaskDialog::TeammateTaskDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TeammateTaskDialog>())
 {
     ui->setupUi(this);
+    // Nothing opens on a row here, and Enter must not press "添加" instead.
+    TeamForms::enterActsAsDoubleClick(ui->tableView);
     LoadDb();
 }
 

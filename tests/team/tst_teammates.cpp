@@ -71,6 +71,8 @@ private slots:
         QTest::newRow("picker, double click") << true << "double click" << false << 1 << "李明";
         QTest::newRow("picker, Enter") << true << "enter" << false << 1 << "李明";
         QTest::newRow("picker, close on a row") << true << "close" << false << 1 << "李明";
+        QTest::newRow("picker, close on a merely focused row")
+            << true << "close, focus only" << false << 0 << "";
         QTest::newRow("picker, close without a row") << true << "close, no row" << false << 0 << "";
         QTest::newRow("list, double click") << false << "double click" << true << 0 << "";
         QTest::newRow("list, close on a row") << false << "close" << false << 1 << "李明";
@@ -93,6 +95,11 @@ private slots:
         else if (gesture == "enter") {
             view->setCurrentIndex(view->model()->index(1, 1));
             QTest::keyClick(view, Qt::Key_Return);
+        } else if (gesture == "close, focus only") {
+            // What the table does to its first row when it gets the focus.
+            view->selectionModel()->setCurrentIndex(view->model()->index(0, 1),
+                                                    QItemSelectionModel::NoUpdate);
+            press(&dialog, "pushButtonClose");
         } else {
             view->setCurrentIndex(gesture == "close" ? view->model()->index(1, 1) : QModelIndex());
             press(&dialog, "pushButtonClose");
