@@ -90,7 +90,7 @@ private slots:
         const qint64 big = qint64(1) << 40;
 
         // 100000 / 364 = 274 a day; a 30-day month counts 29 days, a week 6.
-        row("worked example", {2026, 6, 10}, {2026, 1, 1}, 100000, 10, "6月 7946/0",
+        row("from 1 January", {2026, 6, 10}, {2026, 1, 1}, 100000, 10, "6月 7946/0",
             "(2026-06-08至2026-06-14) 1644/0");
         // Begun on 10 June: span 204, 490 and 4 a day, counted from the 10th.
         row("begun inside the month", {2026, 6, 20}, {2026, 6, 10}, 100000, 1000, "6月 9800/80",
