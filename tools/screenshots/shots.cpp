@@ -9,6 +9,9 @@
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "team/addteammatedialog.h"
+#include "team/addteammateearningreportdialog.h"
+#include "team/addteammatetaskdialog.h"
 #include "team/teammatedialog.h"
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
@@ -54,6 +57,9 @@ QList<Shot> allShots()
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
         dialog<TeammateDialog>("teammatedialog"),
+        dialog<AddTeammateDialog>("addteammatedialog"),
+        dialog<AddTeammateTaskDialog>("addteammatetaskdialog"),
+        dialog<AddTeammateEarningReportDialog>("addteammateearningreportdialog"),
         dialog<TeammateTaskDialog>("teammatetaskdialog"),
         dialog<TeammateEarningReportDialog>("teammateearningreportdialog"),
         {QStringLiteral("teammateexaminedialog"),
