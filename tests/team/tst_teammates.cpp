@@ -284,6 +284,22 @@ private slots:
         QCOMPARE(messages.texts(), QStringList({"请指定团队成员"}));
     }
 
+    void refusedReportKeepsWhatWasTyped()
+    {
+        MessageRecorder messages;
+        AddTeammateEarningReportDialog dialog;
+        pickMemberWhenAsked(0);
+        press(&dialog, "pushButtonSelectTeammate");
+        QTest::keyClicks(edit(&dialog, "lineEditMoney"), "800");
+        QTest::keyClicks(edit(&dialog, "lineEditHelperCount"), "1");
+        QVERIFY(execSql("DROP TABLE teammate_earning_report"));
+        press(&dialog, "pushButtonOk");
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().title, QString("新增成员业绩出错."));
+        QCOMPARE(edit(&dialog, "lineEditTeammate")->text(), QString("王强"));
+        QCOMPARE(edit(&dialog, "lineEditMoney")->text(), QString("800"));
+    }
+
     void numberFieldsRejectLetters()
     {
         AddTeammateEarningReportDialog dialog;
