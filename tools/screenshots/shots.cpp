@@ -1,6 +1,7 @@
 #include "shots.h"
 
 #include "app/aboutdialog.h"
+#include "app/backupdialog.h"
 #include "app/dateutils.h"
 #include "app/systemsetdialog.h"
 #include "prospects/addcustomerdialog.h"
@@ -9,6 +10,7 @@
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "store/snapshots.h"
 #include "team/addteammatedialog.h"
 #include "team/addteammateearningreportdialog.h"
 #include "team/addteammatetaskdialog.h"
@@ -66,5 +68,15 @@ QList<Shot> allShots()
          [](QWidget *mainWindow) { return assessment(mainWindow, 0); }},
         {QStringLiteral("teammateexaminedialog_month"),
          [](QWidget *mainWindow) { return assessment(mainWindow, 1); }},
+        {QStringLiteral("backupdialog"),
+         [](QWidget *mainWindow) {
+             // Two daily snapshots of the sample, so the list has rows.
+             for (int daysAgo : {1, 0}) {
+                 SnapshotJob job;
+                 if (job.begin(QDateTime(QDate(2026, 3, 7).addDays(-daysAgo), QTime(9, 12, 5))))
+                     job.runToEnd();
+             }
+             return std::unique_ptr<QWidget>(new BackupDialog(mainWindow));
+         }},
     };
 }
