@@ -14,6 +14,13 @@
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "team/addteammatedialog.h"
+#include "team/addteammateearningreportdialog.h"
+#include "team/addteammatetaskdialog.h"
+#include "team/teammatedialog.h"
+#include "team/teammateearningreportdialog.h"
+#include "team/teammateexaminedialog.h"
+#include "team/teammatetaskdialog.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -183,4 +190,34 @@ void MainWindow::on_action_useless_customers_triggered()
 void MainWindow::on_action_unless_helpers_triggered()
 {
     runModal<UselessHelpersDialog>(this);
+}
+
+void MainWindow::on_action_add_teammate_triggered()
+{
+    runModal<AddTeammateDialog>(this);
+}
+
+void MainWindow::on_action_all_teammate_triggered()
+{
+    runModal<TeammateDialog>(this, false);
+}
+
+void MainWindow::on_action_teammate_task_triggered()
+{
+    runModal<TeammateTaskDialog>(this);
+}
+
+void MainWindow::on_action_teammate_examine_triggered()
+{
+    runModal<TeammateExamineDialog>(this);
+}
+
+void MainWindow::on_action_add_teammate_earning_report_triggered()
+{
+    runModal<AddTeammateEarningReportDialog>(this);
+}
+
+void MainWindow::on_action_teammate_earning_report_triggered()
+{
+    runModal<TeammateEarningReportDialog>(this);
 }

@@ -41,6 +41,12 @@ private slots:
     void on_action_customers_triggered();
     void on_action_useless_customers_triggered();
     void on_action_unless_helpers_triggered();
+    void on_action_add_teammate_triggered();
+    void on_action_all_teammate_triggered();
+    void on_action_teammate_task_triggered();
+    void on_action_teammate_examine_triggered();
+    void on_action_add_teammate_earning_report_triggered();
+    void on_action_teammate_earning_report_triggered();
 
 private:
     void centreOnScreen();

@@ -454,6 +454,24 @@ private slots:
         QTest::newRow("abandoned recruits") << "action_unless_helpers"
                                             << "UselessHelpersDialog"
                                             << "pushButtonClose";
+        QTest::newRow("add team member") << "action_add_teammate"
+                                         << "AddTeammateDialog"
+                                         << "pushButtonClose";
+        QTest::newRow("team members") << "action_all_teammate"
+                                      << "TeammateDialog"
+                                      << "pushButtonClose";
+        QTest::newRow("plans") << "action_teammate_task"
+                               << "TeammateTaskDialog"
+                               << "pushButtonClose";
+        QTest::newRow("assessment") << "action_teammate_examine"
+                                    << "TeammateExamineDialog"
+                                    << "pushButtonClose";
+        QTest::newRow("add report") << "action_add_teammate_earning_report"
+                                    << "AddTeammateEarningReportDialog"
+                                    << "pushButtonCancel";
+        QTest::newRow("reports") << "action_teammate_earning_report"
+                                 << "TeammateEarningReportDialog"
+                                 << "pushButtonClose";
     }
 
     void menuActionsOpenTheirDialogs()

@@ -3,6 +3,7 @@
 #include "app/aboutdialog.h"
 #include "app/appsettings.h"
 #include "app/backupdialog.h"
+#include "app/dateutils.h"
 #include "app/systemsetdialog.h"
 #include "calling/calldialog.h"
 #include "prospects/addcustomerdialog.h"
@@ -13,6 +14,15 @@
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/snapshots.h"
+#include "team/addteammatedialog.h"
+#include "team/addteammateearningreportdialog.h"
+#include "team/addteammatetaskdialog.h"
+#include "team/teammatedialog.h"
+#include "team/teammateearningreportdialog.h"
+#include "team/teammateexaminedialog.h"
+#include "team/teammatetaskdialog.h"
+
+#include <QTabWidget>
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -32,6 +42,15 @@ std::unique_ptr<QWidget> callDialog(QWidget *mainWindow)
     auto dialog = std::make_unique<CallDialog>(list, list->index(2, 0), mainWindow);
     appSettings.setTalkSkillRemind(scripts);
     return dialog;
+}
+
+// The sample's first team member assessed for this year, on the given tab.
+std::unique_ptr<QWidget> assessment(QWidget *mainWindow, int tab)
+{
+    auto *dialog = new TeammateExamineDialog(mainWindow);
+    dialog->assess(5, QStringLiteral("钱进"), Clock::now().date().year());
+    dialog->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(tab);
+    return std::unique_ptr<QWidget>(dialog);
 }
 } // namespace
 
@@ -55,6 +74,16 @@ QList<Shot> allShots()
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
         {QStringLiteral("calldialog"), callDialog},
+        dialog<TeammateDialog>("teammatedialog"),
+        dialog<AddTeammateDialog>("addteammatedialog"),
+        dialog<AddTeammateTaskDialog>("addteammatetaskdialog"),
+        dialog<AddTeammateEarningReportDialog>("addteammateearningreportdialog"),
+        dialog<TeammateTaskDialog>("teammatetaskdialog"),
+        dialog<TeammateEarningReportDialog>("teammateearningreportdialog"),
+        {QStringLiteral("teammateexaminedialog"),
+         [](QWidget *mainWindow) { return assessment(mainWindow, 0); }},
+        {QStringLiteral("teammateexaminedialog_month"),
+         [](QWidget *mainWindow) { return assessment(mainWindow, 1); }},
         {QStringLiteral("backupdialog"),
          [](QWidget *mainWindow) {
              // Two daily snapshots of the sample, so the list has rows.
