@@ -3,6 +3,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/appsettings.h"
+#include "app/backupdialog.h"
 #include "app/dateutils.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
@@ -144,6 +145,15 @@ void MainWindow::on_action_exit_triggered()
 void MainWindow::on_action_system_setting_triggered()
 {
     runModal<SystemSetDialog>(this);
+}
+
+void MainWindow::on_action_backup_triggered()
+{
+    BackupDialog dialog(this);
+    dialog.exec();
+    // A restore replaced the data under every number on the board.
+    if (dialog.restored())
+        refreshReminderCounts();
 }
 
 void MainWindow::on_action_about_triggered()

@@ -35,6 +35,7 @@ public slots:
 private slots:
     void on_action_exit_triggered();
     void on_action_system_setting_triggered();
+    void on_action_backup_triggered();
     void on_action_about_triggered();
     void on_action_add_customer_triggered();
     void on_action_customers_triggered();

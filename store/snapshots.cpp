@@ -62,8 +62,7 @@ QDateTime stampOf(const QString &fileName)
 
 QString snapshotFolder()
 {
-    return QFileInfo(databaseFilePath(QSqlDatabase::database(defaultConnectionName(), false)))
-               .absolutePath() +
+    return QFileInfo(QString::fromLatin1(databaseFileName)).absolutePath() +
            QStringLiteral("/backups");
 }
 
@@ -245,6 +244,45 @@ void SnapshotJob::conclude(bool ok, const QString &error)
         pruneSnapshots(appSettings.snapshotsKept());
     }
     emit finished(ok);
+}
+
+QString newestSoundSnapshot()
+{
+    QString ignored;
+    for (const SnapshotInfo &info : listSnapshots()) {
+        if (snapshotIsSound(info.path, &ignored))
+            return info.path;
+    }
+    return QString();
+}
+
+bool replaceDamagedDatabase(const QString &snapshotPath, QString *damagedPath, QString *error)
+{
+    const QString file = QFileInfo(QString::fromLatin1(databaseFileName)).absoluteFilePath();
+    QString aside = file + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = file + QStringLiteral(".damaged-%1").arg(n);
+    if (!QFile::rename(file, aside)) {
+        *error = QStringLiteral("无法重命名损坏的文件 ") + QDir::toNativeSeparators(file);
+        return false;
+    }
+    // The log belongs to the damaged file and must not be replayed into the copy.
+    for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFileInfo::exists(file + suffix))
+            QFile::rename(file + suffix, aside + suffix);
+    }
+    const QString part = file + QStringLiteral(".part");
+    QFile::remove(part);
+    if (!QFile::copy(snapshotPath, part) ||
+        !QFile::setPermissions(part, QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        !QFile::rename(part, file)) {
+        QFile::remove(part);
+        QFile::rename(aside, file);
+        *error = QStringLiteral("无法复制备份文件 ") + QDir::toNativeSeparators(snapshotPath);
+        return false;
+    }
+    *damagedPath = aside;
+    return true;
 }
 
 bool restoreSnapshot(const QString &path, QString *error, QString *safetyCopy)

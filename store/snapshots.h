@@ -74,6 +74,14 @@ private:
     QTimer m_timer;
 };
 
+// Start-up with a damaged data file: the newest snapshot that passes SQLite's
+// quick check (empty when there is none).
+QString newestSoundSnapshot();
+// Moves the damaged file (and its log) aside as mwdb.dat.damaged, never
+// deleting it, and puts a copy of the snapshot in its place. The database must
+// be closed. Returns the name the damaged file now has.
+bool replaceDamagedDatabase(const QString &snapshotPath, QString *damagedPath, QString *error);
+
 // Replaces the open database's contents with the snapshot's. The snapshot is
 // checked first and a snapshot of the current data is taken before anything
 // changes; the copy itself is one transaction, so a failure midway leaves the

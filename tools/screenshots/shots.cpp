@@ -2,6 +2,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/appsettings.h"
+#include "app/backupdialog.h"
 #include "app/dateutils.h"
 #include "app/systemsetdialog.h"
 #include "calling/calldialog.h"
@@ -15,6 +16,7 @@
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
+#include "store/snapshots.h"
 
 #include <QTableWidget>
 
@@ -78,5 +80,15 @@ QList<Shot> allShots()
          }},
         dialog<PhoneSkillsDialog>("phoneskillsdialog"),
         {QStringLiteral("calldialog"), callDialog},
+        {QStringLiteral("backupdialog"),
+         [](QWidget *mainWindow) {
+             // Two daily snapshots of the sample, so the list has rows.
+             for (int daysAgo : {1, 0}) {
+                 SnapshotJob job;
+                 if (job.begin(QDateTime(QDate(2026, 3, 7).addDays(-daysAgo), QTime(9, 12, 5))))
+                     job.runToEnd();
+             }
+             return std::unique_ptr<QWidget>(new BackupDialog(mainWindow));
+         }},
     };
 }
