@@ -1,7 +1,5 @@
 #include "catalogstore.h"
 
-#include "app/messagehook.h"
-#include "store/database.h"
 #include "store/storequery.h"
 
 #include <QDebug>
@@ -49,23 +47,16 @@ bool addCustomerOrder(int customerId, qint64 addTime, const QString &productCode
 
 bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine> &lines)
 {
-    const QString title = QStringLiteral("新增订单记录出错.");
-    if (!beginTransaction()) {
-        reportWarning(QSqlDatabase::database().lastError().text(), title);
-        return false;
-    }
-    for (const OrderLine &line : lines) {
-        if (!addCustomerOrder(customerId, addTime, line.productCode, line.amount, line.money)) {
-            rollbackTransaction();
-            return false;
-        }
-    }
-    if (!commitTransaction()) {
-        reportWarning(QSqlDatabase::database().lastError().text(), title);
-        rollbackTransaction();
-        return false;
-    }
-    return true;
+    return runInTransaction(
+        [&] {
+            for (const OrderLine &line : lines) {
+                if (!addCustomerOrder(customerId, addTime, line.productCode, line.amount,
+                                      line.money))
+                    return false;
+            }
+            return true;
+        },
+        QStringLiteral("新增订单记录出错."));
 }
 
 void orderTotals(const QString &filter, qint64 &amount, qint64 &money, qint64 &customerCount)

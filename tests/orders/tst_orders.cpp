@@ -1,11 +1,14 @@
 #include "prospects/prospectfixtures.h"
 
 #include "app/dateutils.h"
+#include "calling/calldialog.h"
 #include "orders/addcustomerorderdialog.h"
 #include "orders/addproductdialog.h"
 #include "orders/customerordersdialog.h"
 #include "orders/productsdialog.h"
 #include "store/catalogstore.h"
+#include "store/customermodels.h"
+#include "store/customerstore.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
@@ -354,6 +357,58 @@ private slots:
         press(&dialog, "pushButtonSave");
         QCOMPARE(messages.count(), 0);
         QCOMPARE(queryValue("SELECT customer_id FROM customers_orders").toInt(), customer);
+    }
+
+    void dealFromTheCallDialog_data()
+    {
+        QTest::addColumn<QString>("entry"); // what the agent does in the order entry
+        QTest::addColumn<int>("userType");
+        QTest::addColumn<QString>("shownAfter");
+        QTest::addColumn<int>("storedLines");
+        QTest::newRow("order saved") << "save" << 2 << "李四" << 1;
+        QTest::newRow("entry cancelled") << "close" << 1 << "张三" << 0;
+        QTest::newRow("order refused") << "fail" << 1 << "张三" << 0;
+    }
+    void dealFromTheCallDialog()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, userType);
+        QFETCH(QString, shownAfter);
+        QFETCH(int, storedLines);
+        insertProspect(prospect(QStringLiteral("李四")));
+        if (entry == "fail")
+            QVERIFY(execSql("CREATE TRIGGER no_orders BEFORE INSERT ON customers_orders "
+                            "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+        MessageRecorder messages;
+        const std::unique_ptr<QSqlCustomerTableModel> list(
+            loadCustomersModel(nullptr, "user_type = 1", 0, 0));
+        CallDialog call(list.get(), list->index(0, 0));
+        call.show();
+        QString orderedFor;
+        QTimer::singleShot(0, [&] {
+            auto *order = qobject_cast<AddCustomerOrderDialog *>(QApplication::activeModalWidget());
+            if (!order)
+                return;
+            orderedFor = child<QLineEdit>(order, "lineEdit")->text();
+            if (entry != "close") {
+                typeCell(lines(order), 0, 0, "P1");
+                typeCell(lines(order), 0, 2, "1");
+                typeCell(lines(order), 0, 3, "100");
+                press(order, "pushButtonSave");
+            }
+            if (order->isVisible())
+                press(order, "pushButtonClose");
+        });
+        press(&call, "pushButtonBargain");
+
+        QCOMPARE(orderedFor, QString("张三"));
+        QCOMPARE(queryValue(QString("SELECT user_type FROM customers WHERE id = %1").arg(customer))
+                     .toInt(),
+                 userType);
+        QCOMPARE(child<QLineEdit>(&call, "lineEditName")->text(), shownAfter);
+        QCOMPARE(orderLineCount(), storedLines);
+        QCOMPARE(messages.count(), entry == "fail" ? 1 : 0);
+        QCOMPARE(queryValue("SELECT count(*) FROM customers_tel_logs").toInt(), 0);
     }
 
     void currentWeek_data()
