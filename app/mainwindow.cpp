@@ -121,14 +121,27 @@ void MainWindow::centreOnScreen()
 void MainWindow::TimerProc()
 {
     statusClockLabel->setText(clockText(Clock::now(), todayWeekdayName()));
-    refreshReminderCounts();
+    const bool dataChanged = dataWatch.changed();
+    if (dataChanged || countedDay != Clock::now().date() ||
+        countedCustomersQuota != appSettings.customersCount() ||
+        countedHelpersQuota != appSettings.helpersCount())
+        recountReminders();
 }
 
 void MainWindow::refreshReminderCounts()
 {
+    dataWatch.changed();
+    recountReminders();
+}
+
+void MainWindow::recountReminders()
+{
+    countedDay = Clock::now().date();
+    countedCustomersQuota = appSettings.customersCount();
+    countedHelpersQuota = appSettings.helpersCount();
     const Seconds from = todayBeginTime();
     const Seconds to = todayEndTime();
-    // The quotas are read on every tick, so a change in the settings shows at once.
+    // A quota changed in the settings is seen at the next tick.
     ui->labelTodayFirstPhoneCustomerCount->setText(
         atLeastZero(appSettings.customersCount() - countCustomerContactTracks(from, to, 1)));
     ui->labelTodayPhoneCustomerCount->setText(

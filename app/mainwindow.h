@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/changewatch.h"
+
+#include <QDate>
 #include <QMainWindow>
 
 #include <memory>
@@ -60,10 +63,19 @@ private slots:
 
 private:
     void centreOnScreen();
+    // Recounts at once (start, after a restore).
     void refreshReminderCounts();
+    // Runs the counts; the caller has asked the change watch first.
+    void recountReminders();
 
     std::unique_ptr<Ui::MainWindow> ui;
     QTimer *timer = nullptr;
     QLabel *statusClockLabel = nullptr;
     QLabel *statusLinkLabel = nullptr;
+    // What the numbers on the board were counted from: a tick recounts only
+    // when the data, the day or a quota has changed since.
+    DataChangeWatch dataWatch;
+    QDate countedDay;
+    int countedCustomersQuota = -1;
+    int countedHelpersQuota = -1;
 };
