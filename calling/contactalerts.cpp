@@ -40,18 +40,24 @@ QString missedContactsText(int count)
     return QStringLiteral("您有 %1 个已过时的联系").arg(count);
 }
 
-ContactAlerts::ContactAlerts(QObject *parent) : QObject(parent) {}
+ContactAlerts::ContactAlerts(QObject *parent) : QObject(parent)
+{
+    const QDate today = Clock::now().date();
+    loadAlerted(today);
+    reloadSchedule(today);
+}
 
-void ContactAlerts::tick()
+void ContactAlerts::tick(bool dataChanged)
 {
     if (!appSettings.contactAlerts()) {
-        // Switched on again later, it gathers what passed meanwhile, like a start.
+        // Switched on again later, it gathers what passed meanwhile, like a
+        // start, from a schedule read afresh.
         starting = true;
+        scheduleDay = QDate();
         return;
     }
     const QDateTime now = Clock::now();
     const QDate today = now.date();
-    const bool dataChanged = watch.changed();
     if (today != scheduleDay) {
         loadAlerted(today);
         reloadSchedule(today);

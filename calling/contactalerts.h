@@ -16,16 +16,18 @@ QString missedContactsText(int count);
 
 // Decides when each call or visit promised for today is due: a set number of
 // minutes before its time, once per person and time, also across restarts
-// on the same day. The main window drives it from its one-second tick; it
-// reads the schedule from the data file only when that changed, or when a
-// new day begins, and otherwise works from memory.
+// on the same day. The main window drives it from its one-second tick and
+// tells it whether the data file changed (its DataChangeWatch); the schedule
+// is read again only then, or when a new day begins, and otherwise kept in
+// memory.
 class ContactAlerts : public QObject
 {
     Q_OBJECT
 public:
+    // Reads today's schedule at once, so that the first tick costs nothing more.
     explicit ContactAlerts(QObject *parent = nullptr);
 
-    void tick();
+    void tick(bool dataChanged);
 
     // How often the schedule was read, so the cost of a tick can be checked.
     int scheduleQueries() const { return queries; }
@@ -41,7 +43,6 @@ private:
     void loadAlerted(const QDate &day);
     void storeAlerted(const QList<ScheduledContact> &contacts);
 
-    DataChangeWatch watch;
     QDate scheduleDay;
     QList<ScheduledContact> schedule;
     QSet<QString> alerted;

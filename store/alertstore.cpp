@@ -1,13 +1,10 @@
 #include "alertstore.h"
 
-#include "store/database.h"
 #include "store/nameencoding.h"
 
 #include <QDebug>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#include <sqlite3.h>
 
 namespace {
 // A log is the latest of its person when no log of that person was saved
@@ -62,24 +59,4 @@ QList<ScheduledContact> loadScheduledContacts(qint64 from, qint64 to)
         contacts.append(contact);
     }
     return contacts;
-}
-
-bool DataChangeWatch::changed()
-{
-    const QSqlDatabase db = QSqlDatabase::database(defaultConnectionName(), false);
-    sqlite3 *handle = sqliteHandle(db);
-    if (!handle)
-        return false;
-    QSqlQuery query(db);
-    const qint64 version = query.exec(QStringLiteral("PRAGMA data_version")) && query.next()
-                               ? query.value(0).toLongLong()
-                               : -1;
-    const qint64 own = sqlite3_total_changes64(handle);
-    const bool differs =
-        !primed || handle != connectionHandle || version != dataVersion || own != ownChanges;
-    primed = true;
-    connectionHandle = handle;
-    dataVersion = version;
-    ownChanges = own;
-    return differs;
 }

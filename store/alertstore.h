@@ -26,18 +26,3 @@ struct ScheduledContact
 
 // One query over both kinds, ordered by time; empty on failure.
 QList<ScheduledContact> loadScheduledContacts(qint64 from, qint64 to);
-
-// Notices whether anything in the data file may have changed since the last
-// call: commits of other connections (SQLite's data_version) and the rows
-// this program's own connection wrote. Costs no table read.
-class DataChangeWatch
-{
-public:
-    bool changed();
-
-private:
-    bool primed = false;
-    const void *connectionHandle = nullptr; // a restored file comes with a new connection
-    qint64 dataVersion = -1;
-    qint64 ownChanges = -1;
-};

@@ -1,6 +1,7 @@
 #include "app/appsettings.h"
 #include "app/dateutils.h"
 #include "calling/contactalerts.h"
+#include "store/changewatch.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "store/helperstore.h"
@@ -113,6 +114,7 @@ private slots:
         appSettings.setContactAlertMinutes(lead);
 
         QStringList shown;
+        DataChangeWatch watch;
         std::unique_ptr<ContactAlerts> alerts;
         auto start = [&] {
             alerts = std::make_unique<ContactAlerts>();
@@ -130,7 +132,7 @@ private slots:
             const QStringList words = step.split(' ');
             if (words[0] == "at") {
                 Clock::setFixedNow(at(words[1]));
-                alerts->tick();
+                alerts->tick(watch.changed());
             } else if (words[0] == "log" || words[0] == "visit") {
                 recordContact(words, words[0] == "visit" ? 2 : 1);
             } else if (words[0] == "restart") {
@@ -153,29 +155,30 @@ private slots:
         int shown = 0;
         connect(&alerts, &ContactAlerts::contactDue, this, [&] { ++shown; });
         Clock::setFixedNow(at("10:25"));
-        alerts.tick();
+        alerts.tick(true);
         QCOMPARE(shown, 0);
     }
 
-    // The schedule is read again only when the data file changed (by this
-    // connection or another one) or a new day began.
+    // The schedule is read at the start, and again only when the data file
+    // changed (by this connection or another one) or a new day began.
     void tickWithNothingChangedRunsNoScheduleQuery()
     {
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
         addPeople();
-        ContactAlerts alerts;
         Clock::setFixedNow(at("09:00"));
-        alerts.tick();
-        QCOMPARE(alerts.scheduleQueries(), 1);
-        alerts.tick();
-        alerts.tick();
-        QCOMPARE(alerts.scheduleQueries(), 1);
+        DataChangeWatch watch;
+        watch.changed();
+        ContactAlerts alerts;
+        const auto ticks = [&](int count) {
+            for (int i = 0; i < count; ++i)
+                alerts.tick(watch.changed());
+            return alerts.scheduleQueries();
+        };
+        QCOMPARE(ticks(3), 1);
 
         recordContact({"log", "P1", "09:10", "10:30"}, 1);
-        alerts.tick();
-        alerts.tick();
-        QCOMPARE(alerts.scheduleQueries(), 2);
+        QCOMPARE(ticks(2), 2);
 
         {
             QSqlDatabase other = openDatabaseConnection("other");
@@ -185,13 +188,10 @@ private slots:
                                 "'x', 0, 1)"));
         }
         removeDatabaseConnection("other");
-        alerts.tick();
-        alerts.tick();
-        QCOMPARE(alerts.scheduleQueries(), 3);
+        QCOMPARE(ticks(2), 3);
 
         Clock::setFixedNow(QDateTime(day.addDays(1), QTime(0, 0, 1)));
-        alerts.tick();
-        QCOMPARE(alerts.scheduleQueries(), 4);
+        QCOMPARE(ticks(2), 4);
     }
 };
 

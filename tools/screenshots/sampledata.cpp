@@ -1,8 +1,10 @@
 #include "sampledata.h"
 
 #include "app/dateutils.h"
+#include "store/catalogstore.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "store/teamstore.h"
 
 #include <QStringList>
 
@@ -38,6 +40,30 @@ const Person recruits[] = {
 QString text(const char *utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+// Two team members (ids 5 and 6), a plan for this year from 1 January for the
+// first, and reports spread over the year so far.
+bool fillTeamSample()
+{
+    if (!addHelper(QStringLiteral("钱进"), 1, QStringLiteral("1987-10-10"),
+                   QStringLiteral("15900159012"), QStringLiteral("北京市西城区金融街"), QString(),
+                   QString(), QString(), 2) ||
+        !addHelper(QStringLiteral("冯敏"), 0, QStringLiteral("1991-01-25"),
+                   QStringLiteral("15000150013"), QStringLiteral("北京市丰台区丽泽路"), QString(),
+                   QString(), QString(), 2))
+        return false;
+    const int year = Clock::now().date().year();
+    const auto day = [year](int month, int dayOfMonth) {
+        return GetDayBegin(QDate(year, month, dayOfMonth));
+    };
+    return addTeammateTask(5, year, day(1, 1), 1200000, 12) &&
+           addTeammateTask(6, year, day(2, 1), 600000, 6) &&
+           addEarningReport(5, day(1, 20), 80000, 1, QStringLiteral("新单两件")) &&
+           addEarningReport(5, day(2, 15), 120000, 0, QStringLiteral("续期")) &&
+           addEarningReport(6, day(2, 26), 50000, 1, QString()) &&
+           addEarningReport(5, day(3, 2), 45000, 1, QStringLiteral("介绍一位新人")) &&
+           addEarningReport(5, day(3, 5), 30000, 0, QString());
 }
 } // namespace
 
@@ -91,5 +117,18 @@ bool fillSampleData()
          addKinsfolk(1, QStringLiteral("妻子"), QStringLiteral("林小燕"), 0,
                      QStringLiteral("1982-09-09"), QStringLiteral("13811112222"),
                      QStringLiteral("华信科技有限公司"), QStringLiteral("出纳"));
-    return ok;
+    // A small catalogue and a few orders of this month, for the order list and its totals.
+    ok = ok &&
+         addProduct(QStringLiteral("YL-01"), QStringLiteral("安享养老年金"),
+                    QStringLiteral("六十岁起按月领取的养老年金")) &&
+         addProduct(QStringLiteral("JY-02"), QStringLiteral("少儿教育金"),
+                    QStringLiteral("子女上大学时领取的教育金")) &&
+         addProduct(QStringLiteral("ZJ-03"), QStringLiteral("终身重疾险"),
+                    QStringLiteral("一百种重大疾病的终身保障")) &&
+         addCustomerOrderLines(
+             1, yesterday + 15 * hour,
+             {{QStringLiteral("YL-01"), 1, 12000}, {QStringLiteral("ZJ-03"), 1, 6800}}) &&
+         addCustomerOrderLines(3, today + 9 * hour, {{QStringLiteral("JY-02"), 2, 9000}}) &&
+         addCustomerOrderLines(6, today - 5 * 24 * hour, {{QStringLiteral("ZJ-03"), 1, 5600}});
+    return ok && fillTeamSample();
 }

@@ -4,6 +4,7 @@
 
 #include "app/dateutils.h"
 #include "store/alertstore.h"
+#include "store/changewatch.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "store/helperstore.h"
