@@ -53,10 +53,12 @@ void TodayFirstPhoneCustomersDialog::on_tableView_doubleClicked(const QModelInde
 {
     if (!index.isValid() || !model)
         return;
-    CallDialog dialog(model, index, this);
-    dialog.exec();
-
     const int before = model->rowCount();
+    {
+        // Gone before the reload replaces the model it borrows.
+        CallDialog dialog(model, index, this);
+        dialog.exec();
+    }
     LoadDb();
     if (before > 0 && model->rowCount() == 0 &&
         askYesNo(this, QStringLiteral("今日首次电话联系准客户已完成，需要追加准客户吗?"),

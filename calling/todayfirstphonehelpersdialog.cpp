@@ -56,10 +56,12 @@ void TodayFirstPhoneHelpersDialog::on_tableView_doubleClicked(const QModelIndex 
 {
     if (!index.isValid() || !model)
         return;
-    CallHelperDialog dialog(model, index, this);
-    dialog.exec();
-
     const int before = model->rowCount();
+    {
+        // Gone before the reload replaces the model it borrows.
+        CallHelperDialog dialog(model, index, this);
+        dialog.exec();
+    }
     loadDb();
     if (before > 0 && model->rowCount() == 0 &&
         askYesNo(this, QStringLiteral("今日首次电话联系准增员已完成，需要追加准增员吗?"),
