@@ -1,13 +1,22 @@
 #include "shots.h"
 
 #include "app/aboutdialog.h"
+#include "app/dateutils.h"
 #include "app/systemsetdialog.h"
+#include "calling/calendardialog.h"
+#include "calling/contactedcustomersdialog.h"
+#include "calling/todayfirstphonecustomersdialog.h"
+#include "calling/todayfirstphonehelpersdialog.h"
+#include "calling/todaysubscribecustomersdialog.h"
+#include "calling/todaysubscribehelpersdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "team/addhelperdialog.h"
+#include "team/helperdialog.h"
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -37,5 +46,27 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        dialog<TodayFirstPhoneCustomersDialog>("todayfirstphonecustomersdialog"),
+        dialog<TodayFirstPhoneHelpersDialog>("todayfirstphonehelpersdialog"),
+        {QStringLiteral("todaysubscribecustomersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new TodaySubscribeCustomersDialog(mainWindow, 1));
+         }},
+        {QStringLiteral("todaysubscribehelpersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new TodaySubscribeHelpersDialog(mainWindow, 1));
+         }},
+        {QStringLiteral("contactedcustomersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new ContactedCustomersDialog(mainWindow, todayBeginTime(), todayEndTime(), 0));
+         }},
+        {QStringLiteral("calendardialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new CalendarDialog(mainWindow, weekBeginTime(), weekEndTime()));
+         }},
+        dialog<HelperDialog>("helperdialog"),
+        dialog<AddHelperDialog>("addhelperdialog"),
     };
 }
