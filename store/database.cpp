@@ -469,6 +469,10 @@ bool createQueryIndexes(QSqlDatabase &db)
         "ON helpers_contact_track(contact_time, contact_state, helper_id)",
         "CREATE INDEX IF NOT EXISTS idx_customers_user_type ON customers(user_type)",
         "CREATE INDEX IF NOT EXISTS idx_helpers_user_type ON helpers(user_type)",
+        // The recruit calendar walks the active recruits (through the index
+        // above) and needs each one's logs in the range without a scan.
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_helper "
+        "ON helpers_tel_logs(helper_id, next_contact_time)",
     };
     bool ok = true;
     QSqlQuery query(db);
