@@ -2,6 +2,7 @@
 #include "prospectfixtures.h"
 
 #include "app/appsettings.h"
+#include "app/mainwindow.h"
 #include "app/systemsetdialog.h"
 #include "calling/calendardialog.h"
 #include "calling/contactedcustomersdialog.h"
@@ -22,7 +23,10 @@
 #include "team/addhelperdialog.h"
 #include "team/helperdialog.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -240,6 +244,64 @@ private slots:
         // Not a search: the same model, the same row.
         QCOMPARE(view->model(), before);
         QCOMPARE(view->currentIndex().row(), 0);
+    }
+
+    void entriesAndLinksOpenTheirLists_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("range"); // of a calendar: first and last day
+        const QList<std::tuple<const char *, const char *, const char *>> rows{
+            {"action_first_phone_customers", "label_6", "今日首次联系客户名单"},
+            {"action_today_subscribe_customers", "label", "今日需再次电话联系准客户"},
+            {"action_today_visit_customers", "label_2", "今日需约访准客户名单"},
+            {"action_today_contacted_customers", "label_5", "已联系客户"},
+            {"action_first_phone_helper", "label_7", "今日首次联系增员名单"},
+            {"action_today_subscribe_helpers", "label_3", "今日需再次电话联系准增员"},
+            {"action_today_visit_helpers", "label_4", "今日需约访准增员名单"},
+            {"action_add_recruiting", nullptr, "添加准增员名单"},
+            {"action_recruiting", nullptr, "准增员列表"},
+        };
+        for (const auto &[action, link, title] : rows) {
+            QTest::newRow(action) << action << title << QString();
+            if (link)
+                QTest::newRow(link) << link << title << QString();
+        }
+        QTest::newRow("today's calendar") << "action_today_do_something"
+                                          << "行事历"
+                                          << "2026-03-07 2026-03-07";
+        QTest::newRow("week's calendar") << "action_week_do_something"
+                                         << "行事历"
+                                         << "2026-03-02 2026-03-08";
+        QTest::newRow("month's calendar") << "action_month_do_something"
+                                          << "行事历"
+                                          << "2026-03-01 2026-03-31";
+    }
+
+    void entriesAndLinksOpenTheirLists()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, title);
+        QFETCH(QString, range);
+        MainWindow window;
+        QString openedTitle;
+        QString openedRange;
+        onNextModal([&](QWidget *dialog) {
+            openedTitle = dialog->windowTitle();
+            QCOMPARE(dialog->parentWidget(), &window);
+            if (auto *begin = dialog->findChild<QDateEdit *>("dateEditBegin"))
+                openedRange =
+                    begin->date().toString(Qt::ISODate) + " " +
+                    dialog->findChild<QDateEdit *>("dateEditEnd")->date().toString(Qt::ISODate);
+            qobject_cast<QDialog *>(dialog)->reject();
+        });
+        if (auto *label = window.findChild<QLabel *>(entry))
+            emit label->linkActivated(QStringLiteral("http://any.example"));
+        else
+            window.findChild<QAction *>(entry)->trigger();
+        QCOMPARE(openedTitle, title);
+        if (!range.isEmpty())
+            QCOMPARE(openedRange, range);
     }
 
     void relativesShowSexAsWords()
