@@ -114,22 +114,6 @@ private slots:
         QCOMPARE(columnTexts(recruits(&dialog), 2), QStringList{"孙八"});
     }
 
-    void tablesAndHeaders()
-    {
-        CalendarDialog dialog(nullptr, todayBeginTime(), todayEndTime());
-        QCOMPARE(dialog.windowTitle(), QString("行事历"));
-        QCOMPARE(dialog.size(), QSize(640, 480));
-        for (QTableView *view : {prospects(&dialog), recruits(&dialog)}) {
-            QVERIFY(qobject_cast<CustomerCalendarDelegate *>(view->itemDelegate()));
-            QVERIFY(view->isColumnHidden(0));
-            QCOMPARE(view->columnWidth(1), 100);
-            QCOMPARE(view->columnWidth(2), 300);
-            QCOMPARE(view->model()->headerData(2, Qt::Horizontal).toString(), QString("事件"));
-            QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
-        }
-        QCOMPARE(prospects(&dialog)->itemDelegate(), recruits(&dialog)->itemDelegate());
-    }
-
     void timeTextWithoutLeadingZeros_data()
     {
         QTest::addColumn<QDateTime>("time");

@@ -224,28 +224,6 @@ private slots:
         QVERIFY(dialog->isVisible());
     }
 
-    void abandonedListsIgnoreEnterOnARow_data()
-    {
-        QTest::addColumn<DialogFactory>("factory");
-        QTest::newRow("prospects") << make<UselessCustomersDialog>(nullptr);
-        QTest::newRow("recruits") << make<UselessHelpersDialog>(nullptr);
-    }
-
-    void abandonedListsIgnoreEnterOnARow()
-    {
-        QFETCH(DialogFactory, factory);
-        auto dialog = factory();
-        showActive(dialog.get());
-        QTableView *view = dialog->findChild<QTableView *>("tableView");
-        view->setFocus();
-        view->setCurrentIndex(view->model()->index(0, 1));
-        const QAbstractItemModel *before = view->model();
-        QTest::keyClick(view, Qt::Key_Return);
-        // Not a search: the same model, the same row.
-        QCOMPARE(view->model(), before);
-        QCOMPARE(view->currentIndex().row(), 0);
-    }
-
     void entriesAndLinksOpenTheirLists_data()
     {
         QTest::addColumn<QString>("entry");

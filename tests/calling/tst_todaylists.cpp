@@ -238,47 +238,6 @@ private slots:
         QCOMPARE(tableOf(again.get())->model()->rowCount(), 2);
     }
 
-    void firstCallListColumns()
-    {
-        setQuota(Person::Prospect, 1);
-        addPeople(Person::Prospect, 1);
-        TodayFirstPhoneCustomersDialog dialog;
-        QCOMPARE(dialog.windowTitle(), QString("今日首次联系客户名单"));
-        QVERIFY(dialog.windowFlags().testFlag(Qt::WindowMinMaxButtonsHint));
-        QTableView *view = tableOf(&dialog);
-        QVERIFY(view->isColumnHidden(ColumnUserType));
-        QVERIFY(view->isColumnHidden(ColumnServerCustomerId));
-        QVERIFY(!view->isColumnHidden(ColumnIsContact));
-        QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
-        QCOMPARE(columnTexts(view, ColumnName), QStringList{"人0"});
-    }
-
-    void followUpTitles_data()
-    {
-        QTest::addColumn<Person>("person");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("prospects 1") << Person::Prospect << 1 << "今日需再次电话联系准客户";
-        QTest::newRow("prospects 2") << Person::Prospect << 2 << "今日需约访准客户名单";
-        QTest::newRow("prospects 0") << Person::Prospect << 0 << "今日需再次联系的准客户";
-        QTest::newRow("recruits 1") << Person::Recruit << 1 << "今日需再次电话联系准增员";
-        QTest::newRow("recruits 2") << Person::Recruit << 2 << "今日需约访准增员名单";
-        QTest::newRow("recruits 3") << Person::Recruit << 3 << "今日需再次联系的准增员";
-    }
-
-    void followUpTitles()
-    {
-        QFETCH(Person, person);
-        QFETCH(int, mode);
-        QFETCH(QString, title);
-        std::unique_ptr<QDialog> dialog;
-        if (person == Person::Prospect)
-            dialog = std::make_unique<TodaySubscribeCustomersDialog>(nullptr, mode);
-        else
-            dialog = std::make_unique<TodaySubscribeHelpersDialog>(nullptr, mode);
-        QCOMPARE(dialog->windowTitle(), title);
-    }
-
     void followUpListReloadsOnlyAfterASave_data()
     {
         QTest::addColumn<Person>("person");
@@ -374,28 +333,6 @@ private slots:
         QVERIFY(view->isColumnHidden(ColumnUserType));
         QCOMPARE(dialog.focusWidget(), nameEdit);
         QCOMPARE(messages->count(), 0);
-    }
-
-    void contactedTitles_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("any") << 0 << "已联系客户";
-        QTest::newRow("phone") << 1 << "今日已电话联系准客户";
-        QTest::newRow("visit") << 2 << "今日已约访准客户";
-    }
-
-    void contactedTitles()
-    {
-        QFETCH(int, type);
-        QFETCH(QString, title);
-        const int id = insertProspect(prospect("张三"));
-        QVERIFY(addLog(Person::Prospect, id, noon, 1, noon, 1));
-        ContactedCustomersDialog dialog(nullptr, todayBeginTime(), todayEndTime(), type);
-        QCOMPARE(dialog.windowTitle(), title);
-        QCOMPARE(dialog.findChild<QDateEdit *>("dateEditBegin")->date(), QDate(2026, 3, 7));
-        // The phone contact is listed unless visits alone are asked for.
-        QCOMPARE(tableOf(&dialog)->model()->rowCount(), type == 2 ? 0 : 1);
     }
 };
 

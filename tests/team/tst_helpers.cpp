@@ -164,23 +164,6 @@ private slots:
         }
     }
 
-    void closeButtonAndSavedFormCloseWithoutAsking()
-    {
-        AddHelperDialog dialog;
-        dialog.show();
-        fillRecruit(&dialog, "李四", 0, "139");
-        press(&dialog, "pushButtonSave");
-        QVERIFY(dialog.close());
-
-        AddHelperDialog typed;
-        typed.show();
-        typeInto(edit(&typed, "lineEditName"), "王五");
-        press(&typed, "pushButtonClose");
-        QVERIFY(!typed.isVisible());
-        QCOMPARE(typed.result(), int(QDialog::Accepted));
-        QCOMPARE(messages->count(), 0);
-    }
-
     void listShowsActiveRecruitsAndSearches()
     {
         insertRecruit("李四", 1, "北京市");
