@@ -60,8 +60,14 @@ bool fillSampleData()
     const Seconds today = todayBeginTime();
     const int hour = 3600;
     const int yesterday = today - 24 * hour;
+    // Prospect 3 had been visited the week before, for a history of two contacts.
+    const bool visited =
+        addCustomerTelLog(3, 2, QStringLiteral("上门拜访，了解了家庭保障情况"),
+                          yesterday + 11 * hour, 1, today - 6 * 24 * hour + 15 * hour) &&
+        addCustomerContactTrack(3, today - 6 * 24 * hour + 15 * hour, 1);
     // Prospects 1 and 2 were called for the first time this morning; 3 was
-    // called yesterday and is due again today by phone, 4 is due for a visit.
+    // called yesterday (a later contact) and is due again today by phone, 4 is
+    // due for a visit.
     bool ok = addCustomerTelLog(1, 1, QStringLiteral("介绍了养老保险，客户有兴趣"),
                                 today + 34 * hour, 1, today + 9 * hour) &&
               addCustomerContactTrack(1, today + 9 * hour, 1) && setCustomerContacted(1) &&
@@ -70,10 +76,11 @@ bool fillSampleData()
               addCustomerContactTrack(2, today + 10 * hour, 1) && setCustomerContacted(2) &&
               addCustomerTelLog(3, 1, QStringLiteral("想了解少儿教育金"), today + 15 * hour, 1,
                                 yesterday + 11 * hour) &&
-              addCustomerContactTrack(3, yesterday + 11 * hour, 1) && setCustomerContacted(3) &&
+              addCustomerContactTrack(3, yesterday + 11 * hour, 2) && setCustomerContacted(3) &&
               addCustomerTelLog(4, 1, QStringLiteral("约好今天下午上门面谈"), today + 16 * hour, 2,
                                 yesterday + 14 * hour) &&
               addCustomerContactTrack(4, yesterday + 14 * hour, 1) && setCustomerContacted(4);
+    ok = ok && visited;
     // Recruit 1 was called this morning; recruit 2 is due for a call today.
     ok = ok &&
          addHelperTelLog(1, 1, QStringLiteral("对保险行业有兴趣，下周参加创业说明会"),

@@ -1,9 +1,11 @@
 #include "shots.h"
 
 #include "app/aboutdialog.h"
+#include "app/appsettings.h"
 #include "app/dateutils.h"
 #include "app/systemsetdialog.h"
 #include "calling/calendardialog.h"
+#include "calling/calldialog.h"
 #include "calling/contactedcustomersdialog.h"
 #include "calling/todayfirstphonecustomersdialog.h"
 #include "calling/todayfirstphonehelpersdialog.h"
@@ -15,6 +17,7 @@
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "store/customerstore.h"
 #include "team/addhelperdialog.h"
 #include "team/helperdialog.h"
 
@@ -24,6 +27,18 @@ template <typename T> Shot dialog(const char *name)
 {
     return {QLatin1String(name),
             [](QWidget *mainWindow) { return std::unique_ptr<QWidget>(new T(mainWindow)); }};
+}
+
+// The call dialog on the active prospects, at the third one (a visit and a
+// call in its history), with the phone scripts shown.
+std::unique_ptr<QWidget> callDialog(QWidget *mainWindow)
+{
+    QSqlQueryModel *list = loadCustomersModel(mainWindow, QStringLiteral("user_type = 1"), 0, 0);
+    const bool scripts = appSettings.talkSkillRemind();
+    appSettings.setTalkSkillRemind(true);
+    auto dialog = std::make_unique<CallDialog>(list, list->index(2, 0), mainWindow);
+    appSettings.setTalkSkillRemind(scripts);
+    return dialog;
 }
 } // namespace
 
@@ -68,5 +83,6 @@ QList<Shot> allShots()
          }},
         dialog<HelperDialog>("helperdialog"),
         dialog<AddHelperDialog>("addhelperdialog"),
+        {QStringLiteral("calldialog"), callDialog},
     };
 }
