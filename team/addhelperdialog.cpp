@@ -7,6 +7,7 @@
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 namespace {
 const QDate noBirthDate(1900, 1, 1);
@@ -95,4 +96,14 @@ void AddHelperDialog::closeEvent(QCloseEvent *event)
     } else {
         event->ignore();
     }
+}
+
+void AddHelperDialog::keyPressEvent(QKeyEvent *event)
+{
+    // QDialog would reject at once and drop a typed recruit without asking.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -19,6 +19,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Esc closes through the same question as the window's close button.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void on_dateEditBirthDate_dateChanged(const QDate &date);

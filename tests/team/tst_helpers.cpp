@@ -132,18 +132,22 @@ private slots:
     void closingTheWindowAsksOnlyForATypedName_data()
     {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("escape");
         QTest::addColumn<bool>("asked");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("closed");
-        QTest::newRow("empty") << "" << false << 0 << true;
-        QTest::newRow("blanks") << "  " << false << 0 << true;
-        QTest::newRow("typed, No") << "李四" << true << int(QMessageBox::No) << false;
-        QTest::newRow("typed, Yes") << "李四" << true << int(QMessageBox::Yes) << true;
+        QTest::newRow("empty") << "" << false << false << 0 << true;
+        QTest::newRow("blanks") << "  " << false << false << 0 << true;
+        QTest::newRow("typed, No") << "李四" << false << true << int(QMessageBox::No) << false;
+        QTest::newRow("typed, Yes") << "李四" << false << true << int(QMessageBox::Yes) << true;
+        QTest::newRow("typed, Esc, No") << "李四" << true << true << int(QMessageBox::No) << false;
+        QTest::newRow("empty, Esc") << "" << true << false << 0 << true;
     }
 
     void closingTheWindowAsksOnlyForATypedName()
     {
         QFETCH(QString, name);
+        QFETCH(bool, escape);
         QFETCH(bool, asked);
         QFETCH(int, answer);
         QFETCH(bool, closed);
@@ -152,7 +156,10 @@ private slots:
         typeInto(edit(&dialog, "lineEditName"), name);
         if (asked)
             messages->answerNext(QMessageBox::StandardButton(answer));
-        QCOMPARE(dialog.close(), closed);
+        if (escape)
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        else
+            QCOMPARE(dialog.close(), closed);
         QCOMPARE(dialog.isVisible(), !closed);
         QCOMPARE(messages->count(), asked ? 1 : 0);
         if (asked) {
