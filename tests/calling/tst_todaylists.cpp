@@ -238,6 +238,42 @@ private slots:
         QCOMPARE(tableOf(again.get())->model()->rowCount(), 2);
     }
 
+    void callingTheLastOneAsksToAppend_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QStringList>("shown");
+        const QString question = "今日首次电话联系准客户已完成，需要追加准客户吗?";
+        QTest::newRow("No") << int(QMessageBox::No) << 0 << QStringList{question};
+        // Five more asked for, two left to call.
+        QTest::newRow("Yes") << int(QMessageBox::Yes) << 2
+                             << QStringList{question, "客户名单不足."};
+    }
+
+    void callingTheLastOneAsksToAppend()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, rows);
+        QFETCH(QStringList, shown);
+        setQuota(Person::Prospect, 1);
+        addPeople(Person::Prospect, 3);
+        TodayFirstPhoneCustomersDialog dialog;
+        QTableView *view = tableOf(&dialog);
+        QCOMPARE(view->model()->rowCount(), 1);
+
+        bool formFound = false;
+        onNextModal([&](QWidget *call) { formFound = saveContactIn(call); });
+        messages->answerNext(QMessageBox::StandardButton(answer));
+        doubleClickRow(view, 0);
+        QVERIFY(formFound);
+        QCOMPARE(messages->texts(), shown);
+        QCOMPARE(view->model()->rowCount(), rows);
+        // The first contact is stored and keeps the quota of the day.
+        QCOMPARE(queryValue("SELECT COUNT(*) FROM customers_contact_track WHERE contact_state = 1")
+                     .toInt(),
+                 1);
+    }
+
     void followUpListReloadsOnlyAfterASave_data()
     {
         QTest::addColumn<Person>("person");
