@@ -3,6 +3,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/appsettings.h"
+#include "app/backupdialog.h"
 #include "app/dateutils.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
@@ -20,7 +21,14 @@
 #include "store/customerstore.h"
 #include "store/helperstore.h"
 #include "team/addhelperdialog.h"
+#include "team/addteammatedialog.h"
+#include "team/addteammateearningreportdialog.h"
+#include "team/addteammatetaskdialog.h"
 #include "team/helperdialog.h"
+#include "team/teammatedialog.h"
+#include "team/teammateearningreportdialog.h"
+#include "team/teammateexaminedialog.h"
+#include "team/teammatetaskdialog.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -151,6 +159,15 @@ void MainWindow::on_action_system_setting_triggered()
     runModal<SystemSetDialog>(this);
 }
 
+void MainWindow::on_action_backup_triggered()
+{
+    BackupDialog dialog(this);
+    dialog.exec();
+    // A restore replaced the data under every number on the board.
+    if (dialog.restored())
+        refreshReminderCounts();
+}
+
 void MainWindow::on_action_about_triggered()
 {
     runModal<AboutDialog>(this);
@@ -279,4 +296,34 @@ void MainWindow::on_label_4_linkActivated(const QString &)
 void MainWindow::on_label_5_linkActivated(const QString &)
 {
     on_action_today_contacted_customers_triggered();
+}
+
+void MainWindow::on_action_add_teammate_triggered()
+{
+    runModal<AddTeammateDialog>(this);
+}
+
+void MainWindow::on_action_all_teammate_triggered()
+{
+    runModal<TeammateDialog>(this, false);
+}
+
+void MainWindow::on_action_teammate_task_triggered()
+{
+    runModal<TeammateTaskDialog>(this);
+}
+
+void MainWindow::on_action_teammate_examine_triggered()
+{
+    runModal<TeammateExamineDialog>(this);
+}
+
+void MainWindow::on_action_add_teammate_earning_report_triggered()
+{
+    runModal<AddTeammateEarningReportDialog>(this);
+}
+
+void MainWindow::on_action_teammate_earning_report_triggered()
+{
+    runModal<TeammateEarningReportDialog>(this);
 }

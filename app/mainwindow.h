@@ -35,6 +35,7 @@ public slots:
 private slots:
     void on_action_exit_triggered();
     void on_action_system_setting_triggered();
+    void on_action_backup_triggered();
     void on_action_about_triggered();
     void on_action_add_customer_triggered();
     void on_action_customers_triggered();
@@ -61,6 +62,12 @@ private slots:
     void on_label_3_linkActivated(const QString &link);
     void on_label_4_linkActivated(const QString &link);
     void on_label_5_linkActivated(const QString &link);
+    void on_action_add_teammate_triggered();
+    void on_action_all_teammate_triggered();
+    void on_action_teammate_task_triggered();
+    void on_action_teammate_examine_triggered();
+    void on_action_add_teammate_earning_report_triggered();
+    void on_action_teammate_earning_report_triggered();
 
 private:
     void centreOnScreen();

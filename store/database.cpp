@@ -19,6 +19,7 @@
 namespace {
 const QString databaseErrorTitle = QStringLiteral("数据库错误");
 const QString createErrorTitle = QStringLiteral("创建表错误");
+bool damaged = false;
 
 // The file holds customers' personal data and the web account: only its owner
 // may read it. SQLite gives its write-ahead log and shared-memory files the
@@ -94,6 +95,7 @@ bool openConnection(QSqlDatabase &db)
     }
     if (!verifyReadable(db, &error)) {
         db.close();
+        damaged = true;
         reportDatabaseProblem(db, error, databaseErrorTitle);
         return false;
     }
@@ -185,12 +187,32 @@ void removeDatabaseConnection(const QString &connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
+// SQLite notices most damage only where it reads; the quick check reads
+// every page once, so a damaged file is caught at start-up, not mid-call.
+bool passesQuickCheck(QSqlDatabase &db, QString *verdict)
+{
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("PRAGMA quick_check")) || !check.next()) {
+        *verdict = check.lastError().text();
+        return false;
+    }
+    *verdict = check.value(0).toString();
+    return *verdict == QLatin1String("ok");
+}
+
 bool initDatabase()
 {
+    damaged = false;
     if (!openDatabase())
         return false;
     QSqlDatabase db = QSqlDatabase::database();
     QString error;
+    if (!passesQuickCheck(db, &error)) {
+        db.close();
+        damaged = true;
+        reportDatabaseProblem(db, QStringLiteral("数据库文件已损坏: ") + error, databaseErrorTitle);
+        return false;
+    }
     if (!verifyWritable(db, &error)) {
         db.close();
         reportDatabaseProblem(
@@ -200,6 +222,11 @@ bool initDatabase()
     }
     useWriteAheadLog(db);
     return prepareSchema(db);
+}
+
+bool databaseFileDamaged()
+{
+    return damaged;
 }
 
 bool prepareSchema(QSqlDatabase &db)

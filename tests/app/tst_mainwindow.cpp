@@ -53,6 +53,7 @@ QList<Menu> expectedMenus()
         {"menu_7",
          "系统设置",
          {{"action_system_setting", "系统设置", {}},
+          {"action_backup", "数据备份与恢复", {}},
           sep(),
           {"action_add_phoneskill", "添加话术", {}},
           {"action_phoneskill", "话术列表", {}},
@@ -435,6 +436,9 @@ private slots:
         QTest::newRow("settings") << "action_system_setting"
                                   << "SystemSetDialog"
                                   << "pushButtonCancel";
+        QTest::newRow("backups") << "action_backup"
+                                 << "BackupDialog"
+                                 << "pushButtonClose";
         QTest::newRow("about") << "action_about"
                                << "AboutDialog"
                                << "pushButtonClose";
@@ -450,6 +454,24 @@ private slots:
         QTest::newRow("abandoned recruits") << "action_unless_helpers"
                                             << "UselessHelpersDialog"
                                             << "pushButtonClose";
+        QTest::newRow("add team member") << "action_add_teammate"
+                                         << "AddTeammateDialog"
+                                         << "pushButtonClose";
+        QTest::newRow("team members") << "action_all_teammate"
+                                      << "TeammateDialog"
+                                      << "pushButtonClose";
+        QTest::newRow("plans") << "action_teammate_task"
+                               << "TeammateTaskDialog"
+                               << "pushButtonClose";
+        QTest::newRow("assessment") << "action_teammate_examine"
+                                    << "TeammateExamineDialog"
+                                    << "pushButtonClose";
+        QTest::newRow("add report") << "action_add_teammate_earning_report"
+                                    << "AddTeammateEarningReportDialog"
+                                    << "pushButtonCancel";
+        QTest::newRow("reports") << "action_teammate_earning_report"
+                                 << "TeammateEarningReportDialog"
+                                 << "pushButtonClose";
     }
 
     void menuActionsOpenTheirDialogs()

@@ -3,6 +3,7 @@
 #include "app/dateutils.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "store/teamstore.h"
 
 #include <QStringList>
 
@@ -41,6 +42,30 @@ const Person recruits[] = {
 QString text(const char *utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+// Two team members (ids 5 and 6), a plan for this year from 1 January for the
+// first, and reports spread over the year so far.
+bool fillTeamSample()
+{
+    if (!addHelper(QStringLiteral("钱进"), 1, QStringLiteral("1987-10-10"),
+                   QStringLiteral("15900159012"), QStringLiteral("北京市西城区金融街"), QString(),
+                   QString(), QString(), 2) ||
+        !addHelper(QStringLiteral("冯敏"), 0, QStringLiteral("1991-01-25"),
+                   QStringLiteral("15000150013"), QStringLiteral("北京市丰台区丽泽路"), QString(),
+                   QString(), QString(), 2))
+        return false;
+    const int year = Clock::now().date().year();
+    const auto day = [year](int month, int dayOfMonth) {
+        return GetDayBegin(QDate(year, month, dayOfMonth));
+    };
+    return addTeammateTask(5, year, day(1, 1), 1200000, 12) &&
+           addTeammateTask(6, year, day(2, 1), 600000, 6) &&
+           addEarningReport(5, day(1, 20), 80000, 1, QStringLiteral("新单两件")) &&
+           addEarningReport(5, day(2, 15), 120000, 0, QStringLiteral("续期")) &&
+           addEarningReport(6, day(2, 26), 50000, 1, QString()) &&
+           addEarningReport(5, day(3, 2), 45000, 1, QStringLiteral("介绍一位新人")) &&
+           addEarningReport(5, day(3, 5), 30000, 0, QString());
 }
 } // namespace
 
@@ -101,5 +126,5 @@ bool fillSampleData()
          addHelperTelLog(3, 1, QStringLiteral("下午面谈"), today + 15 * hour, 2,
                          yesterday + 15 * hour) &&
          setHelperContacted(3);
-    return ok;
+    return ok && fillTeamSample();
 }

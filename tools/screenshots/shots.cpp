@@ -2,6 +2,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/appsettings.h"
+#include "app/backupdialog.h"
 #include "app/dateutils.h"
 #include "app/systemsetdialog.h"
 #include "calling/calendardialog.h"
@@ -18,8 +19,18 @@
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
+#include "store/snapshots.h"
 #include "team/addhelperdialog.h"
+#include "team/addteammatedialog.h"
+#include "team/addteammateearningreportdialog.h"
+#include "team/addteammatetaskdialog.h"
 #include "team/helperdialog.h"
+#include "team/teammatedialog.h"
+#include "team/teammateearningreportdialog.h"
+#include "team/teammateexaminedialog.h"
+#include "team/teammatetaskdialog.h"
+
+#include <QTabWidget>
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -39,6 +50,15 @@ std::unique_ptr<QWidget> callDialog(QWidget *mainWindow)
     auto dialog = std::make_unique<CallDialog>(list, list->index(2, 0), mainWindow);
     appSettings.setTalkSkillRemind(scripts);
     return dialog;
+}
+
+// The sample's first team member assessed for this year, on the given tab.
+std::unique_ptr<QWidget> assessment(QWidget *mainWindow, int tab)
+{
+    auto *dialog = new TeammateExamineDialog(mainWindow);
+    dialog->assess(5, QStringLiteral("钱进"), Clock::now().date().year());
+    dialog->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(tab);
+    return std::unique_ptr<QWidget>(dialog);
 }
 } // namespace
 
@@ -84,5 +104,25 @@ QList<Shot> allShots()
         dialog<HelperDialog>("helperdialog"),
         dialog<AddHelperDialog>("addhelperdialog"),
         {QStringLiteral("calldialog"), callDialog},
+        dialog<TeammateDialog>("teammatedialog"),
+        dialog<AddTeammateDialog>("addteammatedialog"),
+        dialog<AddTeammateTaskDialog>("addteammatetaskdialog"),
+        dialog<AddTeammateEarningReportDialog>("addteammateearningreportdialog"),
+        dialog<TeammateTaskDialog>("teammatetaskdialog"),
+        dialog<TeammateEarningReportDialog>("teammateearningreportdialog"),
+        {QStringLiteral("teammateexaminedialog"),
+         [](QWidget *mainWindow) { return assessment(mainWindow, 0); }},
+        {QStringLiteral("teammateexaminedialog_month"),
+         [](QWidget *mainWindow) { return assessment(mainWindow, 1); }},
+        {QStringLiteral("backupdialog"),
+         [](QWidget *mainWindow) {
+             // Two daily snapshots of the sample, so the list has rows.
+             for (int daysAgo : {1, 0}) {
+                 SnapshotJob job;
+                 if (job.begin(QDateTime(QDate(2026, 3, 7).addDays(-daysAgo), QTime(9, 12, 5))))
+                     job.runToEnd();
+             }
+             return std::unique_ptr<QWidget>(new BackupDialog(mainWindow));
+         }},
     };
 }
