@@ -14,6 +14,12 @@
 #include "calling/todayfirstphonehelpersdialog.h"
 #include "calling/todaysubscribecustomersdialog.h"
 #include "calling/todaysubscribehelpersdialog.h"
+#include "orders/addcustomerorderdialog.h"
+#include "orders/addproductdialog.h"
+#include "orders/customerordersdialog.h"
+#include "orders/productsdialog.h"
+#include "phonescripts/addphoneskilldialog.h"
+#include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
@@ -326,4 +332,54 @@ void MainWindow::on_action_add_teammate_earning_report_triggered()
 void MainWindow::on_action_teammate_earning_report_triggered()
 {
     runModal<TeammateEarningReportDialog>(this);
+}
+
+void MainWindow::on_action_add_phoneskill_triggered()
+{
+    runModal<AddPhoneSkillDialog>(this);
+}
+
+void MainWindow::on_action_phoneskill_triggered()
+{
+    runModal<PhoneSkillsDialog>(this);
+}
+
+void MainWindow::on_action_add_product_triggered()
+{
+    runModal<AddProductDialog>(this);
+}
+
+void MainWindow::on_action_products_triggered()
+{
+    runModal<ProductsDialog>(this);
+}
+
+void MainWindow::on_action_add_customer_order_triggered()
+{
+    runModal<AddCustomerOrderDialog>(this, -1, QString());
+}
+
+void MainWindow::on_action_today_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, todayBeginTime(), todayEndTime());
+}
+
+void MainWindow::on_action_week_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, weekBeginTime(), weekEndTime());
+}
+
+void MainWindow::on_action_month_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, monthBeginTime(), monthEndTime());
+}
+
+void MainWindow::on_action_year_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, currentYearBeginTime(), currentYearEndTime());
+}
+
+void MainWindow::on_action_all_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, QString());
 }

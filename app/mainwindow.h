@@ -68,6 +68,16 @@ private slots:
     void on_action_teammate_examine_triggered();
     void on_action_add_teammate_earning_report_triggered();
     void on_action_teammate_earning_report_triggered();
+    void on_action_add_phoneskill_triggered();
+    void on_action_phoneskill_triggered();
+    void on_action_add_product_triggered();
+    void on_action_products_triggered();
+    void on_action_add_customer_order_triggered();
+    void on_action_today_customer_orders_triggered();
+    void on_action_week_customer_orders_triggered();
+    void on_action_month_customer_orders_triggered();
+    void on_action_year_customer_orders_triggered();
+    void on_action_all_customer_orders_triggered();
 
 private:
     void centreOnScreen();

@@ -472,6 +472,21 @@ private slots:
         QTest::newRow("reports") << "action_teammate_earning_report"
                                  << "TeammateEarningReportDialog"
                                  << "pushButtonClose";
+        QTest::newRow("add script") << "action_add_phoneskill"
+                                    << "AddPhoneSkillDialog"
+                                    << "pushButtonCancel";
+        QTest::newRow("scripts") << "action_phoneskill"
+                                 << "PhoneSkillsDialog"
+                                 << "pushButtonClose";
+        QTest::newRow("add product") << "action_add_product"
+                                     << "AddProductDialog"
+                                     << "pushButtonCancel";
+        QTest::newRow("products") << "action_products"
+                                  << "ProductsDialog"
+                                  << "pushButtonClose";
+        QTest::newRow("add order") << "action_add_customer_order"
+                                   << "AddCustomerOrderDialog"
+                                   << "pushButtonClose";
     }
 
     void menuActionsOpenTheirDialogs()
@@ -502,6 +517,36 @@ private slots:
         QVERIFY(seenModal);
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(window.findChildren<QDialog *>().isEmpty());
+    }
+
+    void orderListEntriesShowTheirPeriods_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("title");
+        // The clock stands on Saturday 2026-03-07.
+        QTest::newRow("today") << "action_today_customer_orders" << "[26-03-07至26-03-07]";
+        QTest::newRow("week") << "action_week_customer_orders" << "[26-03-02至26-03-08]";
+        QTest::newRow("month") << "action_month_customer_orders" << "[26-03-01至26-03-31]";
+        QTest::newRow("year") << "action_year_customer_orders" << "[26-01-01至26-12-31]";
+        QTest::newRow("all") << "action_all_customer_orders" << "[历史所有]";
+    }
+
+    void orderListEntriesShowTheirPeriods()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, title);
+        MainWindow window;
+        window.show();
+        QString seenTitle;
+        QTimer::singleShot(0, this, [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                if (modal->inherits("CustomerOrdersDialog"))
+                    seenTitle = modal->windowTitle();
+                modal->close();
+            }
+        });
+        window.findChild<QAction *>(action)->trigger();
+        QCOMPARE(seenTitle, QStringLiteral("成交客户订单列表 ") + title);
     }
 
     void exitClosesTheWindow()

@@ -1,6 +1,7 @@
 #include "sampledata.h"
 
 #include "app/dateutils.h"
+#include "store/catalogstore.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
 #include "store/teamstore.h"
@@ -126,5 +127,18 @@ bool fillSampleData()
          addHelperTelLog(3, 1, QStringLiteral("下午面谈"), today + 15 * hour, 2,
                          yesterday + 15 * hour) &&
          setHelperContacted(3);
+    // A small catalogue and a few orders of this month, for the order list and its totals.
+    ok = ok &&
+         addProduct(QStringLiteral("YL-01"), QStringLiteral("安享养老年金"),
+                    QStringLiteral("六十岁起按月领取的养老年金")) &&
+         addProduct(QStringLiteral("JY-02"), QStringLiteral("少儿教育金"),
+                    QStringLiteral("子女上大学时领取的教育金")) &&
+         addProduct(QStringLiteral("ZJ-03"), QStringLiteral("终身重疾险"),
+                    QStringLiteral("一百种重大疾病的终身保障")) &&
+         addCustomerOrderLines(
+             1, yesterday + 15 * hour,
+             {{QStringLiteral("YL-01"), 1, 12000}, {QStringLiteral("ZJ-03"), 1, 6800}}) &&
+         addCustomerOrderLines(3, today + 9 * hour, {{QStringLiteral("JY-02"), 2, 9000}}) &&
+         addCustomerOrderLines(6, today - 5 * 24 * hour, {{QStringLiteral("ZJ-03"), 1, 5600}});
     return ok && fillTeamSample();
 }

@@ -12,6 +12,9 @@
 #include "calling/todayfirstphonehelpersdialog.h"
 #include "calling/todaysubscribecustomersdialog.h"
 #include "calling/todaysubscribehelpersdialog.h"
+#include "orders/addcustomerorderdialog.h"
+#include "orders/customerordersdialog.h"
+#include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/customersdialog.h"
@@ -31,6 +34,8 @@
 #include "team/teammatetaskdialog.h"
 
 #include <QTabWidget>
+
+#include <QTableWidget>
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -103,6 +108,25 @@ QList<Shot> allShots()
          }},
         dialog<HelperDialog>("helperdialog"),
         dialog<AddHelperDialog>("addhelperdialog"),
+        {QStringLiteral("addcustomerorderdialog"),
+         [](QWidget *mainWindow) {
+             auto *dialog = new AddCustomerOrderDialog(mainWindow, 2, QStringLiteral("李娜"));
+             // Two lines as an agent would have them after the product lookup.
+             auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+             const QStringList lines[] = {
+                 {QStringLiteral("YL-01"), QStringLiteral("安享养老年金"), "1", "12000"},
+                 {QStringLiteral("JY-02"), QStringLiteral("少儿教育金"), "2", "9000"}};
+             for (int row = 0; row < 2; ++row)
+                 for (int column = 0; column < 4; ++column)
+                     table->setItem(row, column, new QTableWidgetItem(lines[row].at(column)));
+             return std::unique_ptr<QWidget>(dialog);
+         }},
+        {QStringLiteral("customerordersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new CustomerOrdersDialog(mainWindow, monthBeginTime(), monthEndTime()));
+         }},
+        dialog<PhoneSkillsDialog>("phoneskillsdialog"),
         {QStringLiteral("calldialog"), callDialog},
         dialog<TeammateDialog>("teammatedialog"),
         dialog<AddTeammateDialog>("addteammatedialog"),
