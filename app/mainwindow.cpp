@@ -8,12 +8,25 @@
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
 #include "app/version.h"
+#include "orders/addcustomerorderdialog.h"
+#include "orders/addproductdialog.h"
+#include "orders/customerordersdialog.h"
+#include "orders/productsdialog.h"
+#include "phonescripts/addphoneskilldialog.h"
+#include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "team/addteammatedialog.h"
+#include "team/addteammateearningreportdialog.h"
+#include "team/addteammatetaskdialog.h"
+#include "team/teammatedialog.h"
+#include "team/teammateearningreportdialog.h"
+#include "team/teammateexaminedialog.h"
+#include "team/teammatetaskdialog.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -108,14 +121,27 @@ void MainWindow::centreOnScreen()
 void MainWindow::TimerProc()
 {
     statusClockLabel->setText(clockText(Clock::now(), todayWeekdayName()));
-    refreshReminderCounts();
+    const bool dataChanged = dataWatch.changed();
+    if (dataChanged || countedDay != Clock::now().date() ||
+        countedCustomersQuota != appSettings.customersCount() ||
+        countedHelpersQuota != appSettings.helpersCount())
+        recountReminders();
 }
 
 void MainWindow::refreshReminderCounts()
 {
+    dataWatch.changed();
+    recountReminders();
+}
+
+void MainWindow::recountReminders()
+{
+    countedDay = Clock::now().date();
+    countedCustomersQuota = appSettings.customersCount();
+    countedHelpersQuota = appSettings.helpersCount();
     const Seconds from = todayBeginTime();
     const Seconds to = todayEndTime();
-    // The quotas are read on every tick, so a change in the settings shows at once.
+    // A quota changed in the settings is seen at the next tick.
     ui->labelTodayFirstPhoneCustomerCount->setText(
         atLeastZero(appSettings.customersCount() - countCustomerContactTracks(from, to, 1)));
     ui->labelTodayPhoneCustomerCount->setText(
@@ -183,4 +209,84 @@ void MainWindow::on_action_useless_customers_triggered()
 void MainWindow::on_action_unless_helpers_triggered()
 {
     runModal<UselessHelpersDialog>(this);
+}
+
+void MainWindow::on_action_add_teammate_triggered()
+{
+    runModal<AddTeammateDialog>(this);
+}
+
+void MainWindow::on_action_all_teammate_triggered()
+{
+    runModal<TeammateDialog>(this, false);
+}
+
+void MainWindow::on_action_teammate_task_triggered()
+{
+    runModal<TeammateTaskDialog>(this);
+}
+
+void MainWindow::on_action_teammate_examine_triggered()
+{
+    runModal<TeammateExamineDialog>(this);
+}
+
+void MainWindow::on_action_add_teammate_earning_report_triggered()
+{
+    runModal<AddTeammateEarningReportDialog>(this);
+}
+
+void MainWindow::on_action_teammate_earning_report_triggered()
+{
+    runModal<TeammateEarningReportDialog>(this);
+}
+
+void MainWindow::on_action_add_phoneskill_triggered()
+{
+    runModal<AddPhoneSkillDialog>(this);
+}
+
+void MainWindow::on_action_phoneskill_triggered()
+{
+    runModal<PhoneSkillsDialog>(this);
+}
+
+void MainWindow::on_action_add_product_triggered()
+{
+    runModal<AddProductDialog>(this);
+}
+
+void MainWindow::on_action_products_triggered()
+{
+    runModal<ProductsDialog>(this);
+}
+
+void MainWindow::on_action_add_customer_order_triggered()
+{
+    runModal<AddCustomerOrderDialog>(this, -1, QString());
+}
+
+void MainWindow::on_action_today_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, todayBeginTime(), todayEndTime());
+}
+
+void MainWindow::on_action_week_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, weekBeginTime(), weekEndTime());
+}
+
+void MainWindow::on_action_month_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, monthBeginTime(), monthEndTime());
+}
+
+void MainWindow::on_action_year_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, currentYearBeginTime(), currentYearEndTime());
+}
+
+void MainWindow::on_action_all_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, QString());
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/changewatch.h"
+
+#include <QDate>
 #include <QMainWindow>
 
 #include <memory>
@@ -41,13 +44,38 @@ private slots:
     void on_action_customers_triggered();
     void on_action_useless_customers_triggered();
     void on_action_unless_helpers_triggered();
+    void on_action_add_teammate_triggered();
+    void on_action_all_teammate_triggered();
+    void on_action_teammate_task_triggered();
+    void on_action_teammate_examine_triggered();
+    void on_action_add_teammate_earning_report_triggered();
+    void on_action_teammate_earning_report_triggered();
+    void on_action_add_phoneskill_triggered();
+    void on_action_phoneskill_triggered();
+    void on_action_add_product_triggered();
+    void on_action_products_triggered();
+    void on_action_add_customer_order_triggered();
+    void on_action_today_customer_orders_triggered();
+    void on_action_week_customer_orders_triggered();
+    void on_action_month_customer_orders_triggered();
+    void on_action_year_customer_orders_triggered();
+    void on_action_all_customer_orders_triggered();
 
 private:
     void centreOnScreen();
+    // Recounts at once (start, after a restore).
     void refreshReminderCounts();
+    // Runs the counts; the caller has asked the change watch first.
+    void recountReminders();
 
     std::unique_ptr<Ui::MainWindow> ui;
     QTimer *timer = nullptr;
     QLabel *statusClockLabel = nullptr;
     QLabel *statusLinkLabel = nullptr;
+    // What the numbers on the board were counted from: a tick recounts only
+    // when the data, the day or a quota has changed since.
+    DataChangeWatch dataWatch;
+    QDate countedDay;
+    int countedCustomersQuota = -1;
+    int countedHelpersQuota = -1;
 };

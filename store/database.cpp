@@ -495,6 +495,12 @@ bool createQueryIndexes(QSqlDatabase &db)
         "CREATE INDEX IF NOT EXISTS idx_helpers_contact_track_time "
         "ON helpers_contact_track(contact_time, contact_state, helper_id)",
         "CREATE INDEX IF NOT EXISTS idx_customers_user_type ON customers(user_type)",
+        // The call dialogs load one person's history and relatives on every row change.
+        "CREATE INDEX IF NOT EXISTS idx_customers_tel_logs_customer "
+        "ON customers_tel_logs(customer_id)",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_helper ON helpers_tel_logs(helper_id)",
+        "CREATE INDEX IF NOT EXISTS idx_customer_kinsfolk_customer "
+        "ON customer_kinsfolk(customer_id)",
         "CREATE INDEX IF NOT EXISTS idx_helpers_user_type ON helpers(user_type)",
     };
     bool ok = true;
