@@ -25,6 +25,8 @@ SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::
     ui->spinBoxContactAlertMinutes->setEnabled(appSettings.contactAlerts());
     connect(ui->checkBoxContactAlert, &QCheckBox::toggled, ui->spinBoxContactAlertMinutes,
             &QWidget::setEnabled);
+    // The cursor starts in the first field, not in the tab bar; Enter saves.
+    ui->lineEditRegion->setFocus();
 }
 
 SystemSetDialog::~SystemSetDialog() = default;

@@ -6,7 +6,13 @@
 #include "app/dateutils.h"
 #include "app/remindertray.h"
 #include "app/systemsetdialog.h"
+#include "calling/calendardialog.h"
 #include "calling/calldialog.h"
+#include "calling/contactedcustomersdialog.h"
+#include "calling/todayfirstphonecustomersdialog.h"
+#include "calling/todayfirstphonehelpersdialog.h"
+#include "calling/todaysubscribecustomersdialog.h"
+#include "calling/todaysubscribehelpersdialog.h"
 #include "orders/addcustomerorderdialog.h"
 #include "orders/customerordersdialog.h"
 #include "phonescripts/phoneskillsdialog.h"
@@ -18,9 +24,11 @@
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/snapshots.h"
+#include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
 #include "team/addteammateearningreportdialog.h"
 #include "team/addteammatetaskdialog.h"
+#include "team/helperdialog.h"
 #include "team/teammatedialog.h"
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
@@ -79,6 +87,28 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        dialog<TodayFirstPhoneCustomersDialog>("todayfirstphonecustomersdialog"),
+        dialog<TodayFirstPhoneHelpersDialog>("todayfirstphonehelpersdialog"),
+        {QStringLiteral("todaysubscribecustomersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new TodaySubscribeCustomersDialog(mainWindow, 1));
+         }},
+        {QStringLiteral("todaysubscribehelpersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new TodaySubscribeHelpersDialog(mainWindow, 1));
+         }},
+        {QStringLiteral("contactedcustomersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new ContactedCustomersDialog(mainWindow, todayBeginTime(), todayEndTime(), 0));
+         }},
+        {QStringLiteral("calendardialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new CalendarDialog(mainWindow, weekBeginTime(), weekEndTime()));
+         }},
+        dialog<HelperDialog>("helperdialog"),
+        dialog<AddHelperDialog>("addhelperdialog"),
         {QStringLiteral("addcustomerorderdialog"),
          [](QWidget *mainWindow) {
              auto *dialog = new AddCustomerOrderDialog(mainWindow, 2, QStringLiteral("李娜"));
