@@ -41,19 +41,21 @@ QString popupText(AlertPopup *popup)
     return popup->findChild<QLabel *>("labelAlertText")->text();
 }
 
-// A person of the given kind whose latest log promises a call at 10:30.
-int scheduleCallAt1030(bool recruit, const QString &name, const QString &phone)
+// A person of the given kind whose latest log promises a contact (a call at
+// 10:30 unless told otherwise).
+int scheduleCallAt1030(bool recruit, const QString &name, const QString &phone,
+                       Seconds next = today(10, 30), int type = 1)
 {
     int id = -1;
     if (recruit) {
         id = insertRecruit(name, 1);
         execSql(QString("UPDATE helpers SET phone_number = '%1' WHERE id = %2").arg(phone).arg(id));
-        recordHelperContact(id, 1, "通话", today(10, 30), 1, today(9, 0), 1);
+        recordHelperContact(id, 1, "通话", next, type, today(9, 0), 1);
     } else {
         Prospect p = prospect(name);
         p.phone = phone;
         id = insertProspect(p);
-        recordCustomerContact(id, 1, "通话", today(10, 30), 1, today(9, 0), 1);
+        recordCustomerContact(id, 1, "通话", next, type, today(9, 0), 1);
     }
     return id;
 }
@@ -155,6 +157,40 @@ private slots:
         // Alerted once: the next tick brings nothing back.
         window.TimerProc();
         QVERIFY(openPopups().isEmpty());
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void missedNoticeOpensTheFollowUpList_data()
+    {
+        QTest::addColumn<bool>("recruit");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("list");
+        QTest::newRow("prospect call") << false << 1 << "今日需再次电话联系准客户";
+        QTest::newRow("recruit visit") << true << 2 << "今日需约访准增员名单";
+    }
+
+    void missedNoticeOpensTheFollowUpList()
+    {
+        QFETCH(bool, recruit);
+        QFETCH(int, type);
+        QFETCH(QString, list);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        MessageRecorder messages;
+        scheduleCallAt1030(recruit, "孙七", "13800000007", today(9, 30), type);
+        MainWindow window;
+        window.TimerProc();
+        QCOMPARE(openPopups().size(), 1);
+        QCOMPARE(popupText(openPopups().first()), QString("您有 1 个已过时的联系"));
+        QString opened;
+        QTimer::singleShot(0, this, [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                opened = modal->windowTitle();
+                modal->close();
+            }
+        });
+        QTest::mouseClick(openPopups().first(), Qt::LeftButton);
+        QCOMPARE(opened, list);
         QCOMPARE(messages.count(), 0);
     }
 
