@@ -6,7 +6,6 @@
 #include "store/helperstore.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,11 +17,15 @@
 #include <QVBoxLayout>
 
 namespace {
-// Until the program has an icon of its own, the calendar image stands for it.
-QIcon programIcon()
+// The window's icon where one was set, else the program's own images.
+QIcon programIcon(const QWidget *window)
 {
-    const QIcon icon = QApplication::windowIcon();
-    return icon.isNull() ? QIcon(QStringLiteral(":/new/prefix1/resource/今日行事历.png")) : icon;
+    QIcon icon = window->windowIcon();
+    if (icon.isNull()) {
+        icon.addFile(QStringLiteral(":/new/prefix1/resource/appicon-48.png"));
+        icon.addFile(QStringLiteral(":/new/prefix1/resource/appicon-256.png"));
+    }
+    return icon;
 }
 
 QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
@@ -118,7 +121,7 @@ ReminderTray::ReminderTray(QWidget *window, const QList<QAction *> &listActions,
     menu->addSeparator();
     menu->addAction(exitAction);
 
-    trayIcon = new QSystemTrayIcon(programIcon(), this);
+    trayIcon = new QSystemTrayIcon(programIcon(window), this);
     trayIcon->setContextMenu(menu);
     connect(trayIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
