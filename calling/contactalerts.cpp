@@ -65,28 +65,30 @@ void ContactAlerts::tick(bool dataChanged)
         reloadSchedule(today);
     }
 
+    // The schedule holds only what is still to alert, in time order: what is
+    // due now is a prefix of it, and a tick looks no further.
     const Seconds nowSeconds = now.toSecsSinceEpoch();
     const Seconds lead = Seconds(appSettings.contactAlertMinutes()) * 60;
-    QList<ScheduledContact> missed;
-    QList<ScheduledContact> due;
-    for (const ScheduledContact &contact : std::as_const(schedule)) {
-        if (alerted.contains(alertKey(contact)))
-            continue;
-        if (starting && contact.time < nowSeconds)
-            missed.append(contact);
-        else if (nowSeconds >= contact.time - lead)
-            due.append(contact);
-    }
+    qsizetype dueCount = 0;
+    while (dueCount < schedule.size() && schedule.at(dueCount).time - lead <= nowSeconds)
+        ++dueCount;
+    const QList<ScheduledContact> due = schedule.first(dueCount);
+    schedule.remove(0, dueCount);
+    const bool gather = starting;
     starting = false;
-    if (missed.isEmpty() && due.isEmpty())
+    if (due.isEmpty())
         return;
     // Recorded before anything is shown: an alert must not come back after a
     // crash while it is on the screen.
-    storeAlerted(missed + due);
-    if (!missed.isEmpty())
-        emit contactsMissed(missed);
-    for (const ScheduledContact &contact : std::as_const(due))
-        emit contactDue(contact);
+    storeAlerted(due);
+    // At a start, what is already past comes as one notice, before the rest.
+    qsizetype missedCount = 0;
+    while (gather && missedCount < due.size() && due.at(missedCount).time < nowSeconds)
+        ++missedCount;
+    if (missedCount > 0)
+        emit contactsMissed(due.first(missedCount));
+    for (qsizetype i = missedCount; i < due.size(); ++i)
+        emit contactDue(due.at(i));
 }
 
 void ContactAlerts::reloadSchedule(const QDate &day)
@@ -94,6 +96,8 @@ void ContactAlerts::reloadSchedule(const QDate &day)
     ++queries;
     scheduleDay = day;
     schedule = loadScheduledContacts(GetDayBegin(day), dayEndTime(day));
+    schedule.removeIf(
+        [this](const ScheduledContact &contact) { return alerted.contains(alertKey(contact)); });
 }
 
 void ContactAlerts::loadAlerted(const QDate &day)

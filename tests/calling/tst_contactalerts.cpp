@@ -83,6 +83,9 @@ private slots:
                            "restart",
                            "at 10:56"}
             << QStringList{"10:00:00|missed 2", "10:55:00|11:00 电话 李四 13800000002"};
+        QTest::newRow("a start within the lead time alerts on its own")
+            << 5 << QStringList{"log P1 09:00 10:30", "at 10:27"}
+            << QStringList{"10:27:00|" + zhang1030};
         QTest::newRow("a recruit's visit, 10 minutes ahead")
             << 10 << QStringList{"visit R1 09:00 14:00", "at 13:49:59", "at 13:50"}
             << QStringList{"13:50:00|14:00 约访 王五 13900000001"};
