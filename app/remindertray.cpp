@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace {
 // The window's icon where one was set, else the program's own images.
 QIcon programIcon(const QWidget *window)
@@ -39,24 +41,24 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 }
 } // namespace
 
+namespace {
+template <typename Dialog> void runOnFirstRow(QWidget *parent, QSqlQueryModel *list)
+{
+    const std::unique_ptr<QSqlQueryModel> model(list);
+    if (model->rowCount() == 0)
+        return;
+    Dialog dialog(model.get(), model->index(0, 0), parent);
+    dialog.exec();
+}
+} // namespace
+
 void runCallDialogFor(QWidget *parent, PersonKind kind, qint64 personId)
 {
     const QString condition = QStringLiteral("id = ") + QString::number(personId);
-    if (kind == PersonKind::Prospect) {
-        QSqlCustomerTableModel *model = loadCustomersModel(nullptr, condition, 0, 0);
-        if (model->rowCount() > 0) {
-            CallDialog dialog(model, model->index(0, 0), parent);
-            dialog.exec();
-        }
-        delete model;
-        return;
-    }
-    QSqlTableModel *model = loadHelpersModel(nullptr, condition);
-    if (model->rowCount() > 0) {
-        CallHelperDialog dialog(model, model->index(0, 0), parent);
-        dialog.exec();
-    }
-    delete model;
+    if (kind == PersonKind::Prospect)
+        runOnFirstRow<CallDialog>(parent, loadCustomersModel(nullptr, condition, 0, 0));
+    else
+        runOnFirstRow<CallHelperDialog>(parent, loadHelpersModel(nullptr, condition));
 }
 
 AlertPopup::AlertPopup(const QString &title, const QString &text)
@@ -190,5 +192,8 @@ void ReminderTray::placePopup(AlertPopup *popup)
         if (open && open->isVisible())
             bottom = std::min(bottom, open->geometry().top() - 8);
     }
+    // A column that reaches the top starts again at the bottom.
+    if (bottom - popup->height() - 8 < area.top())
+        bottom = area.bottom();
     popup->move(area.right() - popup->width() - 8, bottom - popup->height() - 8);
 }
