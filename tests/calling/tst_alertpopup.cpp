@@ -1,5 +1,3 @@
-#include "prospects/prospectfixtures.h"
-
 #include "app/dateutils.h"
 #include "app/mainwindow.h"
 #include "app/remindertray.h"
@@ -13,8 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
-
-using namespace Fixtures;
 
 namespace {
 const QDate day(2026, 3, 9);
@@ -83,21 +79,13 @@ private slots:
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
         MessageRecorder messages;
-        // Another person first, so a dialog on the wrong row would show.
+        // Another person first (id 1), so a dialog on the wrong row would show.
+        for (const QString &person : {QString("赵六"), name})
+            QVERIFY(recruit ? addHelper(person, 1, "1980-01-01", "13800000007", {}, {}, {}, {}, 1)
+                            : addCustomer(person, 1, "1980-01-01", "13800000007", {}, {}, {}, {}));
         const Seconds next = today(time.hour(), time.minute());
-        if (recruit) {
-            insertRecruit("赵六", 1);
-            const int id = insertRecruit(name, 1);
-            execSql(
-                QString("UPDATE helpers SET phone_number = '13800000007' WHERE id = %1").arg(id));
-            QVERIFY(recordHelperContact(id, 1, "通话", next, type, today(9, 0), 1));
-        } else {
-            insertProspect(prospect("赵六"));
-            Prospect p = prospect(name);
-            p.phone = "13800000007";
-            QVERIFY(
-                recordCustomerContact(insertProspect(p), 1, "通话", next, type, today(9, 0), 1));
-        }
+        QVERIFY(recruit ? recordHelperContact(2, 1, "通话", next, type, today(9, 0), 1)
+                        : recordCustomerContact(2, 1, "通话", next, type, today(9, 0), 1));
         MainWindow window;
         window.show();
         // The agent is typing in a dialog when the alert comes.
@@ -140,7 +128,6 @@ private slots:
     void popupClosesByItselfAfterAMinute()
     {
         ReminderTray tray(nullptr, {}, nullptr);
-        QVERIFY(!tray.hasTrayIcon());
         tray.notify("联系提醒", "text", [] {});
         auto *lifetime = openPopups().first()->findChild<QTimer *>("timerLifetime");
         QCOMPARE(lifetime->interval(), 60 * 1000);
