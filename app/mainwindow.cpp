@@ -4,9 +4,13 @@
 #include "app/aboutdialog.h"
 #include "app/appsettings.h"
 #include "app/dateutils.h"
+#include "app/messageboxes.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
 #include "app/version.h"
+#include "online/accountdialog.h"
+#include "online/downinitdatadialog.h"
+#include "online/downloadcustomerlistdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
@@ -90,9 +94,27 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     // The numbers must be right before the first tick.
     refreshReminderCounts();
+
+    // Asynchronous: an unreachable service never delays the window.
+    connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
+    checkNew.check();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Its destructor waits for a running list writer to end.
+    delete initDataDialog;
+}
+
+void MainWindow::CheckNewRet(bool ok)
+{
+    if (!ok || !(checkNew.version() > programVersion))
+        return;
+    showInformation(this,
+                    QStringLiteral("检测到新版的 <<Vantoro电话营销软件>>, \r\n请到 ") +
+                        QLatin1String(vendorSiteUrl) + QStringLiteral(" 下载"),
+                    QStringLiteral("提示"));
+}
 
 void MainWindow::centreOnScreen()
 {
@@ -173,4 +195,23 @@ void MainWindow::on_action_useless_customers_triggered()
 void MainWindow::on_action_unless_helpers_triggered()
 {
     runModal<UselessHelpersDialog>(this);
+}
+
+void MainWindow::on_action_account_info_triggered()
+{
+    runModal<AccountDialog>(this);
+}
+
+void MainWindow::on_action_init_customer_list_triggered()
+{
+    if (!initDataDialog)
+        initDataDialog = new DownInitDataDialog(this);
+    initDataDialog->show();
+    initDataDialog->raise();
+    initDataDialog->activateWindow();
+}
+
+void MainWindow::on_action_download_customer_list_triggered()
+{
+    runModal<DownloadCustomerListDialog>(this);
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "online/httpchecknew.h"
+
 #include <QMainWindow>
 
 #include <memory>
 
+class DownInitDataDialog;
 class QDateTime;
 class QLabel;
 class QTimer;
@@ -28,6 +31,8 @@ public:
 
 public slots:
     void TimerProc();
+    // Tells the agent when the service reports a newer version than this one.
+    void CheckNewRet(bool ok);
     // The same as the prospect entries of the customer menu.
     void AddCustomer();
     void ShowCustomers();
@@ -40,6 +45,9 @@ private slots:
     void on_action_customers_triggered();
     void on_action_useless_customers_triggered();
     void on_action_unless_helpers_triggered();
+    void on_action_account_info_triggered();
+    void on_action_init_customer_list_triggered();
+    void on_action_download_customer_list_triggered();
 
 private:
     void centreOnScreen();
@@ -49,4 +57,7 @@ private:
     QTimer *timer = nullptr;
     QLabel *statusClockLabel = nullptr;
     QLabel *statusLinkLabel = nullptr;
+    // Created on first use and kept, so a download goes on while it is hidden.
+    DownInitDataDialog *initDataDialog = nullptr;
+    HttpCheckNew checkNew;
 };
