@@ -2,6 +2,9 @@
 
 #include "app/aboutdialog.h"
 #include "app/systemsetdialog.h"
+#include "online/accountdialog.h"
+#include "online/downinitdatadialog.h"
+#include "online/downloadcustomerlistdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/customersdialog.h"
@@ -37,5 +40,8 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        dialog<AccountDialog>("accountdialog"),
+        dialog<DownloadCustomerListDialog>("downloadcustomerlistdialog"),
+        dialog<DownInitDataDialog>("downinitdatadialog"),
     };
 }
