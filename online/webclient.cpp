@@ -28,16 +28,6 @@ void WebClient::abort()
     }
 }
 
-bool WebClient::isBusy() const
-{
-    const auto replies = m_manager->findChildren<QNetworkReply *>();
-    for (const QNetworkReply *reply : replies) {
-        if (reply->isRunning())
-            return true;
-    }
-    return false;
-}
-
 void WebClient::post(const QByteArray &body)
 {
     const ServiceAddress address = serviceAddress();

@@ -24,7 +24,6 @@ public:
     // Drops every pending request; no done(bool) follows for them.
     void abort();
     QString errorString() const { return m_errorString; }
-    bool isBusy() const;
 
     // A request that gets no answer for this long fails like a lost connection.
     static constexpr int transferTimeoutMs = 60000;
