@@ -13,6 +13,12 @@ int runApplication(QtSingleApplication &app)
         app.sendMessage(QStringLiteral("raies"), 5000);
         return 0;
     }
+    if (!app.lockError().isEmpty()) {
+        // Not another instance: the lock itself failed, and going on would
+        // let a second copy write the same file unnoticed.
+        showWarning(nullptr, app.lockError(), QStringLiteral("提示"));
+        return 1;
+    }
 
     useChineseLocale();
 

@@ -15,6 +15,7 @@ void loadSettings(AppSettings &settings)
     settings.setTalkSkillRemind(
         store.value("talkSkillRemind", defaults.talkSkillRemind()).toBool());
     settings.setRegion(store.value("region", defaults.region()).toString());
+    settings.setSnapshotsKept(store.value("snapshotsKept", defaults.snapshotsKept()).toInt());
 }
 
 void saveSettings(const AppSettings &settings)
@@ -25,5 +26,6 @@ void saveSettings(const AppSettings &settings)
     store.setValue("holidayRemind", settings.holidayRemind());
     store.setValue("talkSkillRemind", settings.talkSkillRemind());
     store.setValue("region", settings.region());
+    store.setValue("snapshotsKept", settings.snapshotsKept());
     store.sync();
 }

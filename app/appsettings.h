@@ -17,6 +17,12 @@ public:
     void setTalkSkillRemind(bool value) { m_talkSkillRemind = value; }
     QString region() const { return m_region; }
     void setRegion(const QString &value) { m_region = value; }
+    // How many automatic snapshots of the data file are kept (1-365).
+    int snapshotsKept() const { return m_snapshotsKept; }
+    void setSnapshotsKept(int value)
+    {
+        m_snapshotsKept = value < 1 ? 1 : value > 365 ? 365 : value;
+    }
 
 private:
     int m_customersCount = 20;
@@ -24,6 +30,7 @@ private:
     bool m_holidayRemind = false;
     bool m_talkSkillRemind = false;
     QString m_region;
+    int m_snapshotsKept = 14;
 };
 
 extern AppSettings appSettings;

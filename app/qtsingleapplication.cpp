@@ -1,53 +1,71 @@
 #include "qtsingleapplication.h"
 
-#include <QCryptographicHash>
+#include "app/instancelock.h"
+
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
+namespace {
+QString lockFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+}
+} // namespace
+
 QtSingleApplication::QtSingleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
-    // Instances are told apart by the program's file path.
-    const QByteArray hash =
-        QCryptographicHash::hash(applicationFilePath().toUtf8(), QCryptographicHash::Sha1)
-            .toHex()
-            .left(16);
-    m_key = QStringLiteral("callledger-") + QString::fromLatin1(hash);
-    QString lockDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (lockDir.isEmpty())
-        lockDir = QDir::tempPath();
-    m_lock = std::make_unique<QLockFile>(QDir(lockDir).filePath(m_key + QStringLiteral(".lock")));
-    m_lock->setStaleLockTime(0);
+    m_programKey = programInstanceKey(applicationFilePath());
+    // The data file is mwdb.dat in the working folder.
+    m_dataKey = dataFolderInstanceKey(QDir::currentPath());
+    const QDir folder(lockFolder());
+    m_programLock =
+        std::make_unique<InstanceLock>(folder.filePath(m_programKey + QStringLiteral(".lock")));
+    m_dataLock =
+        std::make_unique<InstanceLock>(folder.filePath(m_dataKey + QStringLiteral(".lock")));
 }
 
 QtSingleApplication::~QtSingleApplication() = default;
 
 bool QtSingleApplication::isRunning()
 {
-    if (!m_checked) {
-        m_checked = true;
-        m_running = !m_lock->tryLock(0);
-        if (!m_running)
-            startListening();
+    if (m_checked)
+        return m_running;
+    m_checked = true;
+    for (const auto &[lock, key] :
+         {std::pair{m_programLock.get(), m_programKey}, std::pair{m_dataLock.get(), m_dataKey}}) {
+        switch (lock->acquire()) {
+        case InstanceLock::State::Acquired:
+            break;
+        case InstanceLock::State::HeldByLiveProcess:
+            m_running = true;
+            m_runningKey = key;
+            return true;
+        case InstanceLock::State::Failed:
+            m_lockError = lock->errorText();
+            return false;
+        }
     }
-    return m_running;
+    startListening(m_programKey);
+    startListening(m_dataKey);
+    return false;
 }
 
-void QtSingleApplication::startListening()
+void QtSingleApplication::startListening(const QString &key)
 {
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    auto *server = new QLocalServer(this);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
     // We hold the lock, so a socket left behind by a crashed instance is stale.
-    QLocalServer::removeServer(m_key);
-    if (!m_server->listen(m_key))
+    QLocalServer::removeServer(key);
+    if (!server->listen(key))
         return;
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+    connect(server, &QLocalServer::newConnection, this, [this, server] {
+        while (QLocalSocket *socket = server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                emit messageReceived(QString::fromUtf8(socket->readAll()));
-            });
+            connect(socket, &QLocalSocket::readyRead, this,
+                    [this, socket] { emit messageReceived(QString::fromUtf8(socket->readAll())); });
         }
     });
 }
@@ -57,7 +75,7 @@ bool QtSingleApplication::sendMessage(const QString &message, int timeoutMs)
     if (!isRunning())
         return false;
     QLocalSocket socket;
-    socket.connectToServer(m_key);
+    socket.connectToServer(m_runningKey);
     if (!socket.waitForConnected(timeoutMs))
         return false;
     socket.write(message.toUtf8());

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QApplication>
-#include <QLockFile>
 #include <QString>
 
 #include <memory>
 
+class InstanceLock;
 class QLocalServer;
 
-// One running instance per user and program file: the first instance holds a
-// lock file and listens on a local socket; later ones see the lock and may
-// hand it a message before they quit.
+// One running instance per program file and per data folder: the first
+// instance holds a lock for each and listens on a local socket under each
+// name; a later one that finds either held by a live process may hand that
+// instance a message before it quits.
 class QtSingleApplication : public QApplication
 {
     Q_OBJECT
@@ -20,16 +21,22 @@ public:
 
     bool isRunning();
     bool sendMessage(const QString &message, int timeoutMs = 5000);
+    // Why a lock could not be taken although no other instance holds it;
+    // empty when there was no such failure. Only meaningful after isRunning().
+    QString lockError() const { return m_lockError; }
 
 signals:
     void messageReceived(const QString &message);
 
 private:
-    void startListening();
+    void startListening(const QString &key);
 
-    QString m_key;
-    std::unique_ptr<QLockFile> m_lock;
-    QLocalServer *m_server = nullptr;
+    QString m_programKey;
+    QString m_dataKey;
+    QString m_runningKey;
+    std::unique_ptr<InstanceLock> m_programLock;
+    std::unique_ptr<InstanceLock> m_dataLock;
+    QString m_lockError;
     bool m_checked = false;
     bool m_running = false;
 };

@@ -1,5 +1,6 @@
 #include "customermodels.h"
 
+#include "store/cleantext.h"
 #include "store/nameencoding.h"
 
 namespace {
@@ -55,6 +56,7 @@ QVariant QSqlCustomerTableModel::data(const QModelIndex &index, int role) const
 void QSqlCustomerTableModel::beforeUpdate(int row, QSqlRecord &record)
 {
     Q_UNUSED(row);
+    cleanRecordTexts(record);
     encodeField(record, nameField);
     encodeField(record, companyField);
 }

@@ -7,6 +7,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+#include <limits>
+
 using namespace StoreQuery;
 
 bool addCustomer(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
@@ -92,8 +95,12 @@ QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filte
     if (page > 0 && pageSize > 0) {
         if (condition.trimmed().isEmpty())
             condition = QStringLiteral("1 = 1");
-        condition += QStringLiteral(" LIMIT ") + QString::number((page - 1) * pageSize) +
-                     QStringLiteral(", ") + QString::number(pageSize);
+        // Computed wide and clamped: a huge page number must not wrap to a
+        // negative offset, which SQLite would read as the first page.
+        const qint64 offset =
+            std::min<qint64>(qint64(page - 1) * pageSize, std::numeric_limits<qint64>::max() / 2);
+        condition += QStringLiteral(" LIMIT ") + QString::number(offset) + QStringLiteral(", ") +
+                     QString::number(pageSize);
     }
     if (!condition.isEmpty())
         model->setFilter(condition);

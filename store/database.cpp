@@ -5,6 +5,7 @@
 #include "store/nameencoding.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -20,7 +21,8 @@ const QString databaseErrorTitle = QStringLiteral("数据库错误");
 const QString createErrorTitle = QStringLiteral("创建表错误");
 
 // The file holds customers' personal data and the web account: only its owner
-// may read it. SQLite gives its journal the same permissions.
+// may read it. SQLite gives its write-ahead log and shared-memory files the
+// same permissions as the file itself.
 void createPrivateFile(const QString &path)
 {
     if (QFileInfo::exists(path))
@@ -28,6 +30,13 @@ void createPrivateFile(const QString &path)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// Start-up boxes name the file, so the agent knows which one is meant even
+// when the program was started from an unexpected folder.
+void reportDatabaseProblem(const QSqlDatabase &db, const QString &error, const QString &title)
+{
+    reportWarning(databaseFilePath(db) + QLatin1Char('\n') + error, title);
 }
 
 // Opening is lazy in SQLite; read the schema once so that a file that is no
@@ -41,19 +50,56 @@ bool verifyReadable(QSqlDatabase &db, QString *error)
     return false;
 }
 
+// A file or folder the agent cannot write to would open fine and lose the
+// first thing typed. SQLite falls back to read-only silently, and a folder
+// that refuses the journal only shows at the first write: try one, and take
+// it back.
+bool verifyWritable(QSqlDatabase &db, QString *error)
+{
+    sqlite3 *handle = sqliteHandle(db);
+    if (handle && sqlite3_db_readonly(handle, "main") == 1) {
+        *error = QStringLiteral("文件只能读取，不能写入。");
+        return false;
+    }
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        *error = probe.lastError().text();
+        return false;
+    }
+    const bool written =
+        probe.exec(QStringLiteral("CREATE TABLE callledger_write_probe(probe INTEGER)"));
+    if (!written)
+        *error = probe.lastError().text();
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    return written;
+}
+
+// Write-ahead logging lets the list writer commit while a list on the GUI
+// connection still reads; the mode is kept in the file once set.
+void useWriteAheadLog(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.next() ||
+        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+        qDebug() << "journal_mode: write-ahead log not available" << query.lastError().text();
+}
+
 bool openConnection(QSqlDatabase &db)
 {
     createPrivateFile(db.databaseName());
     QString error;
     if (!db.open()) {
-        reportWarning(db.lastError().text(), databaseErrorTitle);
+        reportDatabaseProblem(db, db.lastError().text(), databaseErrorTitle);
         return false;
     }
     if (!verifyReadable(db, &error)) {
         db.close();
-        reportWarning(error, databaseErrorTitle);
+        reportDatabaseProblem(db, error, databaseErrorTitle);
         return false;
     }
+    // Each connection decides its own durability: a committed contact
+    // survives a power cut.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
     registerSqlFunctions(db);
     return true;
 }
@@ -79,7 +125,7 @@ bool createTable(QSqlDatabase &db, const QString &table, const QString &columns)
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("create table ") + table + QStringLiteral(" (") + columns +
                     QLatin1Char(')'))) {
-        reportWarning(query.lastError().text(), createErrorTitle);
+        reportDatabaseProblem(db, query.lastError().text(), createErrorTitle);
         return false;
     }
     return true;
@@ -91,12 +137,22 @@ QSqlDatabase connection(const QString &name)
 }
 } // namespace
 
-bool registerSqlFunctions(QSqlDatabase &db)
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.constData());
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+QString databaseFilePath(const QSqlDatabase &db)
+{
+    return QDir::toNativeSeparators(QFileInfo(db.databaseName()).absoluteFilePath());
+}
+
+bool registerSqlFunctions(QSqlDatabase &db)
+{
+    sqlite3 *sqlite = sqliteHandle(db);
     if (!sqlite)
         return false;
     return sqlite3_create_function_v2(sqlite, "decode_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
@@ -134,6 +190,28 @@ bool initDatabase()
     if (!openDatabase())
         return false;
     QSqlDatabase db = QSqlDatabase::database();
+    QString error;
+    if (!verifyWritable(db, &error)) {
+        db.close();
+        reportDatabaseProblem(
+            db, QStringLiteral("无法写入数据库文件，请检查文件和所在文件夹的写入权限。\n") + error,
+            databaseErrorTitle);
+        return false;
+    }
+    useWriteAheadLog(db);
+    return prepareSchema(db);
+}
+
+bool prepareSchema(QSqlDatabase &db)
+{
+    // One write-locking transaction: a second program starting at the same
+    // moment waits and then finds every table, and a start killed halfway
+    // leaves either no new table or all of them with their default scripts.
+    QSqlQuery lock(db);
+    if (!lock.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        reportDatabaseProblem(db, lock.lastError().text(), databaseErrorTitle);
+        return false;
+    }
     using Create = bool (*)(QSqlDatabase &);
     const Create creators[] = {
         createCustomersTable,   createKinsfolkTable,        createProductsTable,
@@ -143,11 +221,18 @@ bool initDatabase()
         createAccountTable,
     };
     for (Create create : creators) {
-        if (!create(db))
+        if (!create(db)) {
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
             return false;
+        }
     }
     // Missing indexes only slow the reminder board down; start-up goes on.
     createQueryIndexes(db);
+    if (!lock.exec(QStringLiteral("COMMIT"))) {
+        reportDatabaseProblem(db, lock.lastError().text(), databaseErrorTitle);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
     return true;
 }
 

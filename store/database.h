@@ -12,13 +12,24 @@ inline QString defaultConnectionName()
 }
 
 bool openDatabase();
+// Opens the file, refuses one that cannot be written, switches it to
+// write-ahead logging and creates what is missing.
 bool initDatabase();
+// Creates every missing table (and seeds the phone scripts of a new file) in
+// one write-locking transaction on the open connection.
+bool prepareSchema(QSqlDatabase &db);
+// The data file's full path, as the start-up boxes name it.
+QString databaseFilePath(const QSqlDatabase &db);
 void closeDatabase();
 
 // A further connection to the same file, for a thread of its own (a connection
 // belongs to the thread that opened it). Reports failures like openDatabase.
 QSqlDatabase openDatabaseConnection(const QString &connectionName);
 void removeDatabaseConnection(const QString &connectionName);
+
+// The SQLite handle behind a connection (null when it is not open).
+struct sqlite3;
+sqlite3 *sqliteHandle(const QSqlDatabase &db);
 
 // SQL functions every connection offers; decode_name(text) turns a stored
 // Base64 name back into its readable form.

@@ -1,10 +1,12 @@
 #include "nameencoding.h"
 
+#include "store/cleantext.h"
+
 #include <QByteArray>
 
 QString encodeName(const QString &plain)
 {
-    return QString::fromLatin1(plain.toUtf8().toBase64());
+    return QString::fromLatin1(cleanText(plain).toUtf8().toBase64());
 }
 
 QString decodeName(const QString &stored)

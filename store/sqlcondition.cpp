@@ -1,5 +1,7 @@
 #include "sqlcondition.h"
 
+#include "store/cleantext.h"
+
 namespace {
 QString likePattern(const QString &typed)
 {
@@ -16,7 +18,7 @@ QString likePattern(const QString &typed)
 
 QString sqlQuoted(const QString &text)
 {
-    QString quoted = text;
+    QString quoted = cleanText(text);
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }

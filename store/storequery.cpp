@@ -1,12 +1,14 @@
 #include "storequery.h"
 
 #include "app/messagehook.h"
+#include "store/cleantext.h"
 
 #include <QAbstractItemModel>
 #include <QDebug>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <QSqlTableModel>
 
 namespace StoreQuery {
@@ -17,8 +19,12 @@ bool execPrepared(const QString &statement, const QVariantList &values, const QS
     QSqlQuery query(db);
     bool ok = query.prepare(statement);
     if (ok) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
+        for (const QVariant &value : values) {
+            if (value.typeId() == QMetaType::QString && !value.isNull())
+                query.addBindValue(cleanText(value.toString()));
+            else
+                query.addBindValue(value);
+        }
         ok = query.exec();
     }
     if (!ok) {
@@ -55,6 +61,10 @@ QSqlTableModel *loadTableModel(QObject *parent, const QString &table, const QStr
                                const QStringList &headers)
 {
     auto *model = new QSqlTableModel(parent, QSqlDatabase());
+    // Rows edited through a view reach the table cleaned like every insert.
+    QObject::connect(model, &QSqlTableModel::beforeInsert, model, cleanRecordTexts);
+    QObject::connect(model, &QSqlTableModel::beforeUpdate, model,
+                     [](int, QSqlRecord &record) { cleanRecordTexts(record); });
     model->setTable(table);
     if (!filter.isEmpty())
         model->setFilter(filter);

@@ -68,7 +68,7 @@ class ProgramSandbox
 public:
     ProgramSandbox()
     {
-        for (const char *name : {"work", "second", "home", "config", "runtime"})
+        for (const char *name : {"work", "second", "home", "config", "runtime", "bin"})
             QDir(m_root.path()).mkpath(QLatin1String(name));
         QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                    QFileDevice::ExeOwner);
@@ -151,7 +151,9 @@ private slots:
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().kind, MessageKind::Warning);
         QCOMPARE(messages.last().title, QStringLiteral("数据库错误"));
-        QVERIFY(!messages.last().text.isEmpty());
+        // The box names the file, not just SQLite's complaint.
+        QVERIFY2(messages.last().text.startsWith(QFileInfo(file).absoluteFilePath() + "\n"),
+                 qPrintable(messages.last().text));
 
         workspace.closeDatabase();
         QCOMPARE(readFile(file), junk);
@@ -173,9 +175,18 @@ private slots:
 
         const auto work = folderState(sandbox.path("work"));
         const auto config = folderState(sandbox.path("config"));
-        for (const char *folder : {"work", "second"}) {
+        // A copy of the program elsewhere is another program file, but it
+        // must not open the same data folder either.
+        const QString copy = sandbox.path("bin") + QStringLiteral("/callledger");
+        QVERIFY(QFile::copy(QStringLiteral(CALLLEDGER_EXE), copy));
+        QVERIFY(QFile::setPermissions(copy, QFile::permissions(QStringLiteral(CALLLEDGER_EXE))));
+        const QList<std::pair<const char *, QString>> starts = {
+            {"work", QString()}, {"second", QString()}, {"work", copy}};
+        for (const auto &[folder, program] : starts) {
             QProcess second;
             sandbox.prepare(second, folder);
+            if (!program.isEmpty())
+                second.setProgram(program);
             second.start();
             QVERIFY(second.waitForStarted(5000));
             const bool ended = second.waitForFinished(5000);

@@ -1,0 +1,285 @@
+#include "snapshots.h"
+
+#include "app/appsettings.h"
+#include "store/database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace {
+const QString filePrefix = QStringLiteral("mwdb-");
+const QString fileSuffix = QStringLiteral(".dat");
+const QString stampFormat = QStringLiteral("yyyyMMdd-hhmmss");
+
+QString lastError(sqlite3 *db)
+{
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+// Snapshots never change once written, so they are read as immutable files:
+// no lock, no journal, nothing created beside them.
+sqlite3 *openReadOnly(const QString &path)
+{
+    const QByteArray uri = QByteArrayLiteral("file:") +
+                           QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/") +
+                           QByteArrayLiteral("?immutable=1");
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
+qint64 countRows(sqlite3 *db, const char *sql)
+{
+    sqlite3_stmt *statement = nullptr;
+    qint64 result = -1;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        result = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return result;
+}
+
+QDateTime stampOf(const QString &fileName)
+{
+    if (!fileName.startsWith(filePrefix) || !fileName.endsWith(fileSuffix))
+        return {};
+    return QDateTime::fromString(
+        fileName.mid(filePrefix.size(), fileName.size() - filePrefix.size() - fileSuffix.size()),
+        stampFormat);
+}
+} // namespace
+
+QString snapshotFolder()
+{
+    return QFileInfo(databaseFilePath(QSqlDatabase::database(defaultConnectionName(), false)))
+               .absolutePath() +
+           QStringLiteral("/backups");
+}
+
+QList<SnapshotInfo> listSnapshots()
+{
+    QList<SnapshotInfo> snapshots;
+    const QFileInfoList files =
+        QDir(snapshotFolder())
+            .entryInfoList({filePrefix + QStringLiteral("*") + fileSuffix}, QDir::Files);
+    for (const QFileInfo &file : files) {
+        SnapshotInfo info;
+        info.taken = stampOf(file.fileName());
+        if (!info.taken.isValid())
+            continue;
+        info.path = file.absoluteFilePath();
+        info.size = file.size();
+        snapshots.append(info);
+    }
+    std::sort(snapshots.begin(), snapshots.end(), [](const SnapshotInfo &a, const SnapshotInfo &b) {
+        return a.taken != b.taken ? a.taken > b.taken : a.path > b.path;
+    });
+    return snapshots;
+}
+
+bool readSnapshotCounts(SnapshotInfo &info)
+{
+    sqlite3 *db = openReadOnly(info.path);
+    if (!db)
+        return false;
+    info.prospects = countRows(db, "SELECT count(*) FROM customers");
+    info.recruits = countRows(db, "SELECT count(*) FROM helpers");
+    info.orders = countRows(db, "SELECT count(*) FROM customers_orders");
+    sqlite3_close(db);
+    return info.prospects >= 0;
+}
+
+bool snapshotDue(const QDateTime &now)
+{
+    const QList<SnapshotInfo> snapshots = listSnapshots();
+    return snapshots.isEmpty() || snapshots.first().taken.secsTo(now) >= 24 * 3600;
+}
+
+void pruneSnapshots(int keep)
+{
+    const QList<SnapshotInfo> snapshots = listSnapshots();
+    for (qsizetype i = std::max(keep, 1); i < snapshots.size(); ++i)
+        QFile::remove(snapshots.at(i).path);
+}
+
+bool snapshotIsSound(const QString &path, QString *error)
+{
+    sqlite3 *db = openReadOnly(path);
+    if (!db) {
+        *error = QStringLiteral("无法打开备份文件。");
+        return false;
+    }
+    sqlite3_stmt *statement = nullptr;
+    QString verdict;
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        verdict =
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    else
+        verdict = lastError(db);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    if (verdict == QLatin1String("ok"))
+        return true;
+    *error = QStringLiteral("备份文件已损坏: ") + verdict;
+    return false;
+}
+
+SnapshotJob::SnapshotJob(QObject *parent) : QObject(parent)
+{
+    m_timer.setInterval(0);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (!step(pagesPerStep))
+            m_timer.stop();
+    });
+}
+
+SnapshotJob::~SnapshotJob()
+{
+    if (isRunning())
+        conclude(false, QStringLiteral("cancelled"));
+}
+
+bool SnapshotJob::begin(const QDateTime &now)
+{
+    m_error.clear();
+    sqlite3 *source = sqliteHandle(QSqlDatabase::database(defaultConnectionName(), false));
+    const QDir folder(snapshotFolder());
+    if (!source || !QDir().mkpath(folder.path())) {
+        m_error = QStringLiteral("无法创建备份文件夹 ") + QDir::toNativeSeparators(folder.path());
+        return false;
+    }
+    QFile::setPermissions(folder.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QString base = filePrefix + now.toString(stampFormat);
+    for (int n = 2; QFileInfo::exists(folder.filePath(base + fileSuffix)); ++n)
+        base = filePrefix + now.toString(stampFormat) + QStringLiteral("-%1").arg(n);
+    m_finalPath = folder.filePath(base + fileSuffix);
+    m_partPath = m_finalPath + QStringLiteral(".part");
+
+    // Created owner-only before SQLite writes a byte; its journal inherits the mode.
+    QFile::remove(m_partPath);
+    QFile part(m_partPath);
+    if (!part.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        !part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        m_error = part.errorString();
+        return false;
+    }
+    part.close();
+    if (sqlite3_open_v2(QFile::encodeName(m_partPath).constData(), &m_destination,
+                        SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        conclude(false, lastError(m_destination));
+        return false;
+    }
+    m_backup = sqlite3_backup_init(m_destination, "main", source, "main");
+    if (!m_backup) {
+        conclude(false, lastError(m_destination));
+        return false;
+    }
+    return true;
+}
+
+void SnapshotJob::runInBackground()
+{
+    if (isRunning())
+        m_timer.start();
+}
+
+bool SnapshotJob::runToEnd()
+{
+    m_timer.stop();
+    while (step(-1)) {
+    }
+    return m_error.isEmpty() && QFileInfo::exists(m_finalPath);
+}
+
+bool SnapshotJob::step(int pages)
+{
+    if (!m_backup)
+        return false;
+    const int rc = sqlite3_backup_step(m_backup, pages);
+    if (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        // A writer holds the file for a moment; the next step tries again.
+        emit progress(sqlite3_backup_pagecount(m_backup) - sqlite3_backup_remaining(m_backup),
+                      sqlite3_backup_pagecount(m_backup));
+        return true;
+    }
+    if (rc != SQLITE_DONE) {
+        conclude(false, lastError(m_destination));
+        return false;
+    }
+    conclude(true, QString());
+    return false;
+}
+
+void SnapshotJob::conclude(bool ok, const QString &error)
+{
+    if (m_backup && sqlite3_backup_finish(m_backup) != SQLITE_OK && ok) {
+        ok = false;
+        m_error = lastError(m_destination);
+    }
+    m_backup = nullptr;
+    sqlite3_close(m_destination);
+    m_destination = nullptr;
+    if (ok && !QFile::rename(m_partPath, m_finalPath)) {
+        ok = false;
+        m_error = QStringLiteral("无法保存备份文件 ") + QDir::toNativeSeparators(m_finalPath);
+    }
+    if (!ok) {
+        if (m_error.isEmpty())
+            m_error = error;
+        QFile::remove(m_partPath);
+        QFile::remove(m_partPath + QStringLiteral("-journal"));
+    } else {
+        pruneSnapshots(appSettings.snapshotsKept());
+    }
+    emit finished(ok);
+}
+
+bool restoreSnapshot(const QString &path, QString *error, QString *safetyCopy)
+{
+    if (!snapshotIsSound(path, error))
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(defaultConnectionName(), false);
+    sqlite3 *destination = sqliteHandle(db);
+    if (!destination) {
+        *error = QStringLiteral("数据库没有打开。");
+        return false;
+    }
+    SnapshotJob before;
+    if (!before.begin(QDateTime::currentDateTime()) || !before.runToEnd()) {
+        *error = QStringLiteral("恢复前无法备份当前数据: ") + before.errorText();
+        return false;
+    }
+    if (safetyCopy)
+        *safetyCopy = before.path();
+
+    sqlite3 *source = openReadOnly(path);
+    if (!source) {
+        *error = QStringLiteral("无法打开备份文件。");
+        return false;
+    }
+    // All pages in one step: one transaction on the current file.
+    sqlite3_backup *backup = sqlite3_backup_init(destination, "main", source, "main");
+    int rc = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
+    if (backup && sqlite3_backup_finish(backup) != SQLITE_OK && rc == SQLITE_DONE)
+        rc = SQLITE_ERROR;
+    if (rc != SQLITE_DONE)
+        *error = lastError(destination);
+    sqlite3_close(source);
+    if (rc != SQLITE_DONE)
+        return false;
+    // An older snapshot may lack tables added since; create them now.
+    return prepareSchema(db);
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+struct sqlite3;
+struct sqlite3_backup;
+
+// Copies of mwdb.dat in backups/ beside it, named mwdb-yyyyMMdd-hhmmss.dat,
+// readable by their owner only. Taken through SQLite's online backup, so a
+// copy is consistent even while another connection writes.
+struct SnapshotInfo
+{
+    QString path;
+    QDateTime taken;
+    qint64 size = 0;
+    // Read from the snapshot itself; -1 when it cannot be read.
+    qint64 prospects = -1;
+    qint64 recruits = -1;
+    qint64 orders = -1;
+};
+
+QString snapshotFolder();
+// Newest first; counts are filled in by readSnapshotCounts.
+QList<SnapshotInfo> listSnapshots();
+bool readSnapshotCounts(SnapshotInfo &info);
+// True when no snapshot is younger than a day.
+bool snapshotDue(const QDateTime &now);
+// Deletes all but the newest `keep` snapshots.
+void pruneSnapshots(int keep);
+// "ok" from PRAGMA quick_check on the file, opened read-only.
+bool snapshotIsSound(const QString &path, QString *error);
+
+// One snapshot of the open database, copied a few hundred pages at a time
+// from the event loop so that the window never stalls on a large file, or all
+// at once with runToEnd().
+class SnapshotJob : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int pagesPerStep = 256;
+
+    explicit SnapshotJob(QObject *parent = nullptr);
+    ~SnapshotJob() override;
+
+    // Prepares the copy; false (with errorText) when it cannot begin.
+    bool begin(const QDateTime &now);
+    // Steps from the event loop until done; finished() tells the outcome.
+    void runInBackground();
+    // Copies everything now; true when the snapshot is complete.
+    bool runToEnd();
+
+    bool isRunning() const { return m_backup != nullptr; }
+    QString path() const { return m_finalPath; }
+    QString errorText() const { return m_error; }
+
+signals:
+    void progress(int copiedPages, int totalPages);
+    void finished(bool ok);
+
+private:
+    // Returns false once the copy is complete or has failed.
+    bool step(int pages);
+    void conclude(bool ok, const QString &error);
+
+    sqlite3 *m_destination = nullptr;
+    sqlite3_backup *m_backup = nullptr;
+    QString m_partPath;
+    QString m_finalPath;
+    QString m_error;
+    QTimer m_timer;
+};
+
+// Replaces the open database's contents with the snapshot's. The snapshot is
+// checked first and a snapshot of the current data is taken before anything
+// changes; the copy itself is one transaction, so a failure midway leaves the
+// current data as it was.
+bool restoreSnapshot(const QString &path, QString *error, QString *safetyCopy = nullptr);

@@ -1,0 +1,175 @@
+#include "app/appsettings.h"
+#include "store/customerstore.h"
+#include "store/database.h"
+#include "store/snapshots.h"
+#include "support/testmain.h"
+#include "support/testworkspace.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTest>
+#include <QThread>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace {
+const QDateTime noon(QDate(2026, 3, 9), QTime(12, 0));
+
+QString takeSnapshot(const QDateTime &when)
+{
+    SnapshotJob job;
+    if (!job.begin(when) || !job.runToEnd())
+        return QString();
+    return job.path();
+}
+
+// A value from a snapshot file, read without touching it.
+QString snapshotValue(const QString &path, const char *sql)
+{
+    const QString name = QStringLiteral("snapshot-reader");
+    QString value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QString::fromLatin1(sql)) && query.next())
+                value = query.value(0).toString();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return value;
+}
+
+void addProspects(int count, const QString &connection = defaultConnectionName())
+{
+    QVERIFY(beginTransaction(connection));
+    for (int n = 0; n < count; ++n)
+        QVERIFY(
+            addDownloadedCustomer(QStringLiteral("客户%1").arg(n), "1", "", "", "", n, connection));
+    QVERIFY(commitTransaction(connection));
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1)
+               : QByteArray();
+}
+
+class Committer : public QThread
+{
+public:
+    bool done = false;
+
+protected:
+    void run() override
+    {
+        const QString name = QStringLiteral("committer");
+        openDatabaseConnection(name);
+        addProspects(1000, name);
+        done = true;
+        removeDatabaseConnection(name);
+    }
+};
+} // namespace
+
+class TestSnapshots : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void snapshotDuringACommitHoldsAllOrNone()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        // Large enough that the copy takes many steps.
+        addProspects(30000);
+        SnapshotJob job;
+        QVERIFY(job.begin(noon));
+        QSignalSpy finished(&job, &SnapshotJob::finished);
+        job.runInBackground();
+        Committer committer;
+        committer.start();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QVERIFY(committer.wait(30000));
+        QVERIFY(committer.done);
+        QCOMPARE(finished.first().first().toBool(), true);
+
+        const int rows = snapshotValue(job.path(), "SELECT count(*) FROM customers").toInt();
+        QVERIFY2(rows == 30000 || rows == 31000, qPrintable(QString::number(rows)));
+        QCOMPARE(snapshotValue(job.path(), "PRAGMA integrity_check"), QString("ok"));
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(job.path()).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0600));
+        QVERIFY(!QFile::exists(job.path() + ".part"));
+    }
+
+    void onlyTheNewestAreKept()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QStringList taken;
+        for (int n = 0; n < 15; ++n)
+            taken.append(takeSnapshot(noon.addSecs(n * 3600)));
+        const QList<SnapshotInfo> kept = listSnapshots();
+        QCOMPARE(kept.size(), appSettings.snapshotsKept());
+        QCOMPARE(kept.first().path, taken.last());
+        QVERIFY(!QFile::exists(taken.first()));
+        QVERIFY(QFile::exists(taken.at(1)));
+        QVERIFY(!snapshotDue(noon.addSecs(14 * 3600 + 60)));
+        QVERIFY(snapshotDue(noon.addDays(2)));
+    }
+
+    void restoreBringsBackWhatWasDeleted()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        addProspects(3);
+        const QString snapshot = takeSnapshot(noon);
+        QVERIFY(execSql("DELETE FROM customers WHERE server_customer_id = 1"));
+        SnapshotInfo info = listSnapshots().first();
+        QVERIFY(readSnapshotCounts(info));
+        QCOMPARE(info.prospects, qint64(3));
+
+        QString error;
+        QString safety;
+        QVERIFY2(restoreSnapshot(snapshot, &error, &safety), qPrintable(error));
+        QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 3);
+        QCOMPARE(snapshotValue(safety, "SELECT count(*) FROM customers").toInt(), 2);
+        QCOMPARE(queryValue("PRAGMA integrity_check").toString(), QString("ok"));
+    }
+
+    void damagedSnapshotLeavesTheCurrentFileAlone()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        addProspects(50);
+        const QString snapshot = takeSnapshot(noon);
+        {
+            QFile file(snapshot);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            file.seek(4096 + 100);
+            file.write(QByteArray(3000, '\x5a'));
+        }
+        QVERIFY(execSql("PRAGMA wal_checkpoint(TRUNCATE)"));
+        const QByteArray before = fileHash(workspace.filePath("mwdb.dat"));
+        const int snapshotsBefore = int(listSnapshots().size());
+
+        QString error;
+        QVERIFY(!restoreSnapshot(snapshot, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(fileHash(workspace.filePath("mwdb.dat")), before);
+        QCOMPARE(int(listSnapshots().size()), snapshotsBefore);
+        QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 50);
+    }
+};
+
+CALLLEDGER_TEST_MAIN(TestSnapshots, QCoreApplication)
+#include "tst_snapshots.moc"
