@@ -26,6 +26,9 @@ struct StandinAccount
     int newCount = 0;
 };
 
+// The service numbers its customers in one id space: a purchased customer has
+// the same id in the initial list, so the initial download (which continues
+// after the largest stored id) does not fetch it again.
 struct StandinData
 {
     QList<StandinAccount> accounts;
