@@ -1,3 +1,4 @@
+#include "app/messagehook.h"
 #include "online/downloadcustomerlist.h"
 #include "online/httpaccountverify.h"
 #include "online/httpchecknew.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 namespace {
 const QString agentEmail = QStringLiteral("agent@example.com");
@@ -287,6 +289,22 @@ private slots:
         checkNew.abort();
         QTest::qWait(300);
         QCOMPARE(spy.count(), 0);
+    }
+
+    // The list writer's connection reports through the store's hook; a box
+    // shown from its thread would crash, so the report moves to the GUI thread.
+    void reportsFromAWorkerReachTheGuiThread()
+    {
+        QList<QThread *> threads;
+        setWarningHook(
+            [&](const QString &, const QString &) { threads.append(QThread::currentThread()); });
+        std::unique_ptr<QThread> worker(
+            QThread::create([] { reportWarning(QStringLiteral("x"), QStringLiteral("t")); }));
+        worker->start();
+        QVERIFY(worker->wait(5000));
+        QTRY_COMPARE(threads.size(), 1);
+        QCOMPARE(threads.first(), QCoreApplication::instance()->thread());
+        setWarningHook(nullptr);
     }
 };
 
