@@ -175,6 +175,10 @@ private slots:
         QTest::newRow("empty body") << "x" << QByteArray("") << false << QString();
         QTest::newRow("non-XML") << "x" << QByteArray("<html><status>1003</html>") << false
                                  << unparsable;
+        QTest::newRow("too large")
+            << "x"
+            << "<r><status>1003</status>" + QByteArray(replySizeLimit, ' ') + "</r>" << false
+            << unparsable;
         QTest::newRow("no status")
             << "x" << QByteArray("<result><code>1003</code></result>") << false << unparsable;
     }
