@@ -3,6 +3,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/appsettings.h"
+#include "app/backupdialog.h"
 #include "app/dateutils.h"
 #include "app/messageboxes.h"
 #include "app/systemsetdialog.h"
@@ -11,12 +12,25 @@
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
+#include "orders/addcustomerorderdialog.h"
+#include "orders/addproductdialog.h"
+#include "orders/customerordersdialog.h"
+#include "orders/productsdialog.h"
+#include "phonescripts/addphoneskilldialog.h"
+#include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "team/addteammatedialog.h"
+#include "team/addteammateearningreportdialog.h"
+#include "team/addteammatetaskdialog.h"
+#include "team/teammatedialog.h"
+#include "team/teammateearningreportdialog.h"
+#include "team/teammateexaminedialog.h"
+#include "team/teammatetaskdialog.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -129,14 +143,27 @@ void MainWindow::centreOnScreen()
 void MainWindow::TimerProc()
 {
     statusClockLabel->setText(clockText(Clock::now(), todayWeekdayName()));
-    refreshReminderCounts();
+    const bool dataChanged = dataWatch.changed();
+    if (dataChanged || countedDay != Clock::now().date() ||
+        countedCustomersQuota != appSettings.customersCount() ||
+        countedHelpersQuota != appSettings.helpersCount())
+        recountReminders();
 }
 
 void MainWindow::refreshReminderCounts()
 {
+    dataWatch.changed();
+    recountReminders();
+}
+
+void MainWindow::recountReminders()
+{
+    countedDay = Clock::now().date();
+    countedCustomersQuota = appSettings.customersCount();
+    countedHelpersQuota = appSettings.helpersCount();
     const Seconds from = todayBeginTime();
     const Seconds to = todayEndTime();
-    // The quotas are read on every tick, so a change in the settings shows at once.
+    // A quota changed in the settings is seen at the next tick.
     ui->labelTodayFirstPhoneCustomerCount->setText(
         atLeastZero(appSettings.customersCount() - countCustomerContactTracks(from, to, 1)));
     ui->labelTodayPhoneCustomerCount->setText(
@@ -160,6 +187,15 @@ void MainWindow::on_action_exit_triggered()
 void MainWindow::on_action_system_setting_triggered()
 {
     runModal<SystemSetDialog>(this);
+}
+
+void MainWindow::on_action_backup_triggered()
+{
+    BackupDialog dialog(this);
+    dialog.exec();
+    // A restore replaced the data under every number on the board.
+    if (dialog.restored())
+        refreshReminderCounts();
 }
 
 void MainWindow::on_action_about_triggered()
@@ -214,4 +250,84 @@ void MainWindow::on_action_init_customer_list_triggered()
 void MainWindow::on_action_download_customer_list_triggered()
 {
     runModal<DownloadCustomerListDialog>(this);
+}
+
+void MainWindow::on_action_add_teammate_triggered()
+{
+    runModal<AddTeammateDialog>(this);
+}
+
+void MainWindow::on_action_all_teammate_triggered()
+{
+    runModal<TeammateDialog>(this, false);
+}
+
+void MainWindow::on_action_teammate_task_triggered()
+{
+    runModal<TeammateTaskDialog>(this);
+}
+
+void MainWindow::on_action_teammate_examine_triggered()
+{
+    runModal<TeammateExamineDialog>(this);
+}
+
+void MainWindow::on_action_add_teammate_earning_report_triggered()
+{
+    runModal<AddTeammateEarningReportDialog>(this);
+}
+
+void MainWindow::on_action_teammate_earning_report_triggered()
+{
+    runModal<TeammateEarningReportDialog>(this);
+}
+
+void MainWindow::on_action_add_phoneskill_triggered()
+{
+    runModal<AddPhoneSkillDialog>(this);
+}
+
+void MainWindow::on_action_phoneskill_triggered()
+{
+    runModal<PhoneSkillsDialog>(this);
+}
+
+void MainWindow::on_action_add_product_triggered()
+{
+    runModal<AddProductDialog>(this);
+}
+
+void MainWindow::on_action_products_triggered()
+{
+    runModal<ProductsDialog>(this);
+}
+
+void MainWindow::on_action_add_customer_order_triggered()
+{
+    runModal<AddCustomerOrderDialog>(this, -1, QString());
+}
+
+void MainWindow::on_action_today_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, todayBeginTime(), todayEndTime());
+}
+
+void MainWindow::on_action_week_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, weekBeginTime(), weekEndTime());
+}
+
+void MainWindow::on_action_month_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, monthBeginTime(), monthEndTime());
+}
+
+void MainWindow::on_action_year_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, currentYearBeginTime(), currentYearEndTime());
+}
+
+void MainWindow::on_action_all_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, QString());
 }

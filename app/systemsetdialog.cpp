@@ -8,6 +8,8 @@ SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::
     ui->setupUi(this);
     ui->spinBoxCustomersCount->setRange(0, 99);
     ui->spinBoxHelperCount->setRange(0, 99);
+    ui->spinBoxSnapshotsKept->setRange(1, 365);
+    ui->spinBoxSnapshotsKept->setValue(appSettings.snapshotsKept());
 
     ui->spinBoxCustomersCount->setValue(appSettings.customersCount());
     ui->spinBoxHelperCount->setValue(appSettings.helpersCount());
@@ -24,6 +26,7 @@ void SystemSetDialog::on_pushButtonOk_clicked()
     appSettings.setRegion(ui->lineEditRegion->text().trimmed());
     appSettings.setCustomersCount(ui->spinBoxCustomersCount->value());
     appSettings.setHelpersCount(ui->spinBoxHelperCount->value());
+    appSettings.setSnapshotsKept(ui->spinBoxSnapshotsKept->value());
     appSettings.setHolidayRemind(ui->checkBoxHolidayRemind->isChecked());
     appSettings.setTalkSkillRemind(ui->checkBoxTalkSkillRemind->isChecked());
     saveSettings(appSettings);

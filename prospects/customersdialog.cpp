@@ -2,6 +2,7 @@
 #include "ui_customersdialog.h"
 
 #include "app/messageboxes.h"
+#include "calling/calldialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersitemdelegate.h"
 #include "prospects/editcustomerdialog.h"
@@ -12,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QDebug>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSignalBlocker>
 
@@ -26,6 +28,10 @@ CustomersDialog::CustomersDialog(QWidget *parent, bool selectMode)
     contextMenu->addAction(ui->action_useless_customer);
     contextMenu->addSeparator();
     contextMenu->addAction(ui->action_call_customer);
+
+    // Enter on a row acts like a double click instead of reaching the
+    // dialog's default button, the search, which would jump back to page 1.
+    ui->tableView->installEventFilter(this);
 
     buildSearch();
     reload();
@@ -101,9 +107,9 @@ void CustomersDialog::on_tableView_doubleClicked(const QModelIndex &index)
 
 void CustomersDialog::callCustomer(const QModelIndex &index)
 {
-    // The call dialog is not part of the program yet; this is where it opens
-    // on the row and the list reloads after it.
-    Q_UNUSED(index);
+    CallDialog dialog(model, index, this);
+    dialog.exec();
+    reload();
 }
 
 void CustomersDialog::on_pushButtonAdd_clicked()
@@ -161,6 +167,18 @@ void CustomersDialog::on_comboBoxPages_currentIndexChanged(int index)
 {
     page = index + 1;
     reload();
+}
+
+bool CustomersDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->tableView && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            on_tableView_doubleClicked(ui->tableView->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CustomersDialog::contextMenuEvent(QContextMenuEvent *event)

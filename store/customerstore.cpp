@@ -158,6 +158,20 @@ bool addCustomerContactTrack(int customerId, qint64 contactTime, int contactStat
                         QStringLiteral("新增联系跟踪记录出错."));
 }
 
+bool recordCustomerContact(int customerId, int contactType, const QString &content,
+                           qint64 nextContactTime, int nextContactType, qint64 addTime,
+                           int contactState)
+{
+    return runInTransaction(
+        [&] {
+            return addCustomerTelLog(customerId, contactType, content, nextContactTime,
+                                     nextContactType, addTime) &&
+                   addCustomerContactTrack(customerId, addTime, contactState) &&
+                   setCustomerContacted(customerId);
+        },
+        QStringLiteral("新增电话记录出错."));
+}
+
 int countCustomersContacted(qint64 from, qint64 to, int contactType)
 {
     return countDistinct(QStringLiteral("customers_tel_logs"), QStringLiteral("customer_id"),

@@ -40,6 +40,11 @@ QSqlTableModel *loadCustomerTelLogsModel(QObject *parent, const QString &filter)
 bool addCustomerTelLog(int customerId, int contactType, const QString &content,
                        qint64 nextContactTime, int nextContactType, qint64 addTime);
 bool addCustomerContactTrack(int customerId, qint64 contactTime, int contactState);
+// One saved contact: the log row, the tracking row and the contacted flag, in
+// one transaction (all three or none).
+bool recordCustomerContact(int customerId, int contactType, const QString &content,
+                           qint64 nextContactTime, int nextContactType, qint64 addTime,
+                           int contactState);
 
 // Distinct prospects; a type or state of 0 means any.
 int countCustomersContacted(qint64 from, qint64 to, int contactType);

@@ -19,6 +19,7 @@
 namespace {
 const QString databaseErrorTitle = QStringLiteral("数据库错误");
 const QString createErrorTitle = QStringLiteral("创建表错误");
+bool damaged = false;
 
 // The file holds customers' personal data and the web account: only its owner
 // may read it. SQLite gives its write-ahead log and shared-memory files the
@@ -94,6 +95,7 @@ bool openConnection(QSqlDatabase &db)
     }
     if (!verifyReadable(db, &error)) {
         db.close();
+        damaged = true;
         reportDatabaseProblem(db, error, databaseErrorTitle);
         return false;
     }
@@ -185,12 +187,32 @@ void removeDatabaseConnection(const QString &connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
+// SQLite notices most damage only where it reads; the quick check reads
+// every page once, so a damaged file is caught at start-up, not mid-call.
+bool passesQuickCheck(QSqlDatabase &db, QString *verdict)
+{
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("PRAGMA quick_check")) || !check.next()) {
+        *verdict = check.lastError().text();
+        return false;
+    }
+    *verdict = check.value(0).toString();
+    return *verdict == QLatin1String("ok");
+}
+
 bool initDatabase()
 {
+    damaged = false;
     if (!openDatabase())
         return false;
     QSqlDatabase db = QSqlDatabase::database();
     QString error;
+    if (!passesQuickCheck(db, &error)) {
+        db.close();
+        damaged = true;
+        reportDatabaseProblem(db, QStringLiteral("数据库文件已损坏: ") + error, databaseErrorTitle);
+        return false;
+    }
     if (!verifyWritable(db, &error)) {
         db.close();
         reportDatabaseProblem(
@@ -200,6 +222,11 @@ bool initDatabase()
     }
     useWriteAheadLog(db);
     return prepareSchema(db);
+}
+
+bool databaseFileDamaged()
+{
+    return damaged;
 }
 
 bool prepareSchema(QSqlDatabase &db)
@@ -468,6 +495,12 @@ bool createQueryIndexes(QSqlDatabase &db)
         "CREATE INDEX IF NOT EXISTS idx_helpers_contact_track_time "
         "ON helpers_contact_track(contact_time, contact_state, helper_id)",
         "CREATE INDEX IF NOT EXISTS idx_customers_user_type ON customers(user_type)",
+        // The call dialogs load one person's history and relatives on every row change.
+        "CREATE INDEX IF NOT EXISTS idx_customers_tel_logs_customer "
+        "ON customers_tel_logs(customer_id)",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_helper ON helpers_tel_logs(helper_id)",
+        "CREATE INDEX IF NOT EXISTS idx_customer_kinsfolk_customer "
+        "ON customer_kinsfolk(customer_id)",
         "CREATE INDEX IF NOT EXISTS idx_helpers_user_type ON helpers(user_type)",
     };
     bool ok = true;

@@ -15,6 +15,9 @@ bool openDatabase();
 // Opens the file, refuses one that cannot be written, switches it to
 // write-ahead logging and creates what is missing.
 bool initDatabase();
+// True when the last initDatabase failed because the file is damaged (not a
+// database, or failing SQLite's quick check), so a snapshot may replace it.
+bool databaseFileDamaged();
 // Creates every missing table (and seeds the phone scripts of a new file) in
 // one write-locking transaction on the open connection.
 bool prepareSchema(QSqlDatabase &db);

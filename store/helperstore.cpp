@@ -61,6 +61,20 @@ bool addHelperContactTrack(int helperId, qint64 contactTime, int contactState)
                         QStringLiteral("新增联系跟踪记录出错."));
 }
 
+bool recordHelperContact(int helperId, int contactType, const QString &content,
+                         qint64 nextContactTime, int nextContactType, qint64 addTime,
+                         int contactState)
+{
+    return runInTransaction(
+        [&] {
+            return addHelperTelLog(helperId, contactType, content, nextContactTime, nextContactType,
+                                   addTime) &&
+                   addHelperContactTrack(helperId, addTime, contactState) &&
+                   setHelperContacted(helperId);
+        },
+        QStringLiteral("新增电话记录出错."));
+}
+
 int countHelpersContacted(qint64 from, qint64 to, int contactType)
 {
     return countDistinct(QStringLiteral("helpers_tel_logs"), QStringLiteral("helper_id"),

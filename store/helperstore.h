@@ -19,6 +19,10 @@ QSqlTableModel *loadHelperTelLogsModel(QObject *parent, const QString &filter);
 bool addHelperTelLog(int helperId, int contactType, const QString &content, qint64 nextContactTime,
                      int nextContactType, qint64 addTime);
 bool addHelperContactTrack(int helperId, qint64 contactTime, int contactState);
+// One saved contact: log row, tracking row and contacted flag, all or none.
+bool recordHelperContact(int helperId, int contactType, const QString &content,
+                         qint64 nextContactTime, int nextContactType, qint64 addTime,
+                         int contactState);
 
 int countHelpersContacted(qint64 from, qint64 to, int contactType);
 // The type condition is always applied.

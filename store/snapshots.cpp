@@ -7,16 +7,24 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QThread>
 #include <QUrl>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace {
 const QString filePrefix = QStringLiteral("mwdb-");
 const QString fileSuffix = QStringLiteral(".dat");
 const QString stampFormat = QStringLiteral("yyyyMMdd-hhmmss");
+
+bool syncToDisk(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && ::fsync(file.handle()) == 0;
+}
 
 QString lastError(sqlite3 *db)
 {
@@ -62,8 +70,7 @@ QDateTime stampOf(const QString &fileName)
 
 QString snapshotFolder()
 {
-    return QFileInfo(databaseFilePath(QSqlDatabase::database(defaultConnectionName(), false)))
-               .absolutePath() +
+    return QFileInfo(QString::fromLatin1(databaseFileName)).absolutePath() +
            QStringLiteral("/backups");
 }
 
@@ -147,8 +154,15 @@ SnapshotJob::SnapshotJob(QObject *parent) : QObject(parent)
 
 SnapshotJob::~SnapshotJob()
 {
-    if (isRunning())
+    if (m_flush) {
+        // A flush cannot be interrupted; the file it syncs is dropped below.
+        disconnect(m_flush.get(), nullptr, this, nullptr);
+        m_flush->wait();
+        if (!m_finished)
+            QFile::remove(m_partPath);
+    } else if (m_backup) {
         conclude(false, QStringLiteral("cancelled"));
+    }
 }
 
 bool SnapshotJob::begin(const QDateTime &now)
@@ -182,6 +196,9 @@ bool SnapshotJob::begin(const QDateTime &now)
         conclude(false, lastError(m_destination));
         return false;
     }
+    // No journal: an unfinished copy is thrown away anyway. Synced once at the end.
+    sqlite3_exec(m_destination, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr,
+                 nullptr);
     m_backup = sqlite3_backup_init(m_destination, "main", source, "main");
     if (!m_backup) {
         conclude(false, lastError(m_destination));
@@ -192,13 +209,16 @@ bool SnapshotJob::begin(const QDateTime &now)
 
 void SnapshotJob::runInBackground()
 {
-    if (isRunning())
-        m_timer.start();
+    if (!m_backup)
+        return;
+    m_inBackground = true;
+    m_timer.start();
 }
 
 bool SnapshotJob::runToEnd()
 {
     m_timer.stop();
+    m_inBackground = false;
     while (step(-1)) {
     }
     return m_error.isEmpty() && QFileInfo::exists(m_finalPath);
@@ -232,19 +252,76 @@ void SnapshotJob::conclude(bool ok, const QString &error)
     m_backup = nullptr;
     sqlite3_close(m_destination);
     m_destination = nullptr;
+    if (!ok) {
+        publish(false, error);
+        return;
+    }
+    // The copy was written without syncing; the one flush to disk of the whole
+    // file would stall the window on a large file, so it runs on a thread.
+    if (!m_inBackground) {
+        publish(syncToDisk(m_partPath), QString());
+        return;
+    }
+    auto *flush = QThread::create([this] { m_synced = syncToDisk(m_partPath); });
+    m_flush.reset(flush);
+    connect(flush, &QThread::finished, this, [this] { publish(m_synced, QString()); });
+    flush->start();
+}
+
+void SnapshotJob::publish(bool ok, const QString &error)
+{
     if (ok && !QFile::rename(m_partPath, m_finalPath)) {
         ok = false;
         m_error = QStringLiteral("无法保存备份文件 ") + QDir::toNativeSeparators(m_finalPath);
     }
     if (!ok) {
         if (m_error.isEmpty())
-            m_error = error;
+            m_error = error.isEmpty() ? QStringLiteral("无法写入备份文件。") : error;
         QFile::remove(m_partPath);
-        QFile::remove(m_partPath + QStringLiteral("-journal"));
     } else {
         pruneSnapshots(appSettings.snapshotsKept());
     }
+    m_finished = true;
     emit finished(ok);
+}
+
+QString newestSoundSnapshot()
+{
+    QString ignored;
+    for (const SnapshotInfo &info : listSnapshots()) {
+        if (snapshotIsSound(info.path, &ignored))
+            return info.path;
+    }
+    return QString();
+}
+
+bool replaceDamagedDatabase(const QString &snapshotPath, QString *damagedPath, QString *error)
+{
+    const QString file = QFileInfo(QString::fromLatin1(databaseFileName)).absoluteFilePath();
+    QString aside = file + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = file + QStringLiteral(".damaged-%1").arg(n);
+    if (!QFile::rename(file, aside)) {
+        *error = QStringLiteral("无法重命名损坏的文件 ") + QDir::toNativeSeparators(file);
+        return false;
+    }
+    // The log belongs to the damaged file and must not be replayed into the copy.
+    for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFileInfo::exists(file + suffix))
+            QFile::rename(file + suffix, aside + suffix);
+    }
+    const QString part = file + QStringLiteral(".part");
+    QFile::remove(part);
+    if (!QFile::copy(snapshotPath, part) ||
+        !QFile::setPermissions(part, QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        !QFile::rename(part, file)) {
+        QFile::remove(part);
+        QFile::rename(aside, file);
+        *error = QStringLiteral("无法复制备份文件 ") + QDir::toNativeSeparators(snapshotPath);
+        return false;
+    }
+    *damagedPath = aside;
+    return true;
 }
 
 bool restoreSnapshot(const QString &path, QString *error, QString *safetyCopy)

@@ -4,7 +4,10 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QThread>
 #include <QTimer>
+
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_backup;
@@ -53,7 +56,7 @@ public:
     // Copies everything now; true when the snapshot is complete.
     bool runToEnd();
 
-    bool isRunning() const { return m_backup != nullptr; }
+    bool isRunning() const { return (m_backup || m_flush) && !m_finished; }
     QString path() const { return m_finalPath; }
     QString errorText() const { return m_error; }
 
@@ -65,6 +68,7 @@ private:
     // Returns false once the copy is complete or has failed.
     bool step(int pages);
     void conclude(bool ok, const QString &error);
+    void publish(bool ok, const QString &error);
 
     sqlite3 *m_destination = nullptr;
     sqlite3_backup *m_backup = nullptr;
@@ -72,7 +76,19 @@ private:
     QString m_finalPath;
     QString m_error;
     QTimer m_timer;
+    std::unique_ptr<QThread> m_flush;
+    bool m_inBackground = false;
+    bool m_synced = false;
+    bool m_finished = false;
 };
+
+// Start-up with a damaged data file: the newest snapshot that passes SQLite's
+// quick check (empty when there is none).
+QString newestSoundSnapshot();
+// Moves the damaged file (and its log) aside as mwdb.dat.damaged, never
+// deleting it, and puts a copy of the snapshot in its place. The database must
+// be closed. Returns the name the damaged file now has.
+bool replaceDamagedDatabase(const QString &snapshotPath, QString *damagedPath, QString *error);
 
 // Replaces the open database's contents with the snapshot's. The snapshot is
 // checked first and a snapshot of the current data is taken before anything

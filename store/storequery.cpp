@@ -2,6 +2,7 @@
 
 #include "app/messagehook.h"
 #include "store/cleantext.h"
+#include "store/database.h"
 
 #include <QAbstractItemModel>
 #include <QDebug>
@@ -35,6 +36,25 @@ bool execPrepared(const QString &statement, const QVariantList &values, const QS
             reportWarning(query.lastError().text(), title);
     }
     return ok;
+}
+
+bool runInTransaction(const std::function<bool()> &writes, const QString &title)
+{
+    if (!beginTransaction()) {
+        reportWarning(QSqlDatabase::database().lastError().text(), title);
+        return false;
+    }
+    if (!writes()) {
+        rollbackTransaction();
+        return false;
+    }
+    if (!commitTransaction()) {
+        const QString error = QSqlDatabase::database().lastError().text();
+        rollbackTransaction();
+        reportWarning(error, title);
+        return false;
+    }
+    return true;
 }
 
 int countDistinct(const QString &table, const QString &idColumn, const QString &condition)

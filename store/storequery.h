@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
+
 class QAbstractItemModel;
 class QSqlQueryModel;
 class QSqlTableModel;
@@ -18,6 +20,12 @@ namespace StoreQuery {
 // empty) and returns false; the error text also goes to errorText when given.
 bool execPrepared(const QString &statement, const QVariantList &values, const QString &title,
                   const QSqlDatabase &db = QSqlDatabase(), QString *errorText = nullptr);
+
+// Runs the writes of one user action in one transaction: committed when they
+// all succeed, rolled back otherwise, so the action happens whole or not at
+// all. The writes report their own failures; a transaction that cannot begin
+// or commit is reported under the title.
+bool runInTransaction(const std::function<bool()> &writes, const QString &title);
 
 // The number of distinct ids among the rows of the table matching the
 // condition: one cheap aggregate instead of fetching one row per id.

@@ -154,6 +154,25 @@ private slots:
         }
     }
 
+    void snapshotsKeptRangesOverAYearAndIsStored()
+    {
+        TestWorkspace workspace;
+        SystemSetDialog dialog;
+        QSpinBox *box = child<QSpinBox>(dialog, "spinBoxSnapshotsKept");
+        QCOMPARE(box->value(), 14);
+        box->setValue(0);
+        QCOMPARE(box->value(), 1);
+        box->setValue(400);
+        QCOMPARE(box->value(), 365);
+        box->setValue(30);
+        QTest::mouseClick(child<QPushButton>(dialog, "pushButtonOk"), Qt::LeftButton);
+        QCOMPARE(appSettings.snapshotsKept(), 30);
+        QCOMPARE(storedSettings().value("snapshotsKept").toInt(), 30);
+        appSettings = AppSettings();
+        loadSettings(appSettings);
+        QCOMPARE(appSettings.snapshotsKept(), 30);
+    }
+
     void okStoresTrimmedRegionAndValues()
     {
         TestWorkspace workspace;

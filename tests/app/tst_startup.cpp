@@ -3,6 +3,8 @@
 #include "app/mainwindow.h"
 #include "app/qtsingleapplication.h"
 #include "app/startup.h"
+#include "store/customerstore.h"
+#include "store/snapshots.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
@@ -253,6 +255,55 @@ private slots:
         workspace.closeDatabase();
         QCOMPARE(readFile(file), junk);
         QLocale::setDefault(QLocale::c());
+    }
+
+    void damagedDatabaseOffersTheNewestSnapshot_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("restore") << true;
+        QTest::newRow("decline") << false;
+    }
+
+    void damagedDatabaseOffersTheNewestSnapshot()
+    {
+        QFETCH(bool, accept);
+        TestWorkspace workspace;
+        MessageRecorder messages;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(addCustomer("张三", 1, "1980-01-01", "1", "", "", "", ""));
+        for (int day : {1, 2}) {
+            SnapshotJob job;
+            QVERIFY(job.begin(QDateTime(QDate(2026, 3, day), QTime(8, 0))));
+            QVERIFY(job.runToEnd());
+        }
+        workspace.closeDatabase();
+        const QString file = workspace.filePath("mwdb.dat");
+        const QByteArray junk = randomBytes(8192);
+        QVERIFY(writeFile(file, junk));
+
+        messages.answerNext(accept ? QMessageBox::Yes : QMessageBox::No);
+        QTimer::singleShot(0, this, [] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<MainWindow *>(widget))
+                    widget->close();
+            }
+        });
+        QCOMPARE(runApplication(*qobject_cast<QtSingleApplication *>(qApp)), accept ? 0 : 1);
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(messages.count(), 2);
+        QCOMPARE(messages.messages().at(0).title, QString("数据库错误"));
+        QCOMPARE(messages.last().kind, MessageKind::Question);
+        QVERIFY2(messages.last().text.contains("2026-03-02 08:00:00"),
+                 qPrintable(messages.last().text));
+        QCOMPARE(messages.last().defaultButton, QMessageBox::No);
+
+        workspace.closeDatabase();
+        // The damaged bytes are never lost, whatever the answer.
+        QCOMPARE(readFile(accept ? file + ".damaged" : file), junk);
+        if (accept) {
+            QVERIFY(workspace.openDatabase());
+            QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 1);
+        }
     }
 
     // Where a virtual X server is at hand, look at the windows themselves:

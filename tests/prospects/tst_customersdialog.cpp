@@ -293,6 +293,36 @@ private slots:
         QVERIFY(log.prospectSelects().first().contains("LIMIT 200, 100"));
     }
 
+    void enterSearchesInFieldsAndPicksOnRows()
+    {
+        MessageRecorder messages;
+        insertNumberedProspects(100, 1);
+        insertProspect(prospect(QStringLiteral("李四")));
+        CustomersDialog dialog(nullptr, true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTableView *view = tableOf(&dialog);
+
+        auto *name = dialog.findChild<QLineEdit *>("lineEditName");
+        typeInto(name, QStringLiteral("客户7"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(columnTexts(view, ColumnName),
+                 QStringList({"客户7", "客户70", "客户71", "客户72", "客户73", "客户74", "客户75",
+                              "客户76", "客户77", "客户78", "客户79"}));
+        typeInto(name, QString());
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(pageItems(dialog), QStringList({"1", "2"}));
+
+        // Enter on a row of page 2 picks it instead of searching back to page 1.
+        dialog.findChild<QComboBox *>("comboBoxPages")->setCurrentIndex(1);
+        clickRow(view, 0);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.selectedCustomerName(), QString("李四"));
+
+        QCOMPARE(messages.count(), 0);
+    }
+
     void searchMatchesReadableTexts_data()
     {
         QTest::addColumn<QString>("name");
@@ -391,10 +421,15 @@ private slots:
             QCOMPARE(dialog.selectedCustomerName(), QString());
         }
         {
-            // Outside select mode a double click neither picks nor closes.
+            // Outside select mode a double click neither picks nor closes
+            // (it opens the call dialog, closed here at once).
             CustomersDialog dialog(nullptr, false);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QTimer::singleShot(0, [] {
+                if (auto *call = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                    call->reject();
+            });
             doubleClickRow(tableOf(&dialog), 0);
             QVERIFY(dialog.isVisible());
             QCOMPARE(dialog.selectedCustomerId(), -1);

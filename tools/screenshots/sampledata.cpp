@@ -1,8 +1,10 @@
 #include "sampledata.h"
 
 #include "app/dateutils.h"
+#include "store/catalogstore.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "store/teamstore.h"
 
 #include <QStringList>
 
@@ -39,6 +41,30 @@ QString text(const char *utf8)
 {
     return QString::fromUtf8(utf8);
 }
+
+// Two team members (ids 5 and 6), a plan for this year from 1 January for the
+// first, and reports spread over the year so far.
+bool fillTeamSample()
+{
+    if (!addHelper(QStringLiteral("钱进"), 1, QStringLiteral("1987-10-10"),
+                   QStringLiteral("15900159012"), QStringLiteral("北京市西城区金融街"), QString(),
+                   QString(), QString(), 2) ||
+        !addHelper(QStringLiteral("冯敏"), 0, QStringLiteral("1991-01-25"),
+                   QStringLiteral("15000150013"), QStringLiteral("北京市丰台区丽泽路"), QString(),
+                   QString(), QString(), 2))
+        return false;
+    const int year = Clock::now().date().year();
+    const auto day = [year](int month, int dayOfMonth) {
+        return GetDayBegin(QDate(year, month, dayOfMonth));
+    };
+    return addTeammateTask(5, year, day(1, 1), 1200000, 12) &&
+           addTeammateTask(6, year, day(2, 1), 600000, 6) &&
+           addEarningReport(5, day(1, 20), 80000, 1, QStringLiteral("新单两件")) &&
+           addEarningReport(5, day(2, 15), 120000, 0, QStringLiteral("续期")) &&
+           addEarningReport(6, day(2, 26), 50000, 1, QString()) &&
+           addEarningReport(5, day(3, 2), 45000, 1, QStringLiteral("介绍一位新人")) &&
+           addEarningReport(5, day(3, 5), 30000, 0, QString());
+}
 } // namespace
 
 bool fillSampleData()
@@ -57,8 +83,14 @@ bool fillSampleData()
     const Seconds today = todayBeginTime();
     const int hour = 3600;
     const int yesterday = today - 24 * hour;
+    // Prospect 3 had been visited the week before, for a history of two contacts.
+    const bool visited =
+        addCustomerTelLog(3, 2, QStringLiteral("上门拜访，了解了家庭保障情况"),
+                          yesterday + 11 * hour, 1, today - 6 * 24 * hour + 15 * hour) &&
+        addCustomerContactTrack(3, today - 6 * 24 * hour + 15 * hour, 1);
     // Prospects 1 and 2 were called for the first time this morning; 3 was
-    // called yesterday and is due again today by phone, 4 is due for a visit.
+    // called yesterday (a later contact) and is due again today by phone, 4 is
+    // due for a visit.
     bool ok = addCustomerTelLog(1, 1, QStringLiteral("介绍了养老保险，客户有兴趣"),
                                 today + 34 * hour, 1, today + 9 * hour) &&
               addCustomerContactTrack(1, today + 9 * hour, 1) && setCustomerContacted(1) &&
@@ -67,10 +99,11 @@ bool fillSampleData()
               addCustomerContactTrack(2, today + 10 * hour, 1) && setCustomerContacted(2) &&
               addCustomerTelLog(3, 1, QStringLiteral("想了解少儿教育金"), today + 15 * hour, 1,
                                 yesterday + 11 * hour) &&
-              addCustomerContactTrack(3, yesterday + 11 * hour, 1) && setCustomerContacted(3) &&
+              addCustomerContactTrack(3, yesterday + 11 * hour, 2) && setCustomerContacted(3) &&
               addCustomerTelLog(4, 1, QStringLiteral("约好今天下午上门面谈"), today + 16 * hour, 2,
                                 yesterday + 14 * hour) &&
               addCustomerContactTrack(4, yesterday + 14 * hour, 1) && setCustomerContacted(4);
+    ok = ok && visited;
     // Recruit 1 was called this morning; recruit 2 is due for a call today.
     ok = ok &&
          addHelperTelLog(1, 1, QStringLiteral("对保险行业有兴趣，下周参加创业说明会"),
@@ -84,5 +117,18 @@ bool fillSampleData()
          addKinsfolk(1, QStringLiteral("妻子"), QStringLiteral("林小燕"), 0,
                      QStringLiteral("1982-09-09"), QStringLiteral("13811112222"),
                      QStringLiteral("华信科技有限公司"), QStringLiteral("出纳"));
-    return ok;
+    // A small catalogue and a few orders of this month, for the order list and its totals.
+    ok = ok &&
+         addProduct(QStringLiteral("YL-01"), QStringLiteral("安享养老年金"),
+                    QStringLiteral("六十岁起按月领取的养老年金")) &&
+         addProduct(QStringLiteral("JY-02"), QStringLiteral("少儿教育金"),
+                    QStringLiteral("子女上大学时领取的教育金")) &&
+         addProduct(QStringLiteral("ZJ-03"), QStringLiteral("终身重疾险"),
+                    QStringLiteral("一百种重大疾病的终身保障")) &&
+         addCustomerOrderLines(
+             1, yesterday + 15 * hour,
+             {{QStringLiteral("YL-01"), 1, 12000}, {QStringLiteral("ZJ-03"), 1, 6800}}) &&
+         addCustomerOrderLines(3, today + 9 * hour, {{QStringLiteral("JY-02"), 2, 9000}}) &&
+         addCustomerOrderLines(6, today - 5 * 24 * hour, {{QStringLiteral("ZJ-03"), 1, 5600}});
+    return ok && fillTeamSample();
 }

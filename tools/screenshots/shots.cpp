@@ -1,16 +1,36 @@
 #include "shots.h"
 
 #include "app/aboutdialog.h"
+#include "app/appsettings.h"
+#include "app/backupdialog.h"
+#include "app/dateutils.h"
 #include "app/systemsetdialog.h"
+#include "calling/calldialog.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
+#include "orders/addcustomerorderdialog.h"
+#include "orders/customerordersdialog.h"
+#include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/editcustomerdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "store/customerstore.h"
+#include "store/snapshots.h"
+#include "team/addteammatedialog.h"
+#include "team/addteammateearningreportdialog.h"
+#include "team/addteammatetaskdialog.h"
+#include "team/teammatedialog.h"
+#include "team/teammateearningreportdialog.h"
+#include "team/teammateexaminedialog.h"
+#include "team/teammatetaskdialog.h"
+
+#include <QTabWidget>
+
+#include <QTableWidget>
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -18,6 +38,27 @@ template <typename T> Shot dialog(const char *name)
 {
     return {QLatin1String(name),
             [](QWidget *mainWindow) { return std::unique_ptr<QWidget>(new T(mainWindow)); }};
+}
+
+// The call dialog on the active prospects, at the third one (a visit and a
+// call in its history), with the phone scripts shown.
+std::unique_ptr<QWidget> callDialog(QWidget *mainWindow)
+{
+    QSqlQueryModel *list = loadCustomersModel(mainWindow, QStringLiteral("user_type = 1"), 0, 0);
+    const bool scripts = appSettings.talkSkillRemind();
+    appSettings.setTalkSkillRemind(true);
+    auto dialog = std::make_unique<CallDialog>(list, list->index(2, 0), mainWindow);
+    appSettings.setTalkSkillRemind(scripts);
+    return dialog;
+}
+
+// The sample's first team member assessed for this year, on the given tab.
+std::unique_ptr<QWidget> assessment(QWidget *mainWindow, int tab)
+{
+    auto *dialog = new TeammateExamineDialog(mainWindow);
+    dialog->assess(5, QStringLiteral("钱进"), Clock::now().date().year());
+    dialog->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(tab);
+    return std::unique_ptr<QWidget>(dialog);
 }
 } // namespace
 
@@ -43,5 +84,45 @@ QList<Shot> allShots()
         dialog<AccountDialog>("accountdialog"),
         dialog<DownloadCustomerListDialog>("downloadcustomerlistdialog"),
         dialog<DownInitDataDialog>("downinitdatadialog"),
+        {QStringLiteral("addcustomerorderdialog"),
+         [](QWidget *mainWindow) {
+             auto *dialog = new AddCustomerOrderDialog(mainWindow, 2, QStringLiteral("李娜"));
+             // Two lines as an agent would have them after the product lookup.
+             auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+             const QStringList lines[] = {
+                 {QStringLiteral("YL-01"), QStringLiteral("安享养老年金"), "1", "12000"},
+                 {QStringLiteral("JY-02"), QStringLiteral("少儿教育金"), "2", "9000"}};
+             for (int row = 0; row < 2; ++row)
+                 for (int column = 0; column < 4; ++column)
+                     table->setItem(row, column, new QTableWidgetItem(lines[row].at(column)));
+             return std::unique_ptr<QWidget>(dialog);
+         }},
+        {QStringLiteral("customerordersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new CustomerOrdersDialog(mainWindow, monthBeginTime(), monthEndTime()));
+         }},
+        dialog<PhoneSkillsDialog>("phoneskillsdialog"),
+        {QStringLiteral("calldialog"), callDialog},
+        dialog<TeammateDialog>("teammatedialog"),
+        dialog<AddTeammateDialog>("addteammatedialog"),
+        dialog<AddTeammateTaskDialog>("addteammatetaskdialog"),
+        dialog<AddTeammateEarningReportDialog>("addteammateearningreportdialog"),
+        dialog<TeammateTaskDialog>("teammatetaskdialog"),
+        dialog<TeammateEarningReportDialog>("teammateearningreportdialog"),
+        {QStringLiteral("teammateexaminedialog"),
+         [](QWidget *mainWindow) { return assessment(mainWindow, 0); }},
+        {QStringLiteral("teammateexaminedialog_month"),
+         [](QWidget *mainWindow) { return assessment(mainWindow, 1); }},
+        {QStringLiteral("backupdialog"),
+         [](QWidget *mainWindow) {
+             // Two daily snapshots of the sample, so the list has rows.
+             for (int daysAgo : {1, 0}) {
+                 SnapshotJob job;
+                 if (job.begin(QDateTime(QDate(2026, 3, 7).addDays(-daysAgo), QTime(9, 12, 5))))
+                     job.runToEnd();
+             }
+             return std::unique_ptr<QWidget>(new BackupDialog(mainWindow));
+         }},
     };
 }

@@ -1,0 +1,216 @@
+#include "calldialog.h"
+#include "ui_calldialog.h"
+
+#include "app/appsettings.h"
+#include "app/dateutils.h"
+#include "app/messageboxes.h"
+#include "calling/calldlgcustomeritemdelegate.h"
+#include "calling/calldlgtellogitemdelegate.h"
+#include "calling/contactentry.h"
+#include "orders/addcustomerorderdialog.h"
+#include "prospects/persontexts.h"
+#include "store/catalogstore.h"
+#include "store/customerstore.h"
+
+#include <QDataWidgetMapper>
+#include <QSqlQueryModel>
+
+namespace {
+// Relatives keep their sex as a code in column 4; the table shows the word.
+class KinsfolkItemDelegate : public QItemDelegate
+{
+public:
+    using QItemDelegate::QItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        if (index.column() != sexColumn) {
+            QItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = setOptions(index, option);
+        opt.displayAlignment = Qt::AlignCenter;
+        drawDisplay(painter, opt, opt.rect, sexText(index.data().toInt()));
+        drawFocus(painter, opt, opt.rect);
+    }
+
+private:
+    static constexpr int sexColumn = 4;
+};
+} // namespace
+
+CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::CallDialog>()), listModel(listModel)
+{
+    ui->setupUi(this);
+    ui->comboBoxSex->addItems({QStringLiteral("女"), QStringLiteral("男")});
+    ui->comboBoxSex->setCurrentIndex(-1);
+    if (!appSettings.talkSkillRemind())
+        ui->tabWidgetPhoneSkills->hide();
+    initContactWidgets(contactWidgets(ui.get()));
+
+    phoneSkillsModel = loadPhoneSkillsModel(this, QStringLiteral("type = 1"));
+    showPhoneSkills(ui->listViewPhoneSkills, phoneSkillsModel);
+
+    customerDelegate = new CallDlgCustomerItemDelegate(this);
+    telLogDelegate = new CallDlgTelLogItemDelegate(this);
+    ui->tableViewKinsfolk->setItemDelegate(new KinsfolkItemDelegate(this));
+
+    mapper = new QDataWidgetMapper(this);
+    // The form is read-only and the list belongs to the opener: nothing is
+    // ever written back into it.
+    mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
+    mapper->setModel(listModel);
+    mapper->setItemDelegate(customerDelegate);
+    mapper->addMapping(ui->lineEditName, ColumnName);
+    mapper->addMapping(ui->comboBoxSex, ColumnSex);
+    mapper->addMapping(ui->dateEditBirthDate, ColumnBirthDate);
+    mapper->addMapping(ui->lineEditPhone, ColumnPhoneNumber);
+    mapper->addMapping(ui->lineEditHomeAddress, ColumnHomeAddress);
+    mapper->addMapping(ui->lineEditHomeTel, ColumnHomeTel);
+    mapper->addMapping(ui->lineEditCompany, ColumnCompanyName);
+    mapper->addMapping(ui->lineEditOffice, ColumnOffice);
+    connect(mapper, &QDataWidgetMapper::currentIndexChanged, this,
+            &CallDialog::currentIndexChanged);
+    mapper->setCurrentModelIndex(index);
+
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+    // The agent starts by describing the call just made.
+    ui->textEditPhoneContent->setFocus();
+}
+
+CallDialog::~CallDialog() = default;
+
+int CallDialog::idAtRow(int row) const
+{
+    return listModel->data(listModel->index(row, ColumnId)).toInt();
+}
+
+void CallDialog::currentIndexChanged(int row)
+{
+    ui->tableViewPhoneLogs->setModel(nullptr);
+    delete telLogModel;
+    telLogModel = loadCustomerTelLogsModel(this, QStringLiteral("customer_id = ") +
+                                                     QString::number(idAtRow(row)));
+    showTelLogs(ui->tableViewPhoneLogs, telLogModel, telLogDelegate);
+    loadKinsfolk(row);
+}
+
+void CallDialog::loadKinsfolk(int row)
+{
+    ui->tableViewKinsfolk->setModel(nullptr);
+    delete kinsfolkModel;
+    kinsfolkModel =
+        loadKinsfolkModel(this, QStringLiteral("customer_id = ") + QString::number(idAtRow(row)));
+    ui->tableViewKinsfolk->setModel(kinsfolkModel);
+    ui->tableViewKinsfolk->resizeColumnsToContents();
+    ui->tableViewKinsfolk->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->tableViewKinsfolk->hideColumn(0);
+    ui->tableViewKinsfolk->hideColumn(1);
+}
+
+void CallDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
+{
+    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+}
+
+int CallDialog::getCurrentCustomerId()
+{
+    const int row = mapper->currentIndex();
+    currentCustomerId = idAtRow(row);
+    currentCustomerName = listModel->data(listModel->index(row, ColumnName)).toString();
+    return currentCustomerId;
+}
+
+void CallDialog::advance()
+{
+    if (!moveToNextRow(mapper))
+        accept();
+}
+
+void CallDialog::on_pushButtonSave_clicked()
+{
+    if (mapper->currentIndex() < 0) // an empty list: nobody to act on
+        return;
+    const std::optional<ContactEntry> entry = readContactEntry(this, contactWidgets(ui.get()));
+    if (!entry)
+        return;
+
+    const int row = mapper->currentIndex();
+    const int id = idAtRow(row);
+    const bool contactedBefore =
+        listModel->data(listModel->index(row, ColumnIsContact)).toInt() != 0 ||
+        contactedInThisRun.contains(id);
+    const Seconds now = nowTime();
+    if (!recordCustomerContact(id, entry->contactType, entry->content, entry->nextContactTime,
+                               entry->nextContactType, now,
+                               contactedBefore ? LaterContact : FirstContact))
+        return;
+
+    saved = true;
+    contactedInThisRun.insert(id);
+    // The way and next-time choices and both times carry over to the next prospect.
+    ui->textEditPhoneContent->clear();
+    advance();
+}
+
+bool CallDialog::enterOrderForCurrentCustomer()
+{
+    // Accepted only when the whole order was stored.
+    AddCustomerOrderDialog dialog(this, currentCustomerId, currentCustomerName);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CallDialog::on_pushButtonBargain_clicked()
+{
+    if (mapper->currentIndex() < 0)
+        return;
+    getCurrentCustomerId();
+    if (!enterOrderForCurrentCustomer())
+        return;
+    setCustomerUserType(currentCustomerId, 2);
+    advance();
+}
+
+void CallDialog::on_pushButtonUseless_clicked()
+{
+    if (mapper->currentIndex() < 0)
+        return;
+    if (!askYesNo(this, QStringLiteral("确认要放弃该客户吗?"), QStringLiteral("提示"),
+                  QMessageBox::Warning))
+        return;
+    setCustomerUserType(getCurrentCustomerId(), 0);
+    advance();
+}
+
+void CallDialog::on_pushButtonReturn_clicked()
+{
+    reject();
+}
+
+void CallDialog::on_pushButtonToFirst_clicked()
+{
+    mapper->toFirst();
+}
+
+void CallDialog::on_pushButtonToPrev_clicked()
+{
+    mapper->toPrevious();
+}
+
+void CallDialog::on_pushButtonToNext_clicked()
+{
+    moveToNextRow(mapper);
+}
+
+void CallDialog::on_pushButtonToLast_clicked()
+{
+    moveToLastRow(mapper);
+}
+
+void CallDialog::on_listViewPhoneSkills_clicked(const QModelIndex &index)
+{
+    if (phoneSkillsModel)
+        ui->textEditPhoneSkill->setPlainText(phoneSkillText(index));
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDate>
+#include <QDialog>
+#include <QModelIndex>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+class CallDlgCustomerItemDelegate;
+class CallDlgTelLogItemDelegate;
+class QDataWidgetMapper;
+class QSqlQueryModel;
+class QSqlTableModel;
+
+namespace Ui {
+class CallDialog;
+}
+
+// Works through the opener's prospects one call at a time: shows the stored
+// data, relatives and contact history of the prospect on the current row,
+// records the contact just made and moves on to the next row by itself.
+// The opener's model is borrowed and never changed or reloaded here.
+class CallDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWidget *parent = nullptr);
+    ~CallDialog() override;
+
+    // True once any contact was saved during this run.
+    bool isSaved() const { return saved; }
+
+private slots:
+    void on_pushButtonReturn_clicked();
+    void on_pushButtonSave_clicked();
+    void on_pushButtonUseless_clicked();
+    void on_pushButtonBargain_clicked();
+    void on_pushButtonToFirst_clicked();
+    void on_pushButtonToPrev_clicked();
+    void on_pushButtonToNext_clicked();
+    void on_pushButtonToLast_clicked();
+    void on_dateEditBirthDate_dateChanged(const QDate &date);
+    void currentIndexChanged(int row);
+    int getCurrentCustomerId();
+    void loadKinsfolk(int row);
+    void on_listViewPhoneSkills_clicked(const QModelIndex &index);
+
+private:
+    // Runs the order entry for the prospect shown; true when an order was saved.
+    bool enterOrderForCurrentCustomer();
+    // Next row, or closes as accepted after the last one.
+    void advance();
+    int idAtRow(int row) const;
+
+    std::unique_ptr<Ui::CallDialog> ui;
+    QSqlQueryModel *listModel = nullptr;
+    QDataWidgetMapper *mapper = nullptr;
+    CallDlgCustomerItemDelegate *customerDelegate = nullptr;
+    QSqlTableModel *telLogModel = nullptr;
+    CallDlgTelLogItemDelegate *telLogDelegate = nullptr;
+    QSqlTableModel *kinsfolkModel = nullptr;
+    QSqlTableModel *phoneSkillsModel = nullptr;
+    int currentCustomerId = -1;
+    QString currentCustomerName;
+    bool saved = false;
+    // Whom this run has already saved: the borrowed row still says "never
+    // contacted", but a second save is a later contact.
+    QSet<int> contactedInThisRun;
+};

@@ -1,0 +1,44 @@
+#include "calldlgtellogitemdelegate.h"
+
+#include <QDateTime>
+
+namespace {
+QString wayText(const QVariant &value)
+{
+    return value.toInt() == 1 ? QStringLiteral("电话") : QStringLiteral("约访");
+}
+
+QString localTimeText(const QVariant &value, const QString &format)
+{
+    return QDateTime::fromSecsSinceEpoch(value.toLongLong()).toString(format);
+}
+} // namespace
+
+QString CallDlgTelLogItemDelegate::displayText(int column, const QVariant &value)
+{
+    switch (column) {
+    case LogAddTime:
+        return localTimeText(value, QStringLiteral("yy-MM-dd"));
+    case LogNextContactTime:
+        return localTimeText(value, QStringLiteral("yy-MM-dd hh:mm"));
+    case LogContactType:
+    case LogNextContactType:
+        return wayText(value);
+    default:
+        return QString();
+    }
+}
+
+void CallDlgTelLogItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                      const QModelIndex &index) const
+{
+    const QString text = displayText(index.column(), index.data(Qt::DisplayRole));
+    if (text.isNull()) {
+        QItemDelegate::paint(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem opt = setOptions(index, option);
+    opt.displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    drawDisplay(painter, opt, opt.rect, text);
+    drawFocus(painter, opt, opt.rect);
+}

@@ -1,0 +1,157 @@
+#include "callhelperdialog.h"
+#include "ui_callhelperdialog.h"
+
+#include "app/appsettings.h"
+#include "app/dateutils.h"
+#include "app/messageboxes.h"
+#include "calling/calldlgcustomeritemdelegate.h"
+#include "calling/calldlgtellogitemdelegate.h"
+#include "calling/contactentry.h"
+#include "store/catalogstore.h"
+#include "store/customermodels.h"
+#include "store/helperstore.h"
+
+#include <QDataWidgetMapper>
+#include <QDebug>
+#include <QSqlQueryModel>
+
+CallHelperDialog::CallHelperDialog(QSqlQueryModel *listModel, const QModelIndex &index,
+                                   QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::CallHelperDialog>()), listModel(listModel)
+{
+    ui->setupUi(this);
+    ui->comboBoxSex->addItems({QStringLiteral("女"), QStringLiteral("男")});
+    ui->comboBoxSex->setCurrentIndex(-1);
+    if (!appSettings.talkSkillRemind())
+        ui->tabWidgetPhoneSkills->hide();
+    initContactWidgets(contactWidgets(ui.get()));
+
+    phoneSkillsModel = loadPhoneSkillsModel(this, QStringLiteral("type = 2"));
+    showPhoneSkills(ui->listViewPhoneSkills, phoneSkillsModel);
+
+    helperDelegate = new CallHelperDlgItemDelegate(this);
+    telLogDelegate = new CallHelperDlgTelLogItemDelegate(this);
+
+    mapper = new QDataWidgetMapper(this);
+    // Read-only form over the opener's list: nothing is written back.
+    mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
+    mapper->setModel(listModel);
+    mapper->setItemDelegate(helperDelegate);
+    mapper->addMapping(ui->lineEditName, ColumnName);
+    mapper->addMapping(ui->comboBoxSex, ColumnSex);
+    mapper->addMapping(ui->dateEditBirthDate, ColumnBirthDate);
+    mapper->addMapping(ui->lineEditPhone, ColumnPhoneNumber);
+    mapper->addMapping(ui->lineEditHomeAddress, ColumnHomeAddress);
+    mapper->addMapping(ui->lineEditHomeTel, ColumnHomeTel);
+    mapper->addMapping(ui->lineEditCompany, ColumnCompanyName);
+    mapper->addMapping(ui->lineEditOffice, ColumnOffice);
+    connect(mapper, &QDataWidgetMapper::currentIndexChanged, this,
+            &CallHelperDialog::currentIndexChanged);
+    mapper->setCurrentModelIndex(index);
+
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+    ui->textEditPhoneContent->setFocus();
+}
+
+CallHelperDialog::~CallHelperDialog() = default;
+
+int CallHelperDialog::currentHelperId() const
+{
+    return listModel->data(listModel->index(mapper->currentIndex(), ColumnId)).toInt();
+}
+
+void CallHelperDialog::currentIndexChanged(int row)
+{
+    const int id = listModel->data(listModel->index(row, ColumnId)).toInt();
+    ui->tableViewPhoneLogs->setModel(nullptr);
+    delete telLogModel;
+    telLogModel =
+        loadHelperTelLogsModel(this, QStringLiteral("helper_id = ") + QString::number(id));
+    showTelLogs(ui->tableViewPhoneLogs, telLogModel, telLogDelegate);
+}
+
+void CallHelperDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
+{
+    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+}
+
+void CallHelperDialog::advance()
+{
+    if (!moveToNextRow(mapper))
+        accept();
+}
+
+void CallHelperDialog::on_pushButtonSave_clicked()
+{
+    if (mapper->currentIndex() < 0) // an empty list: nobody to act on
+        return;
+    const std::optional<ContactEntry> entry = readContactEntry(this, contactWidgets(ui.get()));
+    if (!entry)
+        return;
+
+    const int row = mapper->currentIndex();
+    const int id = currentHelperId();
+    const bool contactedBefore =
+        listModel->data(listModel->index(row, ColumnIsContact)).toInt() != 0 ||
+        contactedInThisRun.contains(id);
+    const int contactState = contactedBefore ? LaterContact : FirstContact;
+    if (!recordHelperContact(id, entry->contactType, entry->content, entry->nextContactTime,
+                             entry->nextContactType, nowTime(), contactState))
+        return;
+
+    saved = true;
+    contactedInThisRun.insert(id);
+    qDebug() << "contactState:" << contactState;
+    ui->textEditPhoneContent->clear();
+    advance();
+}
+
+void CallHelperDialog::on_pushButtonTeammate_clicked()
+{
+    if (mapper->currentIndex() < 0)
+        return;
+    setHelperUserType(currentHelperId(), 2);
+    advance();
+}
+
+void CallHelperDialog::on_pushButtonUseless_clicked()
+{
+    if (mapper->currentIndex() < 0)
+        return;
+    if (!askYesNo(this, QStringLiteral("确认要放弃该增员吗?"), QStringLiteral("提示"),
+                  QMessageBox::Warning))
+        return;
+    setHelperUserType(currentHelperId(), 0);
+    advance();
+}
+
+void CallHelperDialog::on_pushButtonReturn_clicked()
+{
+    reject();
+}
+
+void CallHelperDialog::on_pushButtonToFirst_clicked()
+{
+    mapper->toFirst();
+}
+
+void CallHelperDialog::on_pushButtonToPrev_clicked()
+{
+    mapper->toPrevious();
+}
+
+void CallHelperDialog::on_pushButtonToNext_clicked()
+{
+    moveToNextRow(mapper);
+}
+
+void CallHelperDialog::on_pushButtonToLast_clicked()
+{
+    moveToLastRow(mapper);
+}
+
+void CallHelperDialog::on_listViewPhoneSkills_clicked(const QModelIndex &index)
+{
+    if (phoneSkillsModel)
+        ui->textEditPhoneSkill->setPlainText(phoneSkillText(index));
+}

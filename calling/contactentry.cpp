@@ -1,0 +1,96 @@
+#include "contactentry.h"
+
+#include "app/messageboxes.h"
+
+#include <QDataWidgetMapper>
+#include <QDateTimeEdit>
+#include <QHeaderView>
+#include <QListView>
+#include <QRadioButton>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTextEdit>
+
+void initContactWidgets(const ContactWidgets &widgets)
+{
+    const QDateTime start(Clock::now().date().addDays(5), QTime(0, 0));
+    widgets.nextCall->setDateTime(start);
+    widgets.nextVisitTime->setDateTime(start);
+}
+
+std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidgets &widgets)
+{
+    const QString title = QStringLiteral("提示");
+    ContactEntry entry;
+    if (widgets.phoneMode->isChecked()) {
+        entry.contactType = PhoneWay;
+    } else if (widgets.visitMode->isChecked()) {
+        entry.contactType = VisitWay;
+    } else {
+        showWarning(parent, QStringLiteral("请指定本次联系方式."), title);
+        return std::nullopt;
+    }
+
+    entry.content = widgets.content->toPlainText().trimmed();
+    if (entry.content.isEmpty()) {
+        showWarning(parent, QStringLiteral("请输入电话内容."), title);
+        widgets.content->setFocus();
+        return std::nullopt;
+    }
+
+    if (widgets.nextPhone->isChecked()) {
+        entry.nextContactTime = widgets.nextCall->dateTime().toSecsSinceEpoch();
+        entry.nextContactType = PhoneWay;
+    } else if (widgets.nextVisit->isChecked()) {
+        entry.nextContactTime = widgets.nextVisitTime->dateTime().toSecsSinceEpoch();
+        entry.nextContactType = VisitWay;
+    } else {
+        showWarning(parent, QStringLiteral("请指定下次电话或约访时间."), title);
+        return std::nullopt;
+    }
+    return entry;
+}
+
+void showTelLogs(QTableView *view, QAbstractItemModel *model, QAbstractItemDelegate *delegate)
+{
+    view->setModel(model);
+    view->setItemDelegate(delegate);
+    view->hideColumn(0);
+    view->hideColumn(1);
+    view->resizeColumnsToContents();
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void showPhoneSkills(QListView *view, QAbstractItemModel *model)
+{
+    view->setModel(model);
+    view->setModelColumn(2);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+QString phoneSkillText(const QModelIndex &index)
+{
+    const auto *model = qobject_cast<const QSqlQueryModel *>(index.model());
+    if (!model)
+        return QString();
+    return model->record(index.row()).value(QStringLiteral("content")).toString();
+}
+
+bool moveToNextRow(QDataWidgetMapper *mapper)
+{
+    QAbstractItemModel *model = mapper->model();
+    const int row = mapper->currentIndex();
+    if (row + 1 >= model->rowCount() && model->canFetchMore(QModelIndex()))
+        model->fetchMore(QModelIndex());
+    mapper->toNext();
+    return mapper->currentIndex() != row;
+}
+
+void moveToLastRow(QDataWidgetMapper *mapper)
+{
+    QAbstractItemModel *model = mapper->model();
+    while (model->canFetchMore(QModelIndex()))
+        model->fetchMore(QModelIndex());
+    mapper->toLast();
+}

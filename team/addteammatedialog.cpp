@@ -1,0 +1,107 @@
+#include "addteammatedialog.h"
+#include "ui_addteammatedialog.h"
+
+#include "app/dateutils.h"
+#include "app/messageboxes.h"
+#include "store/helperstore.h"
+
+#include <QCalendarWidget>
+#include <QCloseEvent>
+
+namespace {
+const QDate noBirthDate(1900, 1, 1);
+const QString promptTitle = QStringLiteral("提示");
+const int teamMemberType = 2;
+} // namespace
+
+AddTeammateDialog::AddTeammateDialog(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::AddTeammateDialog>())
+{
+    ui->setupUi(this);
+    ui->tabWidget->setCurrentIndex(0);
+    ui->comboBoxSex->setCurrentIndex(-1);
+    // After the automatic connections, so that the age follows at once.
+    ui->dateEditBirthDate->setDate(noBirthDate);
+    on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
+    ui->lineEditName->setFocus();
+}
+
+AddTeammateDialog::~AddTeammateDialog() = default;
+
+void AddTeammateDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
+{
+    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+    ui->dateEditBirthDate->calendarWidget()->setSelectedDate(date);
+}
+
+void AddTeammateDialog::on_pushButtonSave_clicked()
+{
+    const QString name = ui->lineEditName->text().trimmed();
+    const QString phone = ui->lineEditPhone->text().trimmed();
+    const int sex = ui->comboBoxSex->currentIndex();
+    const QString birthDate = ui->dateEditBirthDate->date().toString(QStringLiteral("yyyy-MM-dd"));
+
+    if (name.isEmpty()) {
+        ui->lineEditName->setFocus();
+        showWarning(this, QStringLiteral("请输入成员姓名."), promptTitle);
+        return;
+    }
+    if (sex == -1) {
+        ui->comboBoxSex->setFocus();
+        showWarning(this, QStringLiteral("请指定成员性别."), promptTitle);
+        return;
+    }
+    if (phone.isEmpty()) {
+        ui->lineEditPhone->setFocus();
+        showWarning(this, QStringLiteral("请输入成员电话信息."), promptTitle);
+        return;
+    }
+    if (!addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
+                   ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
+                   ui->lineEditOffice->text(), teamMemberType))
+        return; // the store has shown why; the typed data stays for correction
+    clearForm();
+}
+
+void AddTeammateDialog::clearForm()
+{
+    ui->lineEditName->clear();
+    ui->comboBoxSex->setCurrentIndex(-1);
+    ui->dateEditBirthDate->setDate(noBirthDate);
+    ui->lineEditPhone->clear();
+    ui->lineEditHomeAddress->clear();
+    ui->lineEditHomePhone->clear();
+    ui->lineEditCompany->clear();
+    ui->lineEditOffice->clear();
+    ui->lineEditName->setFocus();
+}
+
+void AddTeammateDialog::on_pushButtonClose_clicked()
+{
+    close();
+}
+
+bool AddTeammateDialog::mayDiscard()
+{
+    if (ui->lineEditName->text().trimmed().isEmpty())
+        return true;
+    if (!askYesNo(this, QStringLiteral("确认要关闭当前窗口吗?"), promptTitle))
+        return false;
+    ui->lineEditName->clear();
+    return true;
+}
+
+void AddTeammateDialog::closeEvent(QCloseEvent *event)
+{
+    if (!mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void AddTeammateDialog::reject()
+{
+    if (mayDiscard())
+        QDialog::reject();
+}

@@ -1,0 +1,39 @@
+#include "planshares.h"
+
+#include <algorithm>
+
+namespace {
+std::optional<PlanShare> share(const QDate &periodBegin, const QDate &periodEnd,
+                               const QDate &planBegin, qint64 moneyPerDay, qint64 countPerDay)
+{
+    const QDate from = std::max(periodBegin, planBegin);
+    if (!(from < periodEnd))
+        return std::nullopt;
+    const qint64 days = from.daysTo(periodEnd);
+    return PlanShare{from, periodEnd, days * moneyPerDay, days * countPerDay};
+}
+} // namespace
+
+PlanShares planShares(const QDate &today, const QDate &begin, qint64 money, qint64 helperCount)
+{
+    if (!today.isValid() || !begin.isValid() || !(begin < today))
+        return {};
+    // The span counts with the begin date's day of the year; a begin in an
+    // earlier year would spread the plan over a meaningless (even zero or
+    // negative) number of days.
+    if (begin.year() < today.year())
+        return {};
+    const int daysInYear = QDate::isLeapYear(today.year()) ? 366 : 365;
+    const qint64 span = daysInYear - begin.dayOfYear();
+    if (span <= 0)
+        return {};
+    const qint64 moneyPerDay = money / span;
+    const qint64 countPerDay = helperCount / span;
+
+    const QDate monthBegin(today.year(), today.month(), 1);
+    const QDate monthEnd(today.year(), today.month(), today.daysInMonth());
+    const QDate weekBegin = today.addDays(1 - today.dayOfWeek());
+    const QDate weekEnd = today.addDays(7 - today.dayOfWeek());
+    return {share(monthBegin, monthEnd, begin, moneyPerDay, countPerDay),
+            share(weekBegin, weekEnd, begin, moneyPerDay, countPerDay)};
+}
