@@ -1,8 +1,18 @@
 #include "app/application.h"
+#include "app/datahome.h"
+#include "app/messageboxes.h"
 #include "app/qtsingleapplication.h"
 
 int main(int argc, char *argv[])
 {
+    // Before the application object: it locks the working folder as the data folder.
+    QString dataHomeError;
+    if (takeDataHomeOption(argc, argv))
+        enterDataHome(&dataHomeError);
     QtSingleApplication app(argc, argv);
+    if (!dataHomeError.isEmpty()) {
+        showWarning(nullptr, dataHomeError, QStringLiteral("提示"));
+        return 1;
+    }
     return runApplication(app);
 }

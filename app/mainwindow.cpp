@@ -9,6 +9,12 @@
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
 #include "app/version.h"
+#include "calling/calendardialog.h"
+#include "calling/contactedcustomersdialog.h"
+#include "calling/todayfirstphonecustomersdialog.h"
+#include "calling/todayfirstphonehelpersdialog.h"
+#include "calling/todaysubscribecustomersdialog.h"
+#include "calling/todaysubscribehelpersdialog.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
@@ -24,9 +30,11 @@
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
 #include "team/addteammateearningreportdialog.h"
 #include "team/addteammatetaskdialog.h"
+#include "team/helperdialog.h"
 #include "team/teammatedialog.h"
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
@@ -105,6 +113,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     statusLinkLabel->setOpenExternalLinks(true);
     ui->statusBar->addWidget(statusClockLabel, 150);
     ui->statusBar->addWidget(statusLinkLabel, 100);
+
+    // The month calendar opens on the same day as the clock (which tests may fix).
+    ui->calendarWidget->setSelectedDate(Clock::now().date());
 
     // The numbers must be right before the first tick.
     refreshReminderCounts();
@@ -231,6 +242,101 @@ void MainWindow::on_action_useless_customers_triggered()
 void MainWindow::on_action_unless_helpers_triggered()
 {
     runModal<UselessHelpersDialog>(this);
+}
+
+void MainWindow::on_action_first_phone_customers_triggered()
+{
+    runModal<TodayFirstPhoneCustomersDialog>(this);
+}
+
+void MainWindow::on_action_today_subscribe_customers_triggered()
+{
+    runModal<TodaySubscribeCustomersDialog>(this, 1);
+}
+
+void MainWindow::on_action_today_visit_customers_triggered()
+{
+    runModal<TodaySubscribeCustomersDialog>(this, 2);
+}
+
+void MainWindow::on_action_today_contacted_customers_triggered()
+{
+    runModal<ContactedCustomersDialog>(this, todayBeginTime(), todayEndTime(), 0);
+}
+
+void MainWindow::on_action_add_recruiting_triggered()
+{
+    runModal<AddHelperDialog>(this);
+}
+
+void MainWindow::on_action_recruiting_triggered()
+{
+    runModal<HelperDialog>(this);
+}
+
+void MainWindow::on_action_first_phone_helper_triggered()
+{
+    runModal<TodayFirstPhoneHelpersDialog>(this);
+}
+
+void MainWindow::on_action_today_subscribe_helpers_triggered()
+{
+    runModal<TodaySubscribeHelpersDialog>(this, 1);
+}
+
+void MainWindow::on_action_today_visit_helpers_triggered()
+{
+    runModal<TodaySubscribeHelpersDialog>(this, 2);
+}
+
+void MainWindow::on_action_today_do_something_triggered()
+{
+    runModal<CalendarDialog>(this, todayBeginTime(), todayEndTime());
+}
+
+void MainWindow::on_action_week_do_something_triggered()
+{
+    runModal<CalendarDialog>(this, weekBeginTime(), weekEndTime());
+}
+
+void MainWindow::on_action_month_do_something_triggered()
+{
+    runModal<CalendarDialog>(this, monthBeginTime(), monthEndTime());
+}
+
+void MainWindow::on_label_6_linkActivated(const QString &)
+{
+    on_action_first_phone_customers_triggered();
+}
+
+void MainWindow::on_label_linkActivated(const QString &)
+{
+    on_action_today_subscribe_customers_triggered();
+}
+
+void MainWindow::on_label_2_linkActivated(const QString &)
+{
+    on_action_today_visit_customers_triggered();
+}
+
+void MainWindow::on_label_7_linkActivated(const QString &)
+{
+    on_action_first_phone_helper_triggered();
+}
+
+void MainWindow::on_label_3_linkActivated(const QString &)
+{
+    on_action_today_subscribe_helpers_triggered();
+}
+
+void MainWindow::on_label_4_linkActivated(const QString &)
+{
+    on_action_today_visit_helpers_triggered();
+}
+
+void MainWindow::on_label_5_linkActivated(const QString &)
+{
+    on_action_today_contacted_customers_triggered();
 }
 
 void MainWindow::on_action_account_info_triggered()

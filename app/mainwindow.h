@@ -48,6 +48,27 @@ private slots:
     void on_action_customers_triggered();
     void on_action_useless_customers_triggered();
     void on_action_unless_helpers_triggered();
+    // Today's lists, the recruits and the visit calendar.
+    void on_action_first_phone_customers_triggered();
+    void on_action_today_subscribe_customers_triggered();
+    void on_action_today_visit_customers_triggered();
+    void on_action_today_contacted_customers_triggered();
+    void on_action_add_recruiting_triggered();
+    void on_action_recruiting_triggered();
+    void on_action_first_phone_helper_triggered();
+    void on_action_today_subscribe_helpers_triggered();
+    void on_action_today_visit_helpers_triggered();
+    void on_action_today_do_something_triggered();
+    void on_action_week_do_something_triggered();
+    void on_action_month_do_something_triggered();
+    // The reminder links open the lists they count; the link target is unused.
+    void on_label_6_linkActivated(const QString &link);
+    void on_label_linkActivated(const QString &link);
+    void on_label_2_linkActivated(const QString &link);
+    void on_label_7_linkActivated(const QString &link);
+    void on_label_3_linkActivated(const QString &link);
+    void on_label_4_linkActivated(const QString &link);
+    void on_label_5_linkActivated(const QString &link);
     void on_action_account_info_triggered();
     void on_action_init_customer_list_triggered();
     void on_action_download_customer_list_triggered();

@@ -8,6 +8,9 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
     qt6-translations-l10n
     xvfb xauth x11-utils fonts-wqy-microhei
+    sqlite3
+    # the Debian package, its checks and the drawing of the program icon
+    dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
 )
 
 missing=()

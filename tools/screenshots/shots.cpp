@@ -5,7 +5,13 @@
 #include "app/backupdialog.h"
 #include "app/dateutils.h"
 #include "app/systemsetdialog.h"
+#include "calling/calendardialog.h"
 #include "calling/calldialog.h"
+#include "calling/contactedcustomersdialog.h"
+#include "calling/todayfirstphonecustomersdialog.h"
+#include "calling/todayfirstphonehelpersdialog.h"
+#include "calling/todaysubscribecustomersdialog.h"
+#include "calling/todaysubscribehelpersdialog.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
@@ -20,9 +26,11 @@
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/snapshots.h"
+#include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
 #include "team/addteammateearningreportdialog.h"
 #include "team/addteammatetaskdialog.h"
+#include "team/helperdialog.h"
 #include "team/teammatedialog.h"
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
@@ -81,6 +89,28 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        dialog<TodayFirstPhoneCustomersDialog>("todayfirstphonecustomersdialog"),
+        dialog<TodayFirstPhoneHelpersDialog>("todayfirstphonehelpersdialog"),
+        {QStringLiteral("todaysubscribecustomersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new TodaySubscribeCustomersDialog(mainWindow, 1));
+         }},
+        {QStringLiteral("todaysubscribehelpersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new TodaySubscribeHelpersDialog(mainWindow, 1));
+         }},
+        {QStringLiteral("contactedcustomersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new ContactedCustomersDialog(mainWindow, todayBeginTime(), todayEndTime(), 0));
+         }},
+        {QStringLiteral("calendardialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new CalendarDialog(mainWindow, weekBeginTime(), weekEndTime()));
+         }},
+        dialog<HelperDialog>("helperdialog"),
+        dialog<AddHelperDialog>("addhelperdialog"),
         dialog<AccountDialog>("accountdialog"),
         dialog<DownloadCustomerListDialog>("downloadcustomerlistdialog"),
         dialog<DownInitDataDialog>("downinitdatadialog"),
