@@ -1,12 +1,14 @@
 #include "downinitdatadialog.h"
 #include "ui_downinitdatadialog.h"
 
+#include "app/dateutils.h"
 #include "app/messageboxes.h"
 #include "online/accountdialog.h"
 #include "online/downloadcustomerlist.h"
 #include "online/downloadcustomerlistdialog.h"
 #include "online/qsavecustomerslistthread.h"
 #include "store/customerstore.h"
+#include "store/snapshots.h"
 
 #include <QTimer>
 
@@ -51,7 +53,26 @@ void DownInitDataDialog::on_pushButtonInit_clicked()
         return;
     }
     m_cancelled = false;
-    startDownload();
+    // Thousands of new rows are about to arrive: a snapshot first, so the
+    // agent can go back to the data as it was.
+    m_snapshot = std::make_unique<SnapshotJob>();
+    if (!m_snapshot->begin(Clock::now())) {
+        ui->labelHint->setText(QStringLiteral("备份失败: ") + m_snapshot->errorText());
+        m_snapshot.reset();
+        startDownload();
+        return;
+    }
+    connect(m_snapshot.get(), &SnapshotJob::finished, this, [this](bool ok) {
+        if (!ok)
+            qWarning("snapshot before the download failed: %s",
+                     qPrintable(m_snapshot->errorText()));
+        m_snapshot.release()->deleteLater();
+        if (!m_cancelled)
+            startDownload();
+    });
+    ui->pushButtonInit->setEnabled(false);
+    ui->labelHint->setText(QStringLiteral("正在备份数据"));
+    m_snapshot->runInBackground();
 }
 
 void DownInitDataDialog::startDownload()

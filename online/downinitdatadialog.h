@@ -8,6 +8,8 @@ class DownloadInitCustomerList;
 class QSaveCustomersListThread;
 class QTimer;
 
+class SnapshotJob;
+
 namespace Ui {
 class DownInitDataDialog;
 }
@@ -44,6 +46,7 @@ private:
     DownloadInitCustomerList *m_download;
     QSaveCustomersListThread *m_saveThread;
     QTimer *m_timer;
+    std::unique_ptr<SnapshotJob> m_snapshot;
     QString m_userName;
     QString m_password;
     bool m_cancelled = false;

@@ -8,6 +8,7 @@
 #include "standinserver.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
+#include "store/snapshots.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
@@ -15,13 +16,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -242,6 +243,12 @@ private slots:
                      .toInt(),
                  rows);
         QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonInit"))->isEnabled());
+        // The data as it was before the download is kept in a snapshot.
+        const QList<SnapshotInfo> snapshots = listSnapshots();
+        QCOMPARE(snapshots.size(), 1);
+        SnapshotInfo before = snapshots.first();
+        QVERIFY(readSnapshotCounts(before));
+        QCOMPARE(before.prospects, qint64(0));
     }
 
     void cancelDuringSaveRequestsNoMore()
