@@ -3,6 +3,7 @@
 #include "app/messagehook.h"
 #include "store/catalogstore.h"
 #include "store/nameencoding.h"
+#include "store/phonekeys.h"
 
 #include <QDebug>
 #include <QDir>
@@ -157,9 +158,12 @@ bool registerSqlFunctions(QSqlDatabase &db)
     sqlite3 *sqlite = sqliteHandle(db);
     if (!sqlite)
         return false;
-    return sqlite3_create_function_v2(sqlite, "decode_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                      nullptr, decodeNameFunction, nullptr, nullptr,
-                                      nullptr) == SQLITE_OK;
+    const bool decoding = sqlite3_create_function_v2(
+                              sqlite, "decode_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                              decodeNameFunction, nullptr, nullptr, nullptr) == SQLITE_OK;
+    // Writes to the prospect and recruit tables evaluate phone_key for their
+    // indexes, so every connection needs it.
+    return registerPhoneKeyFunction(db) && decoding;
 }
 
 bool openDatabase()
@@ -255,6 +259,7 @@ bool prepareSchema(QSqlDatabase &db)
     }
     // Missing indexes only slow the reminder board down; start-up goes on.
     createQueryIndexes(db);
+    createPhoneKeyIndexes(db);
     if (!lock.exec(QStringLiteral("COMMIT"))) {
         reportDatabaseProblem(db, lock.lastError().text(), databaseErrorTitle);
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
