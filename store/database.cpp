@@ -158,12 +158,9 @@ bool registerSqlFunctions(QSqlDatabase &db)
     sqlite3 *sqlite = sqliteHandle(db);
     if (!sqlite)
         return false;
-    const bool decoding = sqlite3_create_function_v2(
-                              sqlite, "decode_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                              decodeNameFunction, nullptr, nullptr, nullptr) == SQLITE_OK;
-    // Writes to the prospect and recruit tables evaluate phone_key for their
-    // indexes, so every connection needs it.
-    return registerPhoneKeyFunction(db) && decoding;
+    return sqlite3_create_function_v2(sqlite, "decode_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                      nullptr, decodeNameFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK;
 }
 
 bool openDatabase()
@@ -259,7 +256,8 @@ bool prepareSchema(QSqlDatabase &db)
     }
     // Missing indexes only slow the reminder board down; start-up goes on.
     createQueryIndexes(db);
-    createPhoneKeyIndexes(db);
+    // Without the side table only the duplicate warning is lost; start-up goes on.
+    preparePhoneKeys(db);
     if (!lock.exec(QStringLiteral("COMMIT"))) {
         reportDatabaseProblem(db, lock.lastError().text(), databaseErrorTitle);
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));

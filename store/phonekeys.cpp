@@ -8,29 +8,59 @@
 #include <QSqlQuery>
 #include <QStringList>
 
-#include <sqlite3.h>
-
 namespace {
-void phoneKeyFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
-{
-    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
-    }
-    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
-    const int size = sqlite3_value_bytes(argv[0]);
-    const QByteArray key = normalizedPhone(QString::fromUtf8(text, size)).toLatin1();
-    // No digits, no number: such rows never count as duplicates of each other.
-    if (key.isEmpty())
-        sqlite3_result_null(context);
-    else
-        sqlite3_result_text(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
-}
-
 QString tableName(PersonTable table)
 {
     return table == PersonTable::Customers ? QStringLiteral("customers")
                                            : QStringLiteral("helpers");
+}
+
+int kindOf(PersonTable table)
+{
+    return table == PersonTable::Customers ? 1 : 2;
+}
+
+bool run(QSqlQuery &query, const QString &statement)
+{
+    if (query.exec(statement))
+        return true;
+    qDebug() << "phone keys:" << statement << query.lastError().text();
+    return false;
+}
+
+bool drainTable(const QSqlDatabase &db, PersonTable table)
+{
+    const QString kind = QString::number(kindOf(table));
+    QSqlQuery pending(db);
+    pending.setForwardOnly(true);
+    // People deleted since they were queued simply drop out of the join.
+    if (!run(pending, QStringLiteral("SELECT b.person_id, t.phone_number FROM phone_key_backlog b "
+                                     "JOIN ") +
+                          tableName(table) +
+                          QStringLiteral(" t ON t.id = b.person_id WHERE b.kind = ") + kind))
+        return false;
+    QSqlQuery store(db);
+    if (!store.prepare(QStringLiteral("INSERT OR REPLACE INTO phone_keys(kind, person_id, "
+                                      "phone_key) VALUES (") +
+                       kind + QStringLiteral(", ?, ?)")))
+        return false;
+    QSqlQuery drop(db);
+    if (!drop.prepare(QStringLiteral("DELETE FROM phone_keys WHERE kind = ") + kind +
+                      QStringLiteral(" AND person_id = ?")))
+        return false;
+    while (pending.next()) {
+        const QString key = normalizedPhone(pending.value(1).toString());
+        QSqlQuery &write = key.isEmpty() ? drop : store;
+        write.addBindValue(pending.value(0));
+        if (!key.isEmpty())
+            write.addBindValue(key);
+        if (!write.exec()) {
+            qDebug() << "phone keys:" << write.lastError().text();
+            return false;
+        }
+    }
+    QSqlQuery clear(db);
+    return run(clear, QStringLiteral("DELETE FROM phone_key_backlog WHERE kind = ") + kind);
 }
 } // namespace
 
@@ -59,12 +89,15 @@ QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int
     const QString key = normalizedPhone(phone);
     if (key.isEmpty())
         return holders;
+    drainPhoneKeyBacklog(db);
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    // The expression must read exactly as in the index for SQLite to use it.
-    if (!query.prepare(QStringLiteral("SELECT id, name, phone_number, user_type FROM ") +
+    if (!query.prepare(QStringLiteral("SELECT t.id, t.name, t.phone_number, t.user_type FROM "
+                                      "phone_keys k JOIN ") +
                        tableName(table) +
-                       QStringLiteral(" WHERE phone_key(phone_number) = ? ORDER BY id LIMIT ") +
+                       QStringLiteral(" t ON t.id = k.person_id WHERE k.kind = ") +
+                       QString::number(kindOf(table)) +
+                       QStringLiteral(" AND k.phone_key = ? ORDER BY t.id LIMIT ") +
                        QString::number(qMax(1, limit)))) {
         qDebug() << "phone lookup:" << query.lastError().text();
         return holders;
@@ -101,29 +134,66 @@ QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holder
     return lines.join(QLatin1Char('\n'));
 }
 
-bool registerPhoneKeyFunction(QSqlDatabase &db)
+bool preparePhoneKeys(QSqlDatabase &db)
 {
-    sqlite3 *sqlite = sqliteHandle(db);
-    if (!sqlite)
-        return false;
-    return sqlite3_create_function_v2(
-               sqlite, "phone_key", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-               nullptr, phoneKeyFunction, nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool existed = db.tables(QSql::Tables).contains(QStringLiteral("phone_keys"));
+    QSqlQuery query(db);
+    QStringList statements = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS phone_keys (kind INTEGER NOT NULL, "
+                       "person_id INTEGER NOT NULL, phone_key TEXT NOT NULL, "
+                       "PRIMARY KEY (kind, person_id))"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS idx_phone_keys_key ON phone_keys(kind, "
+                       "phone_key)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS phone_key_backlog (kind INTEGER NOT NULL, "
+                       "person_id INTEGER NOT NULL, PRIMARY KEY (kind, person_id))"),
+    };
+    for (const PersonTable table : {PersonTable::Customers, PersonTable::Helpers}) {
+        const QString name = tableName(table);
+        const QString kind = QString::number(kindOf(table));
+        const QString queue = QStringLiteral(" BEGIN INSERT OR IGNORE INTO phone_key_backlog "
+                                             "(kind, person_id) VALUES (") +
+                              kind + QStringLiteral(", new.id); END");
+        statements << QStringLiteral("CREATE TRIGGER IF NOT EXISTS trg_%1_phone_insert AFTER "
+                                     "INSERT ON %1")
+                              .arg(name) +
+                          queue
+                   << QStringLiteral("CREATE TRIGGER IF NOT EXISTS trg_%1_phone_update AFTER "
+                                     "UPDATE OF phone_number ON %1")
+                              .arg(name) +
+                          queue
+                   << QStringLiteral("CREATE TRIGGER IF NOT EXISTS trg_%1_phone_delete AFTER "
+                                     "DELETE ON %1 BEGIN DELETE FROM phone_keys WHERE kind = %2 "
+                                     "AND person_id = old.id; END")
+                          .arg(name, kind);
+        // Everybody stored before the table existed is queued once.
+        if (!existed)
+            statements << QStringLiteral("INSERT OR IGNORE INTO phone_key_backlog(kind, "
+                                         "person_id) SELECT %1, id FROM %2")
+                              .arg(kind, name);
+    }
+    for (const QString &statement : statements) {
+        if (!run(query, statement))
+            return false;
+    }
+    return drainPhoneKeyBacklog(db);
 }
 
-bool createPhoneKeyIndexes(QSqlDatabase &db)
+bool drainPhoneKeyBacklog(const QSqlDatabase &db)
 {
-    static const char *const statements[] = {
-        "CREATE INDEX IF NOT EXISTS idx_customers_phone_key ON customers(phone_key(phone_number))",
-        "CREATE INDEX IF NOT EXISTS idx_helpers_phone_key ON helpers(phone_key(phone_number))",
-    };
-    bool ok = true;
-    QSqlQuery query(db);
-    for (const char *statement : statements) {
-        if (!query.exec(QString::fromLatin1(statement))) {
-            qDebug() << "phone index:" << query.lastError().text();
-            ok = false;
-        }
+    {
+        QSqlQuery probe(db);
+        probe.setForwardOnly(true);
+        if (!probe.exec(QStringLiteral("SELECT 1 FROM phone_key_backlog LIMIT 1")))
+            return false;
+        if (!probe.next())
+            return true;
     }
-    return ok;
+    QSqlQuery savepoint(db);
+    if (!run(savepoint, QStringLiteral("SAVEPOINT phone_keys")))
+        return false;
+    if (drainTable(db, PersonTable::Customers) && drainTable(db, PersonTable::Helpers))
+        return run(savepoint, QStringLiteral("RELEASE phone_keys"));
+    run(savepoint, QStringLiteral("ROLLBACK TO phone_keys"));
+    run(savepoint, QStringLiteral("RELEASE phone_keys"));
+    return false;
 }

@@ -25,7 +25,7 @@ struct PhoneHolder
 };
 
 // The people of the table whose number normalises like the given one, at
-// most limit of them; an index on the normalised number keeps this instant.
+// most limit of them; the indexed side table keeps this instant.
 QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int limit = 5,
                                     const QSqlDatabase &db = QSqlDatabase::database());
 
@@ -33,7 +33,14 @@ QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int
 // not active ones.
 QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holders);
 
-// The SQL function phone_key(text) behind the indexes; registered on every
-// connection, because writes to the tables evaluate it.
-bool registerPhoneKeyFunction(QSqlDatabase &db);
-bool createPhoneKeyIndexes(QSqlDatabase &db);
+// The side table of normalised numbers: phone_keys(kind, person_id,
+// phone_key) with an index on the key (kind 1 prospects, 2 recruits). Plain
+// SQL triggers on the two tables queue every inserted or renumbered person in
+// phone_key_backlog and drop the keys of deleted ones, so every writer keeps
+// it right (other connections, other programs); the normalising itself
+// happens here, when the queue is worked off: at start-up and before each
+// lookup. Creates what is missing and queues every existing person once.
+bool preparePhoneKeys(QSqlDatabase &db);
+// Computes the keys of the queued people. Runs in a savepoint, so it works
+// inside or outside a transaction.
+bool drainPhoneKeyBacklog(const QSqlDatabase &db = QSqlDatabase::database());
