@@ -8,15 +8,29 @@
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
 #include "app/version.h"
+#include "calling/calendardialog.h"
+#include "calling/contactedcustomersdialog.h"
+#include "calling/todayfirstphonecustomersdialog.h"
+#include "calling/todayfirstphonehelpersdialog.h"
+#include "calling/todaysubscribecustomersdialog.h"
+#include "calling/todaysubscribehelpersdialog.h"
+#include "orders/addcustomerorderdialog.h"
+#include "orders/addproductdialog.h"
+#include "orders/customerordersdialog.h"
+#include "orders/productsdialog.h"
+#include "phonescripts/addphoneskilldialog.h"
+#include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
 #include "team/addteammateearningreportdialog.h"
 #include "team/addteammatetaskdialog.h"
+#include "team/helperdialog.h"
 #include "team/teammatedialog.h"
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
@@ -96,6 +110,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->statusBar->addWidget(statusClockLabel, 150);
     ui->statusBar->addWidget(statusLinkLabel, 100);
 
+    // The month calendar opens on the same day as the clock (which tests may fix).
+    ui->calendarWidget->setSelectedDate(Clock::now().date());
+
     // The numbers must be right before the first tick.
     refreshReminderCounts();
 }
@@ -115,14 +132,27 @@ void MainWindow::centreOnScreen()
 void MainWindow::TimerProc()
 {
     statusClockLabel->setText(clockText(Clock::now(), todayWeekdayName()));
-    refreshReminderCounts();
+    const bool dataChanged = dataWatch.changed();
+    if (dataChanged || countedDay != Clock::now().date() ||
+        countedCustomersQuota != appSettings.customersCount() ||
+        countedHelpersQuota != appSettings.helpersCount())
+        recountReminders();
 }
 
 void MainWindow::refreshReminderCounts()
 {
+    dataWatch.changed();
+    recountReminders();
+}
+
+void MainWindow::recountReminders()
+{
+    countedDay = Clock::now().date();
+    countedCustomersQuota = appSettings.customersCount();
+    countedHelpersQuota = appSettings.helpersCount();
     const Seconds from = todayBeginTime();
     const Seconds to = todayEndTime();
-    // The quotas are read on every tick, so a change in the settings shows at once.
+    // A quota changed in the settings is seen at the next tick.
     ui->labelTodayFirstPhoneCustomerCount->setText(
         atLeastZero(appSettings.customersCount() - countCustomerContactTracks(from, to, 1)));
     ui->labelTodayPhoneCustomerCount->setText(
@@ -192,6 +222,101 @@ void MainWindow::on_action_unless_helpers_triggered()
     runModal<UselessHelpersDialog>(this);
 }
 
+void MainWindow::on_action_first_phone_customers_triggered()
+{
+    runModal<TodayFirstPhoneCustomersDialog>(this);
+}
+
+void MainWindow::on_action_today_subscribe_customers_triggered()
+{
+    runModal<TodaySubscribeCustomersDialog>(this, 1);
+}
+
+void MainWindow::on_action_today_visit_customers_triggered()
+{
+    runModal<TodaySubscribeCustomersDialog>(this, 2);
+}
+
+void MainWindow::on_action_today_contacted_customers_triggered()
+{
+    runModal<ContactedCustomersDialog>(this, todayBeginTime(), todayEndTime(), 0);
+}
+
+void MainWindow::on_action_add_recruiting_triggered()
+{
+    runModal<AddHelperDialog>(this);
+}
+
+void MainWindow::on_action_recruiting_triggered()
+{
+    runModal<HelperDialog>(this);
+}
+
+void MainWindow::on_action_first_phone_helper_triggered()
+{
+    runModal<TodayFirstPhoneHelpersDialog>(this);
+}
+
+void MainWindow::on_action_today_subscribe_helpers_triggered()
+{
+    runModal<TodaySubscribeHelpersDialog>(this, 1);
+}
+
+void MainWindow::on_action_today_visit_helpers_triggered()
+{
+    runModal<TodaySubscribeHelpersDialog>(this, 2);
+}
+
+void MainWindow::on_action_today_do_something_triggered()
+{
+    runModal<CalendarDialog>(this, todayBeginTime(), todayEndTime());
+}
+
+void MainWindow::on_action_week_do_something_triggered()
+{
+    runModal<CalendarDialog>(this, weekBeginTime(), weekEndTime());
+}
+
+void MainWindow::on_action_month_do_something_triggered()
+{
+    runModal<CalendarDialog>(this, monthBeginTime(), monthEndTime());
+}
+
+void MainWindow::on_label_6_linkActivated(const QString &)
+{
+    on_action_first_phone_customers_triggered();
+}
+
+void MainWindow::on_label_linkActivated(const QString &)
+{
+    on_action_today_subscribe_customers_triggered();
+}
+
+void MainWindow::on_label_2_linkActivated(const QString &)
+{
+    on_action_today_visit_customers_triggered();
+}
+
+void MainWindow::on_label_7_linkActivated(const QString &)
+{
+    on_action_first_phone_helper_triggered();
+}
+
+void MainWindow::on_label_3_linkActivated(const QString &)
+{
+    on_action_today_subscribe_helpers_triggered();
+}
+
+void MainWindow::on_label_4_linkActivated(const QString &)
+{
+    on_action_today_visit_helpers_triggered();
+}
+
+void MainWindow::on_label_5_linkActivated(const QString &)
+{
+    on_action_today_contacted_customers_triggered();
+}
+
 void MainWindow::on_action_add_teammate_triggered()
 {
     runModal<AddTeammateDialog>(this);
@@ -220,4 +345,54 @@ void MainWindow::on_action_add_teammate_earning_report_triggered()
 void MainWindow::on_action_teammate_earning_report_triggered()
 {
     runModal<TeammateEarningReportDialog>(this);
+}
+
+void MainWindow::on_action_add_phoneskill_triggered()
+{
+    runModal<AddPhoneSkillDialog>(this);
+}
+
+void MainWindow::on_action_phoneskill_triggered()
+{
+    runModal<PhoneSkillsDialog>(this);
+}
+
+void MainWindow::on_action_add_product_triggered()
+{
+    runModal<AddProductDialog>(this);
+}
+
+void MainWindow::on_action_products_triggered()
+{
+    runModal<ProductsDialog>(this);
+}
+
+void MainWindow::on_action_add_customer_order_triggered()
+{
+    runModal<AddCustomerOrderDialog>(this, -1, QString());
+}
+
+void MainWindow::on_action_today_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, todayBeginTime(), todayEndTime());
+}
+
+void MainWindow::on_action_week_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, weekBeginTime(), weekEndTime());
+}
+
+void MainWindow::on_action_month_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, monthBeginTime(), monthEndTime());
+}
+
+void MainWindow::on_action_year_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, currentYearBeginTime(), currentYearEndTime());
+}
+
+void MainWindow::on_action_all_customer_orders_triggered()
+{
+    runModal<CustomerOrdersDialog>(this, QString());
 }

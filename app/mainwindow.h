@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/changewatch.h"
+
+#include <QDate>
 #include <QMainWindow>
 
 #include <memory>
@@ -41,19 +44,59 @@ private slots:
     void on_action_customers_triggered();
     void on_action_useless_customers_triggered();
     void on_action_unless_helpers_triggered();
+    // Today's lists, the recruits and the visit calendar.
+    void on_action_first_phone_customers_triggered();
+    void on_action_today_subscribe_customers_triggered();
+    void on_action_today_visit_customers_triggered();
+    void on_action_today_contacted_customers_triggered();
+    void on_action_add_recruiting_triggered();
+    void on_action_recruiting_triggered();
+    void on_action_first_phone_helper_triggered();
+    void on_action_today_subscribe_helpers_triggered();
+    void on_action_today_visit_helpers_triggered();
+    void on_action_today_do_something_triggered();
+    void on_action_week_do_something_triggered();
+    void on_action_month_do_something_triggered();
+    // The reminder links open the lists they count; the link target is unused.
+    void on_label_6_linkActivated(const QString &link);
+    void on_label_linkActivated(const QString &link);
+    void on_label_2_linkActivated(const QString &link);
+    void on_label_7_linkActivated(const QString &link);
+    void on_label_3_linkActivated(const QString &link);
+    void on_label_4_linkActivated(const QString &link);
+    void on_label_5_linkActivated(const QString &link);
     void on_action_add_teammate_triggered();
     void on_action_all_teammate_triggered();
     void on_action_teammate_task_triggered();
     void on_action_teammate_examine_triggered();
     void on_action_add_teammate_earning_report_triggered();
     void on_action_teammate_earning_report_triggered();
+    void on_action_add_phoneskill_triggered();
+    void on_action_phoneskill_triggered();
+    void on_action_add_product_triggered();
+    void on_action_products_triggered();
+    void on_action_add_customer_order_triggered();
+    void on_action_today_customer_orders_triggered();
+    void on_action_week_customer_orders_triggered();
+    void on_action_month_customer_orders_triggered();
+    void on_action_year_customer_orders_triggered();
+    void on_action_all_customer_orders_triggered();
 
 private:
     void centreOnScreen();
+    // Recounts at once (start, after a restore).
     void refreshReminderCounts();
+    // Runs the counts; the caller has asked the change watch first.
+    void recountReminders();
 
     std::unique_ptr<Ui::MainWindow> ui;
     QTimer *timer = nullptr;
     QLabel *statusClockLabel = nullptr;
     QLabel *statusLinkLabel = nullptr;
+    // What the numbers on the board were counted from: a tick recounts only
+    // when the data, the day or a quota has changed since.
+    DataChangeWatch dataWatch;
+    QDate countedDay;
+    int countedCustomersQuota = -1;
+    int countedHelpersQuota = -1;
 };

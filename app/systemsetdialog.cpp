@@ -17,6 +17,8 @@ SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::
     ui->checkBoxHolidayRemind->setChecked(appSettings.holidayRemind());
     ui->checkBoxTalkSkillRemind->setChecked(appSettings.talkSkillRemind());
     ui->lineEditRegion->setText(appSettings.region());
+    // The cursor starts in the first field, not in the tab bar; Enter saves.
+    ui->lineEditRegion->setFocus();
 }
 
 SystemSetDialog::~SystemSetDialog() = default;

@@ -7,6 +7,7 @@
 #include "calling/calldlgcustomeritemdelegate.h"
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/contactentry.h"
+#include "orders/addcustomerorderdialog.h"
 #include "prospects/persontexts.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
@@ -55,9 +56,6 @@ CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWid
     customerDelegate = new CallDlgCustomerItemDelegate(this);
     telLogDelegate = new CallDlgTelLogItemDelegate(this);
     ui->tableViewKinsfolk->setItemDelegate(new KinsfolkItemDelegate(this));
-    // Deal: the order entry joins the program later; until then the button
-    // is shown but cannot be pressed.
-    ui->pushButtonBargain->setEnabled(false);
 
     mapper = new QDataWidgetMapper(this);
     // The form is read-only and the list belongs to the opener: nothing is
@@ -159,10 +157,9 @@ void CallDialog::on_pushButtonSave_clicked()
 
 bool CallDialog::enterOrderForCurrentCustomer()
 {
-    // The order entry for currentCustomerId / currentCustomerName opens here
-    // (modal, this dialog as parent); true when it saved an order. Until it
-    // exists no order can be saved.
-    return false;
+    // Accepted only when the whole order was stored.
+    AddCustomerOrderDialog dialog(this, currentCustomerId, currentCustomerName);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void CallDialog::on_pushButtonBargain_clicked()

@@ -5,6 +5,7 @@
 #include "app/messageboxes.h"
 #include "exchange/duplicatephone.h"
 #include "prospects/addkinsfolkdialog.h"
+#include "prospects/kinsfolkitemdelegate.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 
@@ -24,9 +25,12 @@ AddCustomerDialog::AddCustomerDialog(QWidget *parent)
     setSizeGripEnabled(false);
     ui->tabWidget->setCurrentIndex(0);
     ui->comboBoxSex->setCurrentIndex(-1);
+    ui->tableView->setItemDelegate(new KinsfolkItemDelegate(this));
     // After the automatic connections, so that the age follows at once.
     ui->dateEditBirthDate->setDate(noBirthDate);
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
+    // The cursor starts in the first field, not in the tab bar.
+    ui->lineEditName->setFocus();
 }
 
 AddCustomerDialog::~AddCustomerDialog() = default;

@@ -19,6 +19,8 @@ AddKinsfolkDialog::AddKinsfolkDialog(int customerId, QWidget *parent)
     ui->comboBoxSex->setCurrentIndex(-1);
     ui->dateEditBirthDate->setDate(noBirthDate);
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
+    // The cursor starts in the first field, not in the tab bar.
+    ui->lineEditName->setFocus();
 }
 
 AddKinsfolkDialog::~AddKinsfolkDialog() = default;

@@ -31,6 +31,8 @@ EditCustomerDialog::EditCustomerDialog(int customerId, QWidget *parent)
     mapper->addMapping(ui->lineEditCompany, ColumnCompanyName);
     mapper->addMapping(ui->lineEditOffice, ColumnOffice);
     mapper->toFirst();
+    // The cursor starts in the first field, not in the tab bar.
+    ui->lineEditName->setFocus();
 }
 
 EditCustomerDialog::~EditCustomerDialog() = default;

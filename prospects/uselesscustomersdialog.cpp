@@ -4,6 +4,7 @@
 #include "app/messageboxes.h"
 #include "prospects/customersitemdelegate.h"
 #include "prospects/persontable.h"
+#include "prospects/rowactivation.h"
 #include "prospects/searchcondition.h"
 #include "store/customermodels.h"
 #include "store/customerstore.h"
@@ -12,6 +13,8 @@ UselessCustomersDialog::UselessCustomersDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::UselessCustomersDialog>())
 {
     ui->setupUi(this);
+    // Enter on a row must not fall through to the search and reset the list.
+    activateRowsOnEnter(ui->tableView);
     reload();
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
 }

@@ -3,6 +3,7 @@
 
 #include "app/messageboxes.h"
 #include "prospects/persontable.h"
+#include "prospects/rowactivation.h"
 #include "prospects/searchcondition.h"
 #include "store/customermodels.h"
 #include "store/helperstore.h"
@@ -14,6 +15,8 @@ UselessHelpersDialog::UselessHelpersDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::UselessHelpersDialog>())
 {
     ui->setupUi(this);
+    // Enter on a row must not fall through to the search and reset the list.
+    activateRowsOnEnter(ui->tableView);
     reload();
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
 }

@@ -9,6 +9,9 @@ packages=(
     qt6-translations-l10n
     libxlsxwriter-dev pkg-config unzip
     xvfb xauth x11-utils fonts-wqy-microhei
+    sqlite3
+    # the Debian package, its checks and the drawing of the program icon
+    dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
 )
 
 missing=()

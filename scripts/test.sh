@@ -10,3 +10,8 @@ trap 'rm -rf "$runtime_dir"' EXIT
 cd "${CALLLEDGER_BUILD_DIR:-$root/build}"
 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$runtime_dir" \
     ctest --output-on-failure -j "$(nproc)" --timeout 600
+# The Debian package round trip (build, lintian, install, start from the menu
+# entry, remove) takes a minute or two: always in CI, elsewhere on request.
+if [ -n "${CI:-}" ] || [ -n "${CALLLEDGER_PACKAGE_CHECK:-}" ]; then
+    "$root/tools/debian-package.sh" --check
+fi

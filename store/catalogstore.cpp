@@ -45,6 +45,20 @@ bool addCustomerOrder(int customerId, qint64 addTime, const QString &productCode
                         QStringLiteral("新增订单记录出错."));
 }
 
+bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine> &lines)
+{
+    return runInTransaction(
+        [&] {
+            for (const OrderLine &line : lines) {
+                if (!addCustomerOrder(customerId, addTime, line.productCode, line.amount,
+                                      line.money))
+                    return false;
+            }
+            return true;
+        },
+        QStringLiteral("新增订单记录出错."));
+}
+
 void orderTotals(const QString &filter, qint64 &amount, qint64 &money, qint64 &customerCount)
 {
     // No join: orders of deleted customers still count.

@@ -2,6 +2,7 @@
 
 #include "store/customermodels.h"
 
+#include <QList>
 #include <QSqlTableModel>
 #include <QString>
 
@@ -17,6 +18,18 @@ bool addPhoneSkill(int type, const QString &category, const QString &content);
 
 bool addCustomerOrder(int customerId, qint64 addTime, const QString &productCode, int amount,
                       qint64 money);
+// One line of an order as the agent entered it.
+struct OrderLine
+{
+    QString productCode;
+    int amount = 0;
+    qint64 money = 0;
+};
+
+// Stores the lines of one order, all with the same time, in one transaction:
+// when any line fails the store's message shows and none is kept.
+bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine> &lines);
+
 void orderTotals(const QString &filter, qint64 &amount, qint64 &money, qint64 &customerCount);
 void orderTotalsForPeriod(qint64 from, qint64 to, qint64 &amount, qint64 &money,
                           qint64 &customerCount);

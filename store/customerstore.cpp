@@ -107,8 +107,8 @@ QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filte
     setHeaders(model, personHeaders());
     if (!model->select())
         qDebug() << model->lastError().text();
-    while (model->canFetchMore())
-        model->fetchMore();
+    // Rows arrive in Qt's batches as a view scrolls to them: a page is within
+    // the first batch, and a list of every row holds only what was shown.
 
     return model;
 }

@@ -505,6 +505,10 @@ bool createQueryIndexes(QSqlDatabase &db)
         "CREATE INDEX IF NOT EXISTS idx_customer_kinsfolk_customer "
         "ON customer_kinsfolk(customer_id)",
         "CREATE INDEX IF NOT EXISTS idx_helpers_user_type ON helpers(user_type)",
+        // The recruit calendar walks the active recruits (through the index
+        // above) and needs each one's logs in the range without a scan.
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_helper "
+        "ON helpers_tel_logs(helper_id, next_contact_time)",
     };
     bool ok = true;
     QSqlQuery query(db);

@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
+#include "store/database.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
@@ -15,14 +16,19 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSqlQuery>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
+
+#include <sqlite3.h>
 
 namespace {
 const QString separator = QStringLiteral("-");
@@ -405,6 +411,77 @@ private slots:
         QCOMPARE(reminderNumbers(window), QStringList({"5", "2", "0", "0", "3", "1", "27"}));
     }
 
+    // The board recounts only on change, yet always shows what a full
+    // recount from scratch would show.
+    void boardFollowsEveryKindOfChange_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char *change :
+             {"own write", "other thread", "other process", "midnight", "quota"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+
+    void boardFollowsEveryKindOfChange()
+    {
+        QFETCH(QString, change);
+        Clock::setFixedNow(QDateTime(QDate(2026, 3, 7), QTime(23, 59, 59)));
+        const Seconds tomorrowNoon = todayEndTime() + 1 + 12 * 3600;
+        // A call due tomorrow: it shows on the board once the day turns.
+        QVERIFY(addLog("customers_tel_logs", 7, todayBeginTime(), 1, tomorrowNoon, 1));
+        MainWindow window;
+        const QStringList before = reminderNumbers(window);
+        const QString track = QStringLiteral("INSERT INTO customers_contact_track(customer_id, "
+                                             "contact_time, contact_state) VALUES (9, %1, 1)")
+                                  .arg(todayBeginTime() + 60);
+        if (change == "own write") {
+            QVERIFY(execSql(track));
+        } else if (change == "other thread") {
+            QThread *writer = QThread::create([&track] {
+                QSqlDatabase db = openDatabaseConnection("board-writer");
+                QSqlQuery(db).exec(track);
+                db = QSqlDatabase();
+                removeDatabaseConnection("board-writer");
+            });
+            writer->start();
+            QVERIFY(writer->wait(10000));
+            delete writer;
+        } else if (change == "other process") {
+            QProcess other;
+            other.setWorkingDirectory(workspace->path());
+            other.start(SCHEMA_CHILD, {"--exec", track});
+            QVERIFY(other.waitForFinished(10000));
+            QCOMPARE(other.exitCode(), 0);
+        } else if (change == "midnight") {
+            Clock::setFixedNow(QDateTime(QDate(2026, 3, 8), QTime(0, 0, 1)));
+        } else {
+            appSettings.setCustomersCount(appSettings.customersCount() + 5);
+        }
+        window.TimerProc();
+        const QStringList after = reminderNumbers(window);
+        QVERIFY2(after != before, qPrintable(after.join(' ')));
+        MainWindow fresh;
+        QCOMPARE(after, reminderNumbers(fresh));
+    }
+
+    void idleTickRunsNoCountQuery()
+    {
+        MainWindow window;
+        sqlite3 *db = sqliteHandle(QSqlDatabase::database());
+        QStringList statements;
+        sqlite3_trace_v2(
+            db, SQLITE_TRACE_STMT,
+            [](unsigned, void *context, void *statement, void *) {
+                static_cast<QStringList *>(context)->append(
+                    QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt *>(statement))));
+                return 0;
+            },
+            &statements);
+        window.TimerProc();
+        window.TimerProc();
+        sqlite3_trace_v2(db, 0, nullptr, nullptr);
+        QCOMPARE(statements, QStringList({"PRAGMA data_version", "PRAGMA data_version"}));
+    }
+
     void timerTicksEverySecond()
     {
         MainWindow window;
@@ -472,6 +549,21 @@ private slots:
         QTest::newRow("reports") << "action_teammate_earning_report"
                                  << "TeammateEarningReportDialog"
                                  << "pushButtonClose";
+        QTest::newRow("add script") << "action_add_phoneskill"
+                                    << "AddPhoneSkillDialog"
+                                    << "pushButtonCancel";
+        QTest::newRow("scripts") << "action_phoneskill"
+                                 << "PhoneSkillsDialog"
+                                 << "pushButtonClose";
+        QTest::newRow("add product") << "action_add_product"
+                                     << "AddProductDialog"
+                                     << "pushButtonCancel";
+        QTest::newRow("products") << "action_products"
+                                  << "ProductsDialog"
+                                  << "pushButtonClose";
+        QTest::newRow("add order") << "action_add_customer_order"
+                                   << "AddCustomerOrderDialog"
+                                   << "pushButtonClose";
     }
 
     void menuActionsOpenTheirDialogs()
@@ -502,6 +594,41 @@ private slots:
         QVERIFY(seenModal);
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(window.findChildren<QDialog *>().isEmpty());
+    }
+
+    void orderListEntriesShowTheirPeriods_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("title");
+        // The clock stands on Saturday 2026-03-07.
+        QTest::newRow("today") << "action_today_customer_orders"
+                               << "[26-03-07至26-03-07]";
+        QTest::newRow("week") << "action_week_customer_orders"
+                              << "[26-03-02至26-03-08]";
+        QTest::newRow("month") << "action_month_customer_orders"
+                               << "[26-03-01至26-03-31]";
+        QTest::newRow("year") << "action_year_customer_orders"
+                              << "[26-01-01至26-12-31]";
+        QTest::newRow("all") << "action_all_customer_orders"
+                             << "[历史所有]";
+    }
+
+    void orderListEntriesShowTheirPeriods()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, title);
+        MainWindow window;
+        window.show();
+        QString seenTitle;
+        QTimer::singleShot(0, this, [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                if (modal->inherits("CustomerOrdersDialog"))
+                    seenTitle = modal->windowTitle();
+                modal->close();
+            }
+        });
+        window.findChild<QAction *>(action)->trigger();
+        QCOMPARE(seenTitle, QStringLiteral("成交客户订单列表 ") + title);
     }
 
     void exitClosesTheWindow()

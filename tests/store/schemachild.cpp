@@ -1,11 +1,13 @@
 // A separate process that prepares mwdb.dat in its working folder the way the
 // program does at start-up, for tests that kill it midway, race two of it, or
-// run it as a user who may not write the file. Exit code 0 when the schema is
+// run it as a user who may not write the file; or that changes an existing
+// file from outside the test's process. Exit code 0 when the schema is
 // ready, 1 when the start-up would stop; the boxes it would show go to stdout.
 #include "app/messagehook.h"
 #include "store/database.h"
 
 #include <QCoreApplication>
+#include <QSqlQuery>
 #include <QTextStream>
 
 #include <sqlite3.h>
@@ -57,6 +59,14 @@ int main(int argc, char **argv)
     setWarningHook([](const QString &text, const QString &title) {
         QTextStream(stdout) << title << '\n' << text << '\n';
     });
+    // --exec SQL: one statement from another process on an existing file.
+    const int execIndex = int(args.indexOf(QStringLiteral("--exec")));
+    if (execIndex > 0 && execIndex + 1 < args.size()) {
+        const bool opened = openDatabase();
+        const bool done = opened && QSqlQuery().exec(args.at(execIndex + 1));
+        closeDatabase();
+        return done ? 0 : 1;
+    }
     const bool ready = initDatabase();
     closeDatabase();
     return ready ? 0 : 1;

@@ -1,6 +1,7 @@
 #include "sampledata.h"
 
 #include "app/dateutils.h"
+#include "store/catalogstore.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
 #include "store/teamstore.h"
@@ -27,6 +28,9 @@ const Person prospects[] = {
     {"陈静", 0, "1900-01-01", "13500135005", "深圳市南山区科技园", "", ""},
     {"赵磊", 1, "1968-12-01", "13400134006", "杭州市西湖区文三路", "西湖建筑设计院", "工程师"},
     {"黄涛", 1, "1979-03-15", "13000130010", "南京市鼓楼区中山路", "金陵电子", "主管"},
+    // Not yet called: today's first-call list of the region 北京.
+    {"马丽", 0, "1984-01-20", "13800138012", "北京市西城区金融街", "京华保险经纪", "顾问"},
+    {"杨帆", 1, "1991-10-10", "13900139013", "北京市丰台区丽泽路", "", "程序员"},
 };
 
 const Person recruits[] = {
@@ -116,5 +120,25 @@ bool fillSampleData()
          addKinsfolk(1, QStringLiteral("妻子"), QStringLiteral("林小燕"), 0,
                      QStringLiteral("1982-09-09"), QStringLiteral("13811112222"),
                      QStringLiteral("华信科技有限公司"), QStringLiteral("出纳"));
+    // Visits of this week for the calendar: prospect 2 tomorrow, recruit 3 today.
+    ok = ok &&
+         addCustomerTelLog(2, 1, QStringLiteral("周日上门送资料"), today + 34 * hour, 2,
+                           today + 10 * hour + 60) &&
+         addHelperTelLog(3, 1, QStringLiteral("下午面谈"), today + 15 * hour, 2,
+                         yesterday + 15 * hour) &&
+         setHelperContacted(3);
+    // A small catalogue and a few orders of this month, for the order list and its totals.
+    ok = ok &&
+         addProduct(QStringLiteral("YL-01"), QStringLiteral("安享养老年金"),
+                    QStringLiteral("六十岁起按月领取的养老年金")) &&
+         addProduct(QStringLiteral("JY-02"), QStringLiteral("少儿教育金"),
+                    QStringLiteral("子女上大学时领取的教育金")) &&
+         addProduct(QStringLiteral("ZJ-03"), QStringLiteral("终身重疾险"),
+                    QStringLiteral("一百种重大疾病的终身保障")) &&
+         addCustomerOrderLines(
+             1, yesterday + 15 * hour,
+             {{QStringLiteral("YL-01"), 1, 12000}, {QStringLiteral("ZJ-03"), 1, 6800}}) &&
+         addCustomerOrderLines(3, today + 9 * hour, {{QStringLiteral("JY-02"), 2, 9000}}) &&
+         addCustomerOrderLines(6, today - 5 * 24 * hour, {{QStringLiteral("ZJ-03"), 1, 5600}});
     return ok && fillTeamSample();
 }

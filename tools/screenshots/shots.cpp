@@ -5,7 +5,16 @@
 #include "app/backupdialog.h"
 #include "app/dateutils.h"
 #include "app/systemsetdialog.h"
+#include "calling/calendardialog.h"
 #include "calling/calldialog.h"
+#include "calling/contactedcustomersdialog.h"
+#include "calling/todayfirstphonecustomersdialog.h"
+#include "calling/todayfirstphonehelpersdialog.h"
+#include "calling/todaysubscribecustomersdialog.h"
+#include "calling/todaysubscribehelpersdialog.h"
+#include "orders/addcustomerorderdialog.h"
+#include "orders/customerordersdialog.h"
+#include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/customersdialog.h"
@@ -14,15 +23,19 @@
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customerstore.h"
 #include "store/snapshots.h"
+#include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
 #include "team/addteammateearningreportdialog.h"
 #include "team/addteammatetaskdialog.h"
+#include "team/helperdialog.h"
 #include "team/teammatedialog.h"
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
 #include "team/teammatetaskdialog.h"
 
 #include <QTabWidget>
+
+#include <QTableWidget>
 
 namespace {
 // Builds a dialog of type T with the main window as parent.
@@ -73,6 +86,47 @@ QList<Shot> allShots()
          }},
         dialog<UselessCustomersDialog>("uselesscustomersdialog"),
         dialog<UselessHelpersDialog>("uselesshelpersdialog"),
+        dialog<TodayFirstPhoneCustomersDialog>("todayfirstphonecustomersdialog"),
+        dialog<TodayFirstPhoneHelpersDialog>("todayfirstphonehelpersdialog"),
+        {QStringLiteral("todaysubscribecustomersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new TodaySubscribeCustomersDialog(mainWindow, 1));
+         }},
+        {QStringLiteral("todaysubscribehelpersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(new TodaySubscribeHelpersDialog(mainWindow, 1));
+         }},
+        {QStringLiteral("contactedcustomersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new ContactedCustomersDialog(mainWindow, todayBeginTime(), todayEndTime(), 0));
+         }},
+        {QStringLiteral("calendardialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new CalendarDialog(mainWindow, weekBeginTime(), weekEndTime()));
+         }},
+        dialog<HelperDialog>("helperdialog"),
+        dialog<AddHelperDialog>("addhelperdialog"),
+        {QStringLiteral("addcustomerorderdialog"),
+         [](QWidget *mainWindow) {
+             auto *dialog = new AddCustomerOrderDialog(mainWindow, 2, QStringLiteral("李娜"));
+             // Two lines as an agent would have them after the product lookup.
+             auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+             const QStringList lines[] = {
+                 {QStringLiteral("YL-01"), QStringLiteral("安享养老年金"), "1", "12000"},
+                 {QStringLiteral("JY-02"), QStringLiteral("少儿教育金"), "2", "9000"}};
+             for (int row = 0; row < 2; ++row)
+                 for (int column = 0; column < 4; ++column)
+                     table->setItem(row, column, new QTableWidgetItem(lines[row].at(column)));
+             return std::unique_ptr<QWidget>(dialog);
+         }},
+        {QStringLiteral("customerordersdialog"),
+         [](QWidget *mainWindow) {
+             return std::unique_ptr<QWidget>(
+                 new CustomerOrdersDialog(mainWindow, monthBeginTime(), monthEndTime()));
+         }},
+        dialog<PhoneSkillsDialog>("phoneskillsdialog"),
         {QStringLiteral("calldialog"), callDialog},
         dialog<TeammateDialog>("teammatedialog"),
         dialog<AddTeammateDialog>("addteammatedialog"),

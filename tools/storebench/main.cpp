@@ -1,8 +1,11 @@
 // Generates a mwdb.dat of a chosen size and times the queries that run on the
 // GUI thread: the seven reminder counts of every second, a prospect page and
-// a name search.
+// a name search, and the lists of the calling day (--calling-lists), whose
+// statements it can print for tools/compare-sqlite3.sh.
 
 #include "app/dateutils.h"
+#include "calling/todaylists.h"
+#include "store/changewatch.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "store/helperstore.h"
@@ -18,6 +21,7 @@
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlQueryModel>
 #include <QTextStream>
 
 #include <functional>
@@ -208,6 +212,38 @@ void runTimings(int repeats)
                  .arg(tick, 9, 'f', 3)
           << Qt::endl;
 
+    // The board asks the change watch every second and counts only after a change.
+    DataChangeWatch watch;
+    watch.changed();
+    QElapsedTimer idle;
+    idle.start();
+    int changes = 0;
+    for (int i = 0; i < 1000; ++i)
+        changes += watch.changed() ? 1 : 0;
+    out() << QStringLiteral("idle tick  %1 ms  (%2 changes seen)")
+                 .arg(double(idle.nsecsElapsed()) / 1e9, 0, 'f', 4)
+                 .arg(changes)
+          << Qt::endl;
+    {
+        const QString writer = QStringLiteral("bench-writer");
+        QSqlDatabase other = openDatabaseConnection(writer);
+        QSqlQuery(other).exec(QStringLiteral("INSERT INTO customers_contact_track(customer_id, "
+                                             "contact_time, contact_state) VALUES (1, 1, 1)"));
+        QElapsedTimer changedTick;
+        changedTick.start();
+        if (watch.changed()) {
+            for (const auto &[label, job] : counts)
+                job();
+        }
+        out() << QStringLiteral("changed tick  %1 ms")
+                     .arg(double(changedTick.nsecsElapsed()) / 1e6, 0, 'f', 3)
+              << Qt::endl;
+        QSqlQuery(other).exec(
+            QStringLiteral("DELETE FROM customers_contact_track WHERE contact_time = 1"));
+        other = QSqlDatabase();
+        removeDatabaseConnection(writer);
+    }
+
     out() << "lists:" << Qt::endl;
     const QString active = QStringLiteral(" user_type != 0 ");
     timeIt(QStringLiteral("customerPageCount(\" user_type != 0 \", 100)"), repeats,
@@ -238,6 +274,79 @@ void runTimings(int repeats)
             model->fetchMore();
         return model->rowCount();
     });
+}
+// One list of the calling day: how the dialog loads it, all rows fetched.
+struct ListQuery
+{
+    QString label;
+    std::function<QSqlQueryModel *()> load;
+};
+
+QList<ListQuery> callingListQueries()
+{
+    const Seconds from = todayBeginTime();
+    const Seconds to = todayEndTime();
+    // A daily quota of 20; 北京 matches no generated address, the worst case
+    // of the region filter: every never-called row is read.
+    const int quota = 20;
+    return {
+        {QStringLiteral("first-call prospects, no region"),
+         [=] {
+             return loadCustomersModel(nullptr, firstCallCustomersFilter(QString(), quota), 0, 100);
+         }},
+        {QStringLiteral("first-call prospects, region 北京"),
+         [=] {
+             return loadCustomersModel(
+                 nullptr, firstCallCustomersFilter(QStringLiteral("北京"), quota), 0, 100);
+         }},
+        {QStringLiteral("first-call recruits"),
+         [=] { return loadHelpersModel(nullptr, firstCallHelpersFilter(quota)); }},
+        {QStringLiteral("follow-up prospects, phone"),
+         [=] { return loadCustomersToContactModel(nullptr, from, to, 1); }},
+        {QStringLiteral("follow-up prospects, visit"),
+         [=] { return loadCustomersToContactModel(nullptr, from, to, 2); }},
+        {QStringLiteral("follow-up recruits, phone"),
+         [=] { return loadHelpersToContactModel(nullptr, from, to, 1); }},
+        {QStringLiteral("follow-up recruits, visit"),
+         [=] { return loadHelpersToContactModel(nullptr, from, to, 2); }},
+        {QStringLiteral("contacted prospects, today"),
+         [=] { return loadContactedCustomersModel(nullptr, from, to, 0, QString()); }},
+        {QStringLiteral("calendar prospects, this month"),
+         [] { return loadCustomerCalendarModel(nullptr, monthBeginTime(), monthEndTime(), 2); }},
+        {QStringLiteral("calendar recruits, this month"),
+         [] { return loadHelperCalendarModel(nullptr, monthBeginTime(), monthEndTime(), 2); }},
+    };
+}
+
+// Times each list; with printSql, prints "label<TAB>ms<TAB>rows<TAB>statement"
+// lines instead, the statement exactly as the store ran it.
+void runCallingLists(int repeats, bool printSql)
+{
+    if (!printSql)
+        out() << "lists of the calling day (mean of " << repeats << " runs, all rows):" << Qt::endl;
+    for (const ListQuery &list : callingListQueries()) {
+        QString statement;
+        int rows = 0;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < repeats; ++i) {
+            std::unique_ptr<QSqlQueryModel> model(list.load());
+            while (model->canFetchMore())
+                model->fetchMore();
+            rows = model->rowCount();
+            statement = model->query().lastQuery();
+        }
+        const double ms = double(timer.nsecsElapsed()) / 1e6 / repeats;
+        if (printSql)
+            out() << list.label << '\t' << QString::number(ms, 'f', 3) << '\t' << rows << '\t'
+                  << statement.simplified() << Qt::endl;
+        else
+            out() << QStringLiteral("%1 %2 ms  (rows %3)")
+                         .arg(list.label, -58)
+                         .arg(ms, 9, 'f', 3)
+                         .arg(rows)
+                  << Qt::endl;
+    }
 }
 } // namespace
 
@@ -274,8 +383,17 @@ int main(int argc, char **argv)
         QStringLiteral("Only generate the database; time nothing."));
     const QCommandLineOption reuseOption(
         QStringLiteral("reuse"), QStringLiteral("Time an existing mwdb.dat without generating."));
+    const QCommandLineOption callingListsOption(
+        QStringLiteral("calling-lists"),
+        QStringLiteral("Time only the lists of the calling day (first calls, follow-ups, "
+                       "contacted, calendar)."));
+    const QCommandLineOption printSqlOption(
+        QStringLiteral("print-sql"),
+        QStringLiteral(
+            "With --calling-lists: print label, ms, rows and statement, tab-separated."));
     parser.addOptions({prospectsOption, logsOption, recruitsOption, recruitLogsOption, daysOption,
-                       repeatOption, generateOnlyOption, reuseOption});
+                       repeatOption, generateOnlyOption, reuseOption, callingListsOption,
+                       printSqlOption});
     parser.process(app);
 
     if (parser.positionalArguments().size() != 1)
@@ -309,8 +427,12 @@ int main(int argc, char **argv)
         closeDatabase();
         return 1;
     }
-    if (!parser.isSet(generateOnlyOption))
+    if (parser.isSet(callingListsOption))
+        runCallingLists(repeats, parser.isSet(printSqlOption));
+    else if (!parser.isSet(generateOnlyOption)) {
         runTimings(repeats);
+        runCallingLists(repeats, false);
+    }
     closeDatabase();
     return 0;
 }

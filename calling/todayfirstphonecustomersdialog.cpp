@@ -1,0 +1,77 @@
+#include "todayfirstphonecustomersdialog.h"
+#include "ui_todayfirstphonecustomersdialog.h"
+
+#include "app/appsettings.h"
+#include "app/dateutils.h"
+#include "app/messageboxes.h"
+#include "calling/calldialog.h"
+#include "calling/todaylists.h"
+#include "prospects/customersitemdelegate.h"
+#include "prospects/persontable.h"
+#include "prospects/rowactivation.h"
+#include "store/customerstore.h"
+
+namespace {
+const QString promptTitle = QStringLiteral("提示");
+}
+
+TodayFirstPhoneCustomersDialog::TodayFirstPhoneCustomersDialog(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TodayFirstPhoneCustomersDialog>())
+{
+    ui->setupUi(this);
+    activateRowsOnEnter(ui->tableView);
+    LoadDb();
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+    ui->tableView->setFocus();
+}
+
+TodayFirstPhoneCustomersDialog::~TodayFirstPhoneCustomersDialog() = default;
+
+void TodayFirstPhoneCustomersDialog::LoadDb()
+{
+    const int done = countCustomerContactTracks(todayBeginTime(), todayEndTime(), 1);
+
+    ui->tableView->setModel(nullptr);
+    delete model;
+    delete delegate;
+
+    const int quota = firstCallQuota(appSettings.customersCount(), extraCount, done);
+    model = loadCustomersModel(this, firstCallCustomersFilter(appSettings.region(), quota), 0, 100);
+    delegate = new CustomersItemDelegate(this);
+    showPersonTable(ui->tableView, model, delegate, {ColumnUserType, ColumnServerCustomerId});
+
+    if (quota > 0 && model->rowCount() < quota)
+        showWarning(parentWidget(), QStringLiteral("客户名单不足."), promptTitle);
+}
+
+void TodayFirstPhoneCustomersDialog::on_pushButtonClose_clicked()
+{
+    close();
+}
+
+void TodayFirstPhoneCustomersDialog::on_tableView_doubleClicked(const QModelIndex &index)
+{
+    if (!index.isValid() || !model)
+        return;
+    const int before = model->rowCount();
+    {
+        // Gone before the reload replaces the model it borrows.
+        CallDialog dialog(model, index, this);
+        dialog.exec();
+    }
+    LoadDb();
+    if (before > 0 && model->rowCount() == 0 &&
+        askYesNo(this, QStringLiteral("今日首次电话联系准客户已完成，需要追加准客户吗?"),
+                 promptTitle)) {
+        extraCount += appendStep;
+        LoadDb();
+    }
+}
+
+void TodayFirstPhoneCustomersDialog::on_pushButtonAdd_clicked()
+{
+    if (!askYesNo(this, QStringLiteral("确认要追加5条今日联系的准客户吗?"), promptTitle))
+        return;
+    extraCount += appendStep;
+    LoadDb();
+}

@@ -1,0 +1,80 @@
+#include "todayfirstphonehelpersdialog.h"
+#include "ui_todayfirstphonehelpersdialog.h"
+
+#include "app/appsettings.h"
+#include "app/dateutils.h"
+#include "app/messageboxes.h"
+#include "calling/callhelperdialog.h"
+#include "calling/todaylists.h"
+#include "prospects/persontable.h"
+#include "prospects/rowactivation.h"
+#include "store/customermodels.h"
+#include "store/helperstore.h"
+#include "team/helperitemdelegate.h"
+
+#include <QSqlTableModel>
+
+namespace {
+const QString promptTitle = QStringLiteral("提示");
+}
+
+TodayFirstPhoneHelpersDialog::TodayFirstPhoneHelpersDialog(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TodayFirstPhoneHelpersDialog>())
+{
+    ui->setupUi(this);
+    activateRowsOnEnter(ui->tableView);
+    loadDb();
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+    ui->tableView->setFocus();
+}
+
+TodayFirstPhoneHelpersDialog::~TodayFirstPhoneHelpersDialog() = default;
+
+void TodayFirstPhoneHelpersDialog::loadDb()
+{
+    const int done = countHelperContactTracks(todayBeginTime(), todayEndTime(), 1);
+
+    ui->tableView->setModel(nullptr);
+    delete model;
+    delete delegate;
+
+    const int quota = firstCallQuota(appSettings.helpersCount(), extraCount, done);
+    model = loadHelpersModel(this, firstCallHelpersFilter(quota));
+    delegate = new HelperItemDelegate(this);
+    showPersonTable(ui->tableView, model, delegate, {ColumnUserType});
+
+    if (quota > 0 && model->rowCount() < quota)
+        showWarning(parentWidget(), QStringLiteral("增员名单不足."), promptTitle);
+}
+
+void TodayFirstPhoneHelpersDialog::on_pushButtonClose_clicked()
+{
+    close();
+}
+
+void TodayFirstPhoneHelpersDialog::on_tableView_doubleClicked(const QModelIndex &index)
+{
+    if (!index.isValid() || !model)
+        return;
+    const int before = model->rowCount();
+    {
+        // Gone before the reload replaces the model it borrows.
+        CallHelperDialog dialog(model, index, this);
+        dialog.exec();
+    }
+    loadDb();
+    if (before > 0 && model->rowCount() == 0 &&
+        askYesNo(this, QStringLiteral("今日首次电话联系准增员已完成，需要追加准增员吗?"),
+                 promptTitle)) {
+        extraCount += appendStep;
+        loadDb();
+    }
+}
+
+void TodayFirstPhoneHelpersDialog::on_pushButtonAppend_clicked()
+{
+    if (!askYesNo(this, QStringLiteral("确认要追加5条今日联系的准增员吗?"), promptTitle))
+        return;
+    extraCount += appendStep;
+    loadDb();
+}

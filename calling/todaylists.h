@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The arithmetic and row conditions of today's first-call lists, apart from
+// the dialogs so that they read like the rules they follow.
+
+// How many never-contacted people the list may still offer today: the daily
+// quota plus what the agent appended, minus today's first contacts, never
+// below zero.
+int firstCallQuota(int dailyQuota, int extraCount, int doneToday);
+
+// Never-contacted active prospects, narrowed to addresses containing the
+// region (as a quoted LIKE pattern, never pasted as SQL), at most quota rows.
+QString firstCallCustomersFilter(const QString &region, int quota);
+
+// Never-contacted active recruits, at most quota rows; no region.
+QString firstCallHelpersFilter(int quota);
+
+// How many people one press of the append button adds to today's quota.
+constexpr int appendStep = 5;

@@ -1,0 +1,57 @@
+#include "todaysubscribehelpersdialog.h"
+#include "ui_todaysubscribehelpersdialog.h"
+
+#include "app/dateutils.h"
+#include "calling/callhelperdialog.h"
+#include "prospects/persontable.h"
+#include "prospects/rowactivation.h"
+#include "store/schedulestore.h"
+#include "team/helperitemdelegate.h"
+
+TodaySubscribeHelpersDialog::TodaySubscribeHelpersDialog(QWidget *parent, int mode)
+    : QDialog(parent), ui(std::make_unique<Ui::TodaySubscribeHelpersDialog>()), mode(mode)
+{
+    ui->setupUi(this);
+    if (mode == 1)
+        setWindowTitle(QStringLiteral("今日需再次电话联系准增员"));
+    else if (mode == 2)
+        setWindowTitle(QStringLiteral("今日需约访准增员名单"));
+    else
+        setWindowTitle(QStringLiteral("今日需再次联系的准增员"));
+    activateRowsOnEnter(ui->tableView);
+    reload();
+    setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+    ui->tableView->setFocus();
+}
+
+TodaySubscribeHelpersDialog::~TodaySubscribeHelpersDialog() = default;
+
+void TodaySubscribeHelpersDialog::reload()
+{
+    ui->tableView->setModel(nullptr);
+    delete model;
+    delete delegate;
+    model = loadHelpersToContactModel(this, todayBeginTime(), todayEndTime(), mode);
+    delegate = new HelperItemDelegate(this);
+    showPersonTable(ui->tableView, model, delegate, {ColumnUserType});
+}
+
+void TodaySubscribeHelpersDialog::on_pushButtonClose_clicked()
+{
+    close();
+}
+
+void TodaySubscribeHelpersDialog::on_tableView_doubleClicked(const QModelIndex &index)
+{
+    if (!index.isValid() || !model)
+        return;
+    bool saved = false;
+    {
+        CallHelperDialog dialog(model, index, this);
+        dialog.exec();
+        saved = dialog.isSaved();
+    }
+    // An unsaved call changed nothing, so the agent keeps the list as it was.
+    if (saved)
+        reload();
+}

@@ -1,0 +1,155 @@
+#include "addcustomerorderdialog.h"
+#include "ui_addcustomerorderdialog.h"
+
+#include "app/dateutils.h"
+#include "app/listkeys.h"
+#include "app/messageboxes.h"
+#include "prospects/customersdialog.h"
+#include "store/catalogstore.h"
+#include "store/sqlcondition.h"
+
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSqlRecord>
+#include <QStyledItemDelegate>
+
+namespace {
+const QString promptTitle = QStringLiteral("提示");
+
+// Quantity and price cells take digits only as typed; a decimal point or a
+// blank still gets through and makes the line invalid on saving, as before.
+class OrderLineDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto *lineEdit = qobject_cast<QLineEdit *>(editor);
+        if (lineEdit && (index.column() == AddCustomerOrderDialog::ColumnAmount ||
+                         index.column() == AddCustomerOrderDialog::ColumnMoney)) {
+            static const QRegularExpression numberText(QStringLiteral("[0-9. ]{0,18}"));
+            lineEdit->setValidator(new QRegularExpressionValidator(numberText, lineEdit));
+        }
+        return editor;
+    }
+};
+} // namespace
+
+AddCustomerOrderDialog::AddCustomerOrderDialog(QWidget *parent, int customerId,
+                                               const QString &customerName)
+    : QDialog(parent), ui(std::make_unique<Ui::AddCustomerOrderDialog>()), customerId(customerId),
+      customerName(customerName)
+{
+    ui->setupUi(this);
+    ui->tabWidget->setCurrentIndex(0);
+    ui->tableWidget->setHorizontalHeaderLabels({QStringLiteral("产品编号"), QStringLiteral("名称"),
+                                                QStringLiteral("数量"), QStringLiteral("价格")});
+    ui->tableWidget->setItemDelegate(new OrderLineDelegate(ui->tableWidget));
+    ui->lineEdit->setText(customerName);
+    // Enter looks the product up; it must not reach the save button.
+    onEnterKey(ui->tableWidget, [this](const QModelIndex &index) {
+        on_tableWidget_cellActivated(index.row(), index.column());
+    });
+
+    if (customerId == -1) {
+        ui->pushButtonSelectCustomer->setFocus();
+    } else {
+        ui->tableWidget->setCurrentCell(0, ColumnProductId);
+        ui->tableWidget->setFocus();
+    }
+}
+
+AddCustomerOrderDialog::~AddCustomerOrderDialog() = default;
+
+QString AddCustomerOrderDialog::cellText(int row, int column) const
+{
+    const QTableWidgetItem *item = ui->tableWidget->item(row, column);
+    return item ? item->text().trimmed() : QString();
+}
+
+void AddCustomerOrderDialog::on_pushButtonSelectCustomer_clicked()
+{
+    CustomersDialog dialog(this, true);
+    if (dialog.exec() == QDialog::Accepted) {
+        customerId = dialog.selectedCustomerId();
+        customerName = dialog.selectedCustomerName();
+        ui->lineEdit->setText(customerName);
+    }
+    ui->tableWidget->setFocus();
+}
+
+void AddCustomerOrderDialog::on_lineEdit_editingFinished()
+{
+    if (ui->lineEdit->text().trimmed() != customerName)
+        customerId = -1;
+}
+
+void AddCustomerOrderDialog::on_lineEdit_returnPressed() {}
+
+void AddCustomerOrderDialog::on_tableWidget_currentCellChanged(int, int, int, int) {}
+
+void AddCustomerOrderDialog::on_tableWidget_cellActivated(int row, int column)
+{
+    QString columnName;
+    if (column == ColumnProductId)
+        columnName = QStringLiteral("id");
+    else if (column == ColumnProductName)
+        columnName = QStringLiteral("name");
+    else
+        return;
+    const QString typed = cellText(row, column);
+    if (typed.isEmpty())
+        return;
+
+    // Typed text is quoted, so a quote in a code matches itself.
+    const std::unique_ptr<QSqlTableModel> products(
+        loadProductsModel(nullptr, columnName + QStringLiteral(" = ") + sqlQuoted(typed)));
+    if (products->rowCount() < 1)
+        return;
+    const QSqlRecord product = products->record(0);
+    ui->tableWidget->setItem(row, ColumnProductId,
+                             new QTableWidgetItem(product.value(QStringLiteral("id")).toString()));
+    ui->tableWidget->setItem(
+        row, ColumnProductName,
+        new QTableWidgetItem(product.value(QStringLiteral("name")).toString()));
+    ui->tableWidget->setCurrentCell(row, ColumnAmount);
+    activateWindow();
+}
+
+void AddCustomerOrderDialog::on_pushButtonSave_clicked()
+{
+    if (customerId == -1) {
+        showWarning(this, QStringLiteral("请指定客户"), promptTitle);
+        return;
+    }
+
+    QList<OrderLine> lines;
+    for (int row = 0; row < ui->tableWidget->rowCount(); ++row) {
+        if (!ui->tableWidget->item(row, ColumnProductId) ||
+            !ui->tableWidget->item(row, ColumnAmount) || !ui->tableWidget->item(row, ColumnMoney))
+            continue;
+        // Text that is no whole number converts to 0 and makes the line invalid.
+        const OrderLine line{cellText(row, ColumnProductId),
+                             ui->tableWidget->item(row, ColumnAmount)->text().toInt(),
+                             ui->tableWidget->item(row, ColumnMoney)->text().toLongLong()};
+        if (!line.productCode.isEmpty() && line.amount > 0 && line.money > 0)
+            lines.append(line);
+    }
+    if (lines.isEmpty()) {
+        showWarning(this, QStringLiteral("请输入有效的订单内容"), promptTitle);
+        return;
+    }
+    // All lines or none: on failure the store has shown why, and the lines
+    // stay for another try.
+    if (!addCustomerOrderLines(customerId, nowTime(), lines))
+        return;
+    accept();
+}
+
+void AddCustomerOrderDialog::on_pushButtonClose_clicked()
+{
+    reject();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+namespace Ui {
+class AddCustomerOrderDialog;
+}
+
+// Up to four order lines of one customer; Accepted only when the whole order
+// was stored.
+class AddCustomerOrderDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit AddCustomerOrderDialog(QWidget *parent = nullptr, int customerId = -1,
+                                    const QString &customerName = QString());
+    ~AddCustomerOrderDialog() override;
+
+    enum Column
+    {
+        ColumnProductId,
+        ColumnProductName,
+        ColumnAmount,
+        ColumnMoney
+    };
+
+private slots:
+    void on_pushButtonSelectCustomer_clicked();
+    void on_tableWidget_cellActivated(int row, int column);
+    void on_tableWidget_currentCellChanged(int currentRow, int currentColumn, int previousRow,
+                                           int previousColumn);
+    void on_pushButtonSave_clicked();
+    void on_pushButtonClose_clicked();
+    void on_lineEdit_editingFinished();
+    void on_lineEdit_returnPressed();
+
+private:
+    QString cellText(int row, int column) const;
+
+    std::unique_ptr<Ui::AddCustomerOrderDialog> ui;
+    int customerId = -1;
+    QString customerName;
+};

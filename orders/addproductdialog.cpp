@@ -1,0 +1,56 @@
+#include "addproductdialog.h"
+#include "ui_addproductdialog.h"
+
+#include "app/messageboxes.h"
+#include "store/catalogstore.h"
+
+namespace {
+const QString promptTitle = QStringLiteral("提示");
+}
+
+AddProductDialog::AddProductDialog(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::AddProductDialog>())
+{
+    ui->setupUi(this);
+    ui->tabWidget->setCurrentIndex(0);
+    ui->lineEditIdentifie->setFocus();
+}
+
+AddProductDialog::~AddProductDialog() = default;
+
+void AddProductDialog::on_pushButtonOk_clicked()
+{
+    const QString identifier = ui->lineEditIdentifie->text().trimmed();
+    const QString name = ui->lineEditName->text().trimmed();
+    // The introduction is stored as typed, blanks included.
+    const QString introduce = ui->textEditIntroduce->toPlainText();
+
+    if (identifier.isEmpty()) {
+        ui->lineEditIdentifie->setFocus();
+        showWarning(this, QStringLiteral("请输入编号."), promptTitle);
+        return;
+    }
+    if (name.isEmpty()) {
+        ui->lineEditName->setFocus();
+        showWarning(this, QStringLiteral("请输入名称."), promptTitle);
+        return;
+    }
+    if (introduce.isEmpty()) {
+        ui->textEditIntroduce->setFocus();
+        showWarning(this, QStringLiteral("请输入产品介绍."), promptTitle);
+        return;
+    }
+    // On failure the store has shown why; the fields keep what was typed.
+    if (!addProduct(identifier, name, introduce))
+        return;
+
+    ui->lineEditIdentifie->clear();
+    ui->lineEditName->clear();
+    ui->textEditIntroduce->clear();
+    ui->lineEditIdentifie->setFocus();
+}
+
+void AddProductDialog::on_pushButtonCancel_clicked()
+{
+    close();
+}

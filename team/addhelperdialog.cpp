@@ -1,0 +1,109 @@
+#include "addhelperdialog.h"
+#include "ui_addhelperdialog.h"
+
+#include "app/dateutils.h"
+#include "app/messageboxes.h"
+#include "store/helperstore.h"
+
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace {
+const QDate noBirthDate(1900, 1, 1);
+const QString promptTitle = QStringLiteral("提示");
+} // namespace
+
+AddHelperDialog::AddHelperDialog(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::AddHelperDialog>())
+{
+    ui->setupUi(this);
+    ui->tabWidget->setCurrentIndex(0);
+    ui->comboBoxSex->setCurrentIndex(-1);
+    // After the automatic connections, so that the age follows at once.
+    ui->dateEditBirthDate->setDate(noBirthDate);
+    on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
+    ui->lineEditName->setFocus();
+}
+
+AddHelperDialog::~AddHelperDialog() = default;
+
+void AddHelperDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
+{
+    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+    ui->dateEditBirthDate->calendarWidget()->setSelectedDate(date);
+}
+
+void AddHelperDialog::on_pushButtonClose_clicked()
+{
+    // The button closes without a question; only the window's close button asks.
+    accept();
+}
+
+void AddHelperDialog::on_pushButtonSave_clicked()
+{
+    const int sex = ui->comboBoxSex->currentIndex();
+    const QString birthDate = ui->dateEditBirthDate->date().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString name = ui->lineEditName->text().trimmed();
+    const QString phone = ui->lineEditPhone->text().trimmed();
+
+    if (name.isEmpty()) {
+        ui->lineEditName->setFocus();
+        showWarning(this, QStringLiteral("请输入增员姓名."), promptTitle);
+        return;
+    }
+    if (sex == -1) {
+        ui->comboBoxSex->setFocus();
+        showWarning(this, QStringLiteral("请指定增员性别."), promptTitle);
+        return;
+    }
+    if (phone.isEmpty()) {
+        ui->lineEditPhone->setFocus();
+        showWarning(this, QStringLiteral("请输入增员电话信息."), promptTitle);
+        return;
+    }
+    if (!addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
+                   ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
+                   ui->lineEditOffice->text(), 1))
+        return;
+
+    clearForm();
+    ui->lineEditName->setFocus();
+}
+
+void AddHelperDialog::clearForm()
+{
+    ui->lineEditName->clear();
+    ui->comboBoxSex->setCurrentIndex(-1);
+    ui->dateEditBirthDate->setDate(noBirthDate);
+    ui->lineEditPhone->clear();
+    ui->lineEditHomeAddress->clear();
+    ui->lineEditHomePhone->clear();
+    ui->lineEditCompany->clear();
+    ui->lineEditOffice->clear();
+}
+
+void AddHelperDialog::closeEvent(QCloseEvent *event)
+{
+    if (ui->lineEditName->text().trimmed().isEmpty()) {
+        event->accept();
+        return;
+    }
+    // A typed but unsaved recruit would be lost; "否" is the safe answer.
+    if (askYesNo(this, QStringLiteral("确认要关闭当前窗口吗?"), promptTitle)) {
+        ui->lineEditName->clear();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void AddHelperDialog::keyPressEvent(QKeyEvent *event)
+{
+    // QDialog would reject at once and drop a typed recruit without asking.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
