@@ -107,7 +107,8 @@ ExportSpec exportSpec(ExportList list, const QString &filter)
     case ExportList::Orders:
         break;
     }
-    // The order list's own query and headers, its time shown as a date.
+    // The order list's own query and headers (the hidden customer id left
+    // out), its time shown as a date with the full year.
     const QString from =
         QStringLiteral(" FROM customers_orders, customers, products WHERE customers.id = "
                        "customer_id AND products.id = product_id") +
@@ -119,11 +120,15 @@ ExportSpec exportSpec(ExportList list, const QString &filter)
             QStringLiteral("SELECT count(*)") + from,
             {{0, QStringLiteral("ID"), plain},
              {1, QStringLiteral("时间"), date},
-             {2, QStringLiteral("客户ID"), plain},
              {3, QStringLiteral("客户"), decoded},
              {4, QStringLiteral("产品名称"), plain},
              {5, QStringLiteral("数量"), plain},
              {6, QStringLiteral("金额"), plain}}};
+}
+
+QString orderPeriodFilter(qint64 from, qint64 to)
+{
+    return StoreQuery::periodCondition(QStringLiteral("add_time"), from, to);
 }
 
 ExportResult exportList(const ExportSpec &spec, const QString &path, const ExportProgress &progress)

@@ -44,6 +44,9 @@ struct ExportSpec
 // members; orders: all).
 ExportSpec exportSpec(ExportList list, const QString &filter = QString());
 
+// The orders of a closed period, as the order list shows them.
+QString orderPeriodFilter(qint64 from, qint64 to);
+
 // Called every few hundred rows with rows done and rows in all; return false
 // to stop.
 using ExportProgress = std::function<bool(qint64 done, qint64 total)>;

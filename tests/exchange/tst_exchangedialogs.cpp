@@ -1,9 +1,11 @@
 #include "exchange/filechooser.h"
 #include "exchange/importpeopledialog.h"
 #include "exchangetesting.h"
+#include "orders/customerordersdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
 #include "prospects/prospectfixtures.h"
+#include "store/catalogstore.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -169,6 +172,29 @@ private slots:
             QCOMPARE(written.at(1).mid(0, 3), QStringList({"5", "张4普通", "女"}));
         else
             QCOMPARE(written.at(1).mid(0, 3), QStringList({"2", "张1逗,号", "女"}));
+    }
+
+    void orderExportTakesTheShownPeriod()
+    {
+        QVERIFY(addCustomer("张\"三\"", 1, "1900-01-01", "138", "", "", "", ""));
+        QVERIFY(addProduct("P1", "平安福", "终身寿险"));
+        const auto at = [](int day) {
+            return QDateTime(QDate(2026, 3, day), QTime(10, 0)).toSecsSinceEpoch();
+        };
+        QVERIFY(addCustomerOrder(1, at(1), "P1", 1, 5000));
+        QVERIFY(addCustomerOrder(1, at(2), "P1", 2, 9000000000LL));
+        QVERIFY(addCustomerOrder(1, at(9), "P1", 1, 100));
+        CustomerOrdersDialog dialog(nullptr, at(1), at(3));
+        const QString path = workspace->filePath("orders.csv");
+        FileChooser::answerNext(path);
+        press(&dialog, "pushButtonExport");
+        QCOMPARE(messages->texts(), QStringList({"已导出 2 条到 " + path}));
+        // The customer id the list hides stays out; 64-bit sums stay whole.
+        QCOMPARE(
+            csvRows(path),
+            QList<QStringList>({{"ID", "时间", "客户", "产品名称", "数量", "金额"},
+                                {"1", "2026-03-01", "张\"三\"", "平安福", "1", "5000"},
+                                {"2", "2026-03-02", "张\"三\"", "平安福", "2", "9000000000"}}));
     }
 
     void importDialogMarksProblemsAndSkipsThem()
