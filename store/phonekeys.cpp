@@ -119,6 +119,28 @@ QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int
     return holders;
 }
 
+int countKnownPhones(PersonTable table, const QStringList &phones, const QSqlDatabase &db)
+{
+    drainPhoneKeyBacklog(db);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT 1 FROM phone_keys WHERE kind = ") +
+                       QString::number(kindOf(table)) +
+                       QStringLiteral(" AND phone_key = ? LIMIT 1")))
+        return 0;
+    int known = 0;
+    for (const QString &phone : phones) {
+        const QString key = normalizedPhone(phone);
+        if (key.isEmpty())
+            continue;
+        query.addBindValue(key);
+        if (query.exec() && query.next())
+            ++known;
+        query.finish();
+    }
+    return known;
+}
+
 QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holders)
 {
     QStringList lines;

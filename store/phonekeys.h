@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 // Phone numbers compared for duplicates: only the digits count (full-width
 // ones too), and a leading +86 or 0086 is dropped, so "+86 138-0013-8000"
@@ -28,6 +29,11 @@ struct PhoneHolder
 // most limit of them; the indexed side table keeps this instant.
 QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int limit = 5,
                                     const QSqlDatabase &db = QSqlDatabase::database());
+
+// How many of the numbers some stored person of the table already has (a
+// number given twice counts twice); for reporting a batch before it is added.
+int countKnownPhones(PersonTable table, const QStringList &phones,
+                     const QSqlDatabase &db = QSqlDatabase::database());
 
 // "张三 (13800138000)", one holder a line, with the state of those who are
 // not active ones.

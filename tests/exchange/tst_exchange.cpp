@@ -141,6 +141,8 @@ private slots:
         const auto other =
             kind == PersonTable::Customers ? PersonTable::Helpers : PersonTable::Customers;
         QVERIFY(findPhoneHolders(other, typed).isEmpty());
+        // A downloaded batch counts its known numbers the same way.
+        QCOMPARE(countKnownPhones(kind, {typed, "13999999999", typed}), found ? 2 : 0);
     }
 
     void editedAndDeletedNumbersAreFollowed()
