@@ -85,7 +85,7 @@ inline QList<QStringList> csvRows(const QString &path)
 }
 
 // The cells of the first worksheet of an xlsx file, read back from its XML
-// (unzip -p), shared or inline strings alike; empty when the file is no
+// (unzip -p; the writer keeps every text inline); empty when the file is no
 // valid workbook.
 inline QList<QStringList> xlsxRows(const QString &path)
 {
@@ -98,15 +98,8 @@ inline QList<QStringList> xlsxRows(const QString &path)
     if (member(QStringLiteral("_rels/.rels")).isEmpty() ||
         member(QStringLiteral("xl/workbook.xml")).isEmpty())
         return {};
-    QStringList shared;
-    QXmlStreamReader strings(member(QStringLiteral("xl/sharedStrings.xml")));
-    while (!strings.atEnd()) {
-        if (strings.readNext() == QXmlStreamReader::StartElement && strings.name() == u"si")
-            shared.append(strings.readElementText(QXmlStreamReader::IncludeChildElements));
-    }
     QList<QStringList> rows;
     QXmlStreamReader sheet(member(QStringLiteral("xl/worksheets/sheet1.xml")));
-    QString type;
     int column = 0;
     while (!sheet.atEnd()) {
         if (sheet.readNext() != QXmlStreamReader::StartElement)
@@ -114,7 +107,6 @@ inline QList<QStringList> xlsxRows(const QString &path)
         if (sheet.name() == u"row") {
             rows.append(QStringList());
         } else if (sheet.name() == u"c") {
-            type = sheet.attributes().value(QStringLiteral("t")).toString();
             const QString ref = sheet.attributes().value(QStringLiteral("r")).toString();
             column = 0;
             for (const QChar c : ref) {
@@ -122,10 +114,8 @@ inline QList<QStringList> xlsxRows(const QString &path)
                     column = column * 26 + (c.unicode() - u'A' + 1);
             }
             column -= 1;
-        } else if ((sheet.name() == u"is" || sheet.name() == u"v") && !rows.isEmpty()) {
-            QString text = sheet.readElementText(QXmlStreamReader::IncludeChildElements);
-            if (type == QLatin1String("s"))
-                text = shared.value(text.toInt());
+        } else if (sheet.name() == u"is" && !rows.isEmpty()) {
+            const QString text = sheet.readElementText(QXmlStreamReader::IncludeChildElements);
             QStringList &row = rows.last();
             while (row.size() <= column)
                 row.append(QString());

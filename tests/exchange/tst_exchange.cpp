@@ -71,12 +71,8 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("key");
-        QTest::newRow("plain") << "13800138000"
-                               << "13800138000";
         QTest::newRow("spaces") << " 138 0013 8000 "
                                 << "13800138000";
-        QTest::newRow("hyphens") << "138-0013-8000"
-                                 << "13800138000";
         QTest::newRow("+86") << "+86 138-0013-8000"
                              << "13800138000";
         QTest::newRow("+86 in brackets") << "(+86)13800138000"
@@ -145,7 +141,7 @@ private slots:
         QCOMPARE(countKnownPhones(kind, {typed, "13999999999", typed}), found ? 2 : 0);
     }
 
-    void editedAndDeletedNumbersAreFollowed()
+    void sideTableFollowsEveryWriteAndEarlierFiles()
     {
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
@@ -158,36 +154,17 @@ private slots:
         QCOMPARE(findPhoneHolders(PersonTable::Customers, "137-0013-7000").size(), 1);
         QVERIFY(execSql("DELETE FROM customers WHERE id = 2"));
         QVERIFY(findPhoneHolders(PersonTable::Customers, "13900139000").isEmpty());
-    }
 
-    void numbersStoredBeforeTheSideTableAreFound()
-    {
-        TestWorkspace workspace;
-        QVERIFY(workspace.openDatabase());
-        QVERIFY(addCustomer("张三", 1, "1900-01-01", "13800138000", "", "", "", ""));
         // A data file of an earlier version: no side table, no triggers.
-        QVERIFY(execSql("DROP TABLE phone_keys"));
-        QVERIFY(execSql("DROP TABLE phone_key_backlog"));
-        for (const char *trigger : {"insert", "update", "delete"})
-            QVERIFY(execSql(QStringLiteral("DROP TRIGGER trg_customers_phone_%1").arg(trigger)));
-        QVERIFY(addCustomer("李四", 1, "1900-01-01", "13900139000", "", "", "", ""));
+        for (const char *drop :
+             {"TABLE phone_keys", "TABLE phone_key_backlog", "TRIGGER trg_customers_phone_insert",
+              "TRIGGER trg_customers_phone_update", "TRIGGER trg_customers_phone_delete"})
+            QVERIFY(execSql(QStringLiteral("DROP %1").arg(drop)));
+        QVERIFY(addCustomer("王五", 1, "1900-01-01", "13600136000", "", "", "", ""));
         workspace.closeDatabase();
         QVERIFY(workspace.openDatabase());
-        QCOMPARE(findPhoneHolders(PersonTable::Customers, "+8613800138000").size(), 1);
-        QCOMPARE(findPhoneHolders(PersonTable::Customers, "13900139000").size(), 1);
-    }
-
-    void csvFieldsSurviveWritingAndReading()
-    {
-        const QStringList fields = {"普通",       "逗,号", "\"引号\"", "换\n行", "😀表情",
-                                    " 前后空格 ", "",      "a\r\nb",   "\"",     ","};
-        const QString text = csvLine({"标题"}) + csvLine(fields) + csvLine({"末行"});
-        const QList<CsvRecord> records = parseCsv(text);
-        QCOMPARE(records.size(), 3);
-        QCOMPARE(records.at(1).fields, fields);
-        // The record after the two embedded line breaks starts three lines on.
-        QCOMPARE(records.at(1).line, 2);
-        QCOMPARE(records.at(2).line, 5);
+        QCOMPARE(findPhoneHolders(PersonTable::Customers, "+8613700137000").size(), 1);
+        QCOMPARE(findPhoneHolders(PersonTable::Customers, "13600136000").size(), 1);
     }
 
     void birthDatesInTheCommonForms_data()
@@ -200,8 +177,6 @@ private slots:
                                << "1985-06-01";
         QTest::newRow("slashes") << "1985/6/1"
                                  << "1985-06-01";
-        QTest::newRow("dots") << "1985.06.01"
-                              << "1985-06-01";
         QTest::newRow("compact") << "19850601"
                                  << "1985-06-01";
         QTest::newRow("chinese") << "1985年6月1日"
@@ -212,8 +187,6 @@ private slots:
                                      << "";
         QTest::newRow("after the range") << "2015-01-01"
                                          << "";
-        QTest::newRow("before the range") << "1899-12-31"
-                                          << "";
         QTest::newRow("day first") << "01/06/1985"
                                    << "";
     }
@@ -312,16 +285,6 @@ private slots:
         QCOMPARE(runImport(plan, false).outcome, ImportResult::Done);
         QCOMPARE(storedPeople(PersonTable::Helpers), expected);
         QCOMPARE(expected.size(), 2);
-    }
-
-    void wrongEncodingIsRefused()
-    {
-        TestWorkspace workspace;
-        writeFile(workspace.filePath("in.csv"), gb18030(badRowsFile));
-        CsvFile file;
-        QString error;
-        QVERIFY(!readCsvFile(workspace.filePath("in.csv"), TextEncoding::Utf8, &file, &error));
-        QVERIFY(error.contains("UTF-8"));
     }
 
     void cancelledOrFailedImportWritesNothing_data()
