@@ -140,6 +140,16 @@ bool readCsvFile(const QString &path, TextEncoding encoding, CsvFile *file, QStr
         return false;
     }
     const QByteArray bytes = input.readAll();
+    // Neither encoding would refuse these; they would come in as gibberish.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        *error =
+            QStringLiteral("文件是 UTF-16 编码的文本，请在表格程序中另存为 CSV (UTF-8) 后再导入。");
+        return false;
+    }
+    if (bytes.contains('\0')) {
+        *error = QStringLiteral("%1 不是 CSV 文本文件。").arg(path);
+        return false;
+    }
     const TextEncoding used =
         encoding == TextEncoding::Automatic ? detectEncoding(bytes) : encoding;
     QString text;

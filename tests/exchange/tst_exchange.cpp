@@ -265,6 +265,25 @@ private slots:
         QTest::newRow("gb18030, detected") << gb18030(badRowsFile) << int(TextEncoding::Automatic);
         QTest::newRow("gb18030, chosen") << gb18030(badRowsFile) << int(TextEncoding::Gb18030);
     }
+
+    void filesNoEncodingCanReadAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("utf-16") << QByteArray("\xFF\xFE") +
+                                       QByteArray(reinterpret_cast<const char *>(u"姓名,电话\n"),
+                                                  12);
+        QTest::newRow("a workbook") << QByteArray("PK\x03\x04\x14\0\0\0", 8);
+    }
+    void filesNoEncodingCanReadAreRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        TestWorkspace workspace;
+        writeFile(workspace.filePath("in.csv"), bytes);
+        CsvFile file;
+        QString error;
+        QVERIFY(!readCsvFile(workspace.filePath("in.csv"), TextEncoding::Automatic, &file, &error));
+        QVERIFY(!error.isEmpty());
+    }
     void gb18030FileImportsLikeItsUtf8Twin()
     {
         QFETCH(QByteArray, bytes);
