@@ -1,5 +1,6 @@
 #pragma once
 
+#include "online/httpchecknew.h"
 #include "store/changewatch.h"
 
 #include <QDate>
@@ -7,6 +8,7 @@
 
 #include <memory>
 
+class DownInitDataDialog;
 class QDateTime;
 class QLabel;
 class QTimer;
@@ -31,6 +33,8 @@ public:
 
 public slots:
     void TimerProc();
+    // Tells the agent when the service reports a newer version than this one.
+    void CheckNewRet(bool ok);
     // The same as the prospect entries of the customer menu.
     void AddCustomer();
     void ShowCustomers();
@@ -65,6 +69,9 @@ private slots:
     void on_label_3_linkActivated(const QString &link);
     void on_label_4_linkActivated(const QString &link);
     void on_label_5_linkActivated(const QString &link);
+    void on_action_account_info_triggered();
+    void on_action_init_customer_list_triggered();
+    void on_action_download_customer_list_triggered();
     void on_action_add_teammate_triggered();
     void on_action_all_teammate_triggered();
     void on_action_teammate_task_triggered();
@@ -93,6 +100,9 @@ private:
     QTimer *timer = nullptr;
     QLabel *statusClockLabel = nullptr;
     QLabel *statusLinkLabel = nullptr;
+    // Created on first use and kept, so a download goes on while it is hidden.
+    DownInitDataDialog *initDataDialog = nullptr;
+    HttpCheckNew checkNew;
     // What the numbers on the board were counted from: a tick recounts only
     // when the data, the day or a quota has changed since.
     DataChangeWatch dataWatch;

@@ -14,6 +14,9 @@
 #include "calling/todaysubscribehelpersdialog.h"
 #include "exchange/filechooser.h"
 #include "exchange/importpeopledialog.h"
+#include "online/accountdialog.h"
+#include "online/downinitdatadialog.h"
+#include "online/downloadcustomerlistdialog.h"
 #include "orders/addcustomerorderdialog.h"
 #include "orders/customerordersdialog.h"
 #include "phonescripts/phoneskillsdialog.h"
@@ -133,6 +136,9 @@ QList<Shot> allShots()
          }},
         dialog<HelperDialog>("helperdialog"),
         dialog<AddHelperDialog>("addhelperdialog"),
+        dialog<AccountDialog>("accountdialog"),
+        dialog<DownloadCustomerListDialog>("downloadcustomerlistdialog"),
+        dialog<DownInitDataDialog>("downinitdatadialog"),
         {QStringLiteral("addcustomerorderdialog"),
          [](QWidget *mainWindow) {
              auto *dialog = new AddCustomerOrderDialog(mainWindow, 2, QStringLiteral("李娜"));
