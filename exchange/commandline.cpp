@@ -146,7 +146,7 @@ int runExport(const Request &request)
     parseExportList(request.list, &list);
     if (!openDataFile())
         return NothingDone;
-    const ExportResult result = exportList(exportSpec(list), request.path);
+    const ExportResult result = exportList(exportSource(list), request.path);
     if (result.outcome != ExportResult::Done) {
         err() << exportSummary(result, request.path) << Qt::endl;
         return NothingDone;

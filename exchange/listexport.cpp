@@ -59,8 +59,8 @@ const QString personFields = QStringLiteral(
     "id, name, sex, birth_date, phone_number, home_address, home_tel, company_name, office, "
     "is_contact");
 
-ExportSpec personSpec(const QString &sheet, const QString &table, const QString &condition,
-                      bool encodedNames)
+ExportSource personSource(const QString &sheet, const QString &table, const QString &condition,
+                          bool encodedNames)
 {
     const QString where = QStringLiteral(" WHERE ") + condition;
     return {sheet,
@@ -92,18 +92,18 @@ bool parseExportList(const QString &name, ExportList *list)
     return false;
 }
 
-ExportSpec exportSpec(ExportList list, const QString &filter)
+ExportSource exportSource(ExportList list, const QString &filter)
 {
     switch (list) {
     case ExportList::Prospects:
-        return personSpec(QStringLiteral("准客户"), QStringLiteral("customers"),
-                          orNonEmpty(filter, QStringLiteral(" user_type != 0 ")), true);
+        return personSource(QStringLiteral("准客户"), QStringLiteral("customers"),
+                            orNonEmpty(filter, QStringLiteral(" user_type != 0 ")), true);
     case ExportList::Recruits:
-        return personSpec(QStringLiteral("准增员"), QStringLiteral("helpers"),
-                          orNonEmpty(filter, QStringLiteral(" user_type = 1 ")), false);
+        return personSource(QStringLiteral("准增员"), QStringLiteral("helpers"),
+                            orNonEmpty(filter, QStringLiteral(" user_type = 1 ")), false);
     case ExportList::Team:
-        return personSpec(QStringLiteral("团队成员"), QStringLiteral("helpers"),
-                          orNonEmpty(filter, QStringLiteral("user_type = 2")), false);
+        return personSource(QStringLiteral("团队成员"), QStringLiteral("helpers"),
+                            orNonEmpty(filter, QStringLiteral("user_type = 2")), false);
     case ExportList::Orders:
         break;
     }
@@ -131,32 +131,33 @@ QString orderPeriodFilter(qint64 from, qint64 to)
     return StoreQuery::periodCondition(QStringLiteral("add_time"), from, to);
 }
 
-ExportResult exportList(const ExportSpec &spec, const QString &path, const ExportProgress &progress)
+ExportResult exportList(const ExportSource &source, const QString &path,
+                        const ExportProgress &progress)
 {
     ExportResult result;
     qint64 total = 0;
     {
         QSqlQuery count;
-        if (count.exec(spec.countStatement) && count.next())
+        if (count.exec(source.countStatement) && count.next())
             total = count.value(0).toLongLong();
     }
     QSqlQuery query;
     query.setForwardOnly(true);
-    if (!query.exec(spec.statement)) {
+    if (!query.exec(source.statement)) {
         result.error = query.lastError().text();
         return result;
     }
-    std::unique_ptr<TableWriter> writer = createTableWriter(path, spec.sheetName, &result.error);
+    std::unique_ptr<TableWriter> writer = createTableWriter(path, source.sheetName, &result.error);
     if (!writer)
         return result;
 
     QStringList cells;
-    for (const ExportColumn &column : spec.columns)
+    for (const ExportColumn &column : source.columns)
         cells.append(column.header);
     bool ok = writer->writeRow(cells);
     while (ok && query.next()) {
         cells.clear();
-        for (const ExportColumn &column : spec.columns)
+        for (const ExportColumn &column : source.columns)
             cells.append(column.text(query.value(column.source)));
         ok = writer->writeRow(cells);
         ++result.rows;

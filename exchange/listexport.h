@@ -31,7 +31,7 @@ struct ExportColumn
 
 // What a list shows: its columns and the rows of its condition (SQL without
 // WHERE, as the dialog built it from its search; empty = the whole list).
-struct ExportSpec
+struct ExportSource
 {
     QString sheetName;
     QString statement;
@@ -42,7 +42,7 @@ struct ExportSpec
 // The list with the dialog's condition; the condition of the whole list when
 // the filter is empty (prospects: not abandoned; recruits: active ones; team:
 // members; orders: all).
-ExportSpec exportSpec(ExportList list, const QString &filter = QString());
+ExportSource exportSource(ExportList list, const QString &filter = QString());
 
 // The orders of a closed period, as the order list shows them.
 QString orderPeriodFilter(qint64 from, qint64 to);
@@ -66,7 +66,7 @@ struct ExportResult
 
 // Writes the list to an .xlsx or .csv file, headers first. A cancelled or
 // failed export leaves no file behind (and an older one untouched).
-ExportResult exportList(const ExportSpec &spec, const QString &path,
+ExportResult exportList(const ExportSource &source, const QString &path,
                         const ExportProgress &progress = {});
 
 // Summary for the agent: "已导出 120 条到 FILE".

@@ -9,7 +9,8 @@
 #include <QGuiApplication>
 #include <QProgressDialog>
 
-void exportListInteractively(QWidget *parent, const ExportSpec &spec, const QString &suggestedName)
+void exportListInteractively(QWidget *parent, const ExportSource &source,
+                             const QString &suggestedName)
 {
     QString path =
         FileChooser::saveFileName(parent, QStringLiteral("导出"),
@@ -25,7 +26,7 @@ void exportListInteractively(QWidget *parent, const ExportSpec &spec, const QStr
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    const ExportResult result = exportList(spec, path, [&](qint64 done, qint64 total) {
+    const ExportResult result = exportList(source, path, [&](qint64 done, qint64 total) {
         progress.setMaximum(int(qMin<qint64>(total, std::numeric_limits<int>::max())));
         progress.setValue(int(qMin<qint64>(done, progress.maximum())));
         QCoreApplication::processEvents();

@@ -6,4 +6,5 @@ class QWidget;
 
 // The export button of a list: asks for the file, writes the list with a
 // progress dialog that can cancel, and reports how it went.
-void exportListInteractively(QWidget *parent, const ExportSpec &spec, const QString &suggestedName);
+void exportListInteractively(QWidget *parent, const ExportSource &source,
+                             const QString &suggestedName);

@@ -137,7 +137,8 @@ void CustomerOrdersDialog::on_pushButtonExport_clicked()
 {
     exportListInteractively(
         this,
-        exportSpec(ExportList::Orders, showAll ? QString() : orderPeriodFilter(shownFrom, shownTo)),
+        exportSource(ExportList::Orders,
+                     showAll ? QString() : orderPeriodFilter(shownFrom, shownTo)),
         QStringLiteral("订单"));
 }
 

@@ -131,7 +131,7 @@ void CustomersDialog::on_pushButtonSearch_clicked()
 // Every page of what the last search found, not only the page shown.
 void CustomersDialog::on_pushButtonExport_clicked()
 {
-    exportListInteractively(this, exportSpec(ExportList::Prospects, filter),
+    exportListInteractively(this, exportSource(ExportList::Prospects, filter),
                             QStringLiteral("准客户"));
 }
 

@@ -64,7 +64,7 @@ void HelperDialog::on_pushButtonSearch_clicked()
 
 void HelperDialog::on_pushButtonExport_clicked()
 {
-    exportListInteractively(this, exportSpec(ExportList::Recruits, condition),
+    exportListInteractively(this, exportSource(ExportList::Recruits, condition),
                             QStringLiteral("准增员"));
 }
 

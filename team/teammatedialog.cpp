@@ -48,7 +48,7 @@ void TeammateDialog::on_pushButtonAdd_clicked()
 
 void TeammateDialog::on_pushButtonExport_clicked()
 {
-    exportListInteractively(this, exportSpec(ExportList::Team), QStringLiteral("团队成员"));
+    exportListInteractively(this, exportSource(ExportList::Team), QStringLiteral("团队成员"));
 }
 
 void TeammateDialog::on_pushButtonClose_clicked()

@@ -318,9 +318,8 @@ private slots:
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
         QVERIFY(addAwkwardPeople(PersonTable::Customers, 1000));
-        QVERIFY(
-            exportList(exportSpec(ExportList::Prospects), workspace.filePath("all.csv")).outcome ==
-            ExportResult::Done);
+        QVERIFY(exportList(exportSource(ExportList::Prospects), workspace.filePath("all.csv"))
+                    .outcome == ExportResult::Done);
         QVERIFY(execSql("DELETE FROM customers"));
         const ImportPlan plan = planFile(PersonTable::Customers, workspace.filePath("all.csv"));
         WarningRecorder warnings;
@@ -354,7 +353,7 @@ private slots:
         QVERIFY(execSql("UPDATE customers SET user_type = 0 WHERE id = 2"));
         QVERIFY(execSql("UPDATE customers SET is_contact = 1 WHERE id = 3"));
         const QString path = workspace.filePath("out." + suffix);
-        const ExportResult result = exportList(exportSpec(ExportList::Prospects), path);
+        const ExportResult result = exportList(exportSource(ExportList::Prospects), path);
         QCOMPARE(result.outcome, ExportResult::Done);
         QCOMPARE(result.rows, 2);
         const QList<QStringList> rows = suffix == "xlsx" ? xlsxRows(path) : csvRows(path);
@@ -380,7 +379,7 @@ private slots:
         for (const QString name : {"old.xlsx", "old.csv"}) {
             writeFile(workspace.filePath(name), "old");
             const ExportResult result =
-                exportList(exportSpec(ExportList::Recruits), workspace.filePath(name),
+                exportList(exportSource(ExportList::Recruits), workspace.filePath(name),
                            [](qint64 done, qint64) { return done < 1000; });
             QCOMPARE(result.outcome, ExportResult::Cancelled);
             QFile file(workspace.filePath(name));
@@ -403,7 +402,7 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         const ExportResult result =
-            exportList(exportSpec(ExportList::Prospects), workspace.filePath("all.xlsx"));
+            exportList(exportSource(ExportList::Prospects), workspace.filePath("all.xlsx"));
         QCOMPARE(result.rows, 100000);
         QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
         const QList<QStringList> rows = xlsxRows(workspace.filePath("all.xlsx"));
