@@ -51,17 +51,27 @@ void QSaveCustomersListThread::run()
 
 bool QSaveCustomersListThread::storeBatch(const QString &connectionName)
 {
+    // The per-record pause paces the batch for the progress display. It runs
+    // before the transaction, not inside it: held across a thousand pauses,
+    // the write lock would keep every save of the agent waiting for nearly a
+    // minute and then failing. The batch is committed whole either way, so
+    // nothing else can tell the difference.
+    int paced = 0;
+    for (int position = 1; position <= m_customers.size(); ++position) {
+        if (m_stop.load())
+            break;
+        emit saveProgress(position);
+        msleep(s_recordPauseMs.load());
+        paced = position;
+    }
+
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (!beginTransaction(connectionName)) {
         // Without a transaction nothing may be written record by record.
         m_errorText = db.lastError().text();
         return false;
     }
-    int stored = 0;
-    for (int position = 1; position <= m_customers.size(); ++position) {
-        if (m_stop.load())
-            break;
-        emit saveProgress(position);
+    for (int position = 1; position <= paced; ++position) {
         const DownloadedCustomer &customer = m_customers.at(position - 1);
         QString error;
         if (!addDownloadedCustomer(customer.name, customer.mobile, customer.company, customer.major,
@@ -72,14 +82,12 @@ bool QSaveCustomersListThread::storeBatch(const QString &connectionName)
             m_errorText = error;
             return false;
         }
-        ++stored;
-        msleep(s_recordPauseMs.load());
     }
     if (!commitTransaction(connectionName)) {
         m_errorText = db.lastError().text();
         rollbackTransaction(connectionName);
         return false;
     }
-    m_stored.store(stored);
+    m_stored.store(paced);
     return true;
 }
