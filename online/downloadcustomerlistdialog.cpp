@@ -6,6 +6,7 @@
 #include "online/downloadcustomerlist.h"
 #include "store/customerstore.h"
 #include "store/database.h"
+#include "store/phonekeys.h"
 
 #include <QApplication>
 #include <QSqlError>
@@ -67,13 +68,19 @@ void DownloadCustomerListDialog::downloadFinish(bool ok)
         showWarning(this, m_download->errorString(), hintTitle);
         return;
     }
+    // Counted before the list goes in, against the prospects the agent had.
+    QStringList phones;
+    for (const DownloadedCustomer &customer : m_download->downloadedCustomers())
+        phones.append(customer.mobile);
+    const int known = countKnownPhones(PersonTable::Customers, phones);
     if (!storeCustomers())
         return;
-    showInformation(this,
-                    QStringLiteral("共下载 ") +
-                        QString::number(m_download->downloadedCustomers().size()) +
-                        QStringLiteral(" 条客户信息,已添加到准客户列表中."),
-                    hintTitle);
+    QString text = QStringLiteral("共下载 ") +
+                   QString::number(m_download->downloadedCustomers().size()) +
+                   QStringLiteral(" 条客户信息,已添加到准客户列表中.");
+    if (known > 0)
+        text += QStringLiteral("\n其中 %1 条客户的电话号码与已有的准客户相同.").arg(known);
+    showInformation(this, text, hintTitle);
     accept();
 }
 
