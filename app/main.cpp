@@ -2,6 +2,7 @@
 #include "app/datahome.h"
 #include "app/messageboxes.h"
 #include "app/qtsingleapplication.h"
+#include "exchange/commandline.h"
 
 int main(int argc, char *argv[])
 {
@@ -9,6 +10,9 @@ int main(int argc, char *argv[])
     QString dataHomeError;
     if (takeDataHomeOption(argc, argv))
         enterDataHome(&dataHomeError);
+    // --export, --import and --help run without a window or the single-instance test.
+    if (const int code = runCommandLine(argc, argv); code >= 0)
+        return code;
     QtSingleApplication app(argc, argv);
     if (!dataHomeError.isEmpty()) {
         showWarning(nullptr, dataHomeError, QStringLiteral("提示"));

@@ -5,6 +5,7 @@
 #include "app/appsettings.h"
 #include "app/backupdialog.h"
 #include "app/dateutils.h"
+#include "app/messageboxes.h"
 #include "app/remindertray.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
@@ -16,6 +17,9 @@
 #include "calling/todayfirstphonehelpersdialog.h"
 #include "calling/todaysubscribecustomersdialog.h"
 #include "calling/todaysubscribehelpersdialog.h"
+#include "online/accountdialog.h"
+#include "online/downinitdatadialog.h"
+#include "online/downloadcustomerlistdialog.h"
 #include "orders/addcustomerorderdialog.h"
 #include "orders/addproductdialog.h"
 #include "orders/customerordersdialog.h"
@@ -118,9 +122,27 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     // The numbers must be right before the first tick.
     refreshReminderCounts();
     setUpContactAlerts();
+
+    // Asynchronous: an unreachable service never delays the window.
+    connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
+    checkNew.check();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Its destructor waits for a running list writer to end.
+    delete initDataDialog;
+}
+
+void MainWindow::CheckNewRet(bool ok)
+{
+    if (!ok || !(checkNew.version() > programVersion))
+        return;
+    showInformation(this,
+                    QStringLiteral("检测到新版的 <<Vantoro电话营销软件>>, \r\n请到 ") +
+                        QLatin1String(vendorSiteUrl) + QStringLiteral(" 下载"),
+                    QStringLiteral("提示"));
+}
 
 void MainWindow::centreOnScreen()
 {
@@ -321,6 +343,25 @@ void MainWindow::on_label_4_linkActivated(const QString &)
 void MainWindow::on_label_5_linkActivated(const QString &)
 {
     on_action_today_contacted_customers_triggered();
+}
+
+void MainWindow::on_action_account_info_triggered()
+{
+    runModal<AccountDialog>(this);
+}
+
+void MainWindow::on_action_init_customer_list_triggered()
+{
+    if (!initDataDialog)
+        initDataDialog = new DownInitDataDialog(this);
+    initDataDialog->show();
+    initDataDialog->raise();
+    initDataDialog->activateWindow();
+}
+
+void MainWindow::on_action_download_customer_list_triggered()
+{
+    runModal<DownloadCustomerListDialog>(this);
 }
 
 void MainWindow::on_action_add_teammate_triggered()

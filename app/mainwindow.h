@@ -1,5 +1,6 @@
 #pragma once
 
+#include "online/httpchecknew.h"
 #include "store/changewatch.h"
 
 #include <QDate>
@@ -8,6 +9,7 @@
 #include <memory>
 
 class ContactAlerts;
+class DownInitDataDialog;
 class QDateTime;
 class QLabel;
 class ReminderTray;
@@ -34,6 +36,8 @@ public:
 
 public slots:
     void TimerProc();
+    // Tells the agent when the service reports a newer version than this one.
+    void CheckNewRet(bool ok);
     // The same as the prospect entries of the customer menu.
     void AddCustomer();
     void ShowCustomers();
@@ -68,6 +72,9 @@ private slots:
     void on_label_3_linkActivated(const QString &link);
     void on_label_4_linkActivated(const QString &link);
     void on_label_5_linkActivated(const QString &link);
+    void on_action_account_info_triggered();
+    void on_action_init_customer_list_triggered();
+    void on_action_download_customer_list_triggered();
     void on_action_add_teammate_triggered();
     void on_action_all_teammate_triggered();
     void on_action_teammate_task_triggered();
@@ -103,6 +110,9 @@ private:
     QLabel *statusLinkLabel = nullptr;
     ContactAlerts *contactAlerts = nullptr;
     ReminderTray *reminderTray = nullptr;
+    // Created on first use and kept, so a download goes on while it is hidden.
+    DownInitDataDialog *initDataDialog = nullptr;
+    HttpCheckNew checkNew;
     // What the numbers on the board were counted from: a tick recounts only
     // when the data, the day or a quota has changed since.
     DataChangeWatch dataWatch;

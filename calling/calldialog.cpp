@@ -57,20 +57,7 @@ CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWid
     telLogDelegate = new CallDlgTelLogItemDelegate(this);
     ui->tableViewKinsfolk->setItemDelegate(new KinsfolkItemDelegate(this));
 
-    mapper = new QDataWidgetMapper(this);
-    // The form is read-only and the list belongs to the opener: nothing is
-    // ever written back into it.
-    mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
-    mapper->setModel(listModel);
-    mapper->setItemDelegate(customerDelegate);
-    mapper->addMapping(ui->lineEditName, ColumnName);
-    mapper->addMapping(ui->comboBoxSex, ColumnSex);
-    mapper->addMapping(ui->dateEditBirthDate, ColumnBirthDate);
-    mapper->addMapping(ui->lineEditPhone, ColumnPhoneNumber);
-    mapper->addMapping(ui->lineEditHomeAddress, ColumnHomeAddress);
-    mapper->addMapping(ui->lineEditHomeTel, ColumnHomeTel);
-    mapper->addMapping(ui->lineEditCompany, ColumnCompanyName);
-    mapper->addMapping(ui->lineEditOffice, ColumnOffice);
+    mapper = mapPersonForm(this, ui.get(), listModel, customerDelegate);
     connect(mapper, &QDataWidgetMapper::currentIndexChanged, this,
             &CallDialog::currentIndexChanged);
     mapper->setCurrentModelIndex(index);

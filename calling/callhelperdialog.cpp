@@ -32,19 +32,7 @@ CallHelperDialog::CallHelperDialog(QSqlQueryModel *listModel, const QModelIndex 
     helperDelegate = new CallHelperDlgItemDelegate(this);
     telLogDelegate = new CallHelperDlgTelLogItemDelegate(this);
 
-    mapper = new QDataWidgetMapper(this);
-    // Read-only form over the opener's list: nothing is written back.
-    mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
-    mapper->setModel(listModel);
-    mapper->setItemDelegate(helperDelegate);
-    mapper->addMapping(ui->lineEditName, ColumnName);
-    mapper->addMapping(ui->comboBoxSex, ColumnSex);
-    mapper->addMapping(ui->dateEditBirthDate, ColumnBirthDate);
-    mapper->addMapping(ui->lineEditPhone, ColumnPhoneNumber);
-    mapper->addMapping(ui->lineEditHomeAddress, ColumnHomeAddress);
-    mapper->addMapping(ui->lineEditHomeTel, ColumnHomeTel);
-    mapper->addMapping(ui->lineEditCompany, ColumnCompanyName);
-    mapper->addMapping(ui->lineEditOffice, ColumnOffice);
+    mapper = mapPersonForm(this, ui.get(), listModel, helperDelegate);
     connect(mapper, &QDataWidgetMapper::currentIndexChanged, this,
             &CallHelperDialog::currentIndexChanged);
     mapper->setCurrentModelIndex(index);

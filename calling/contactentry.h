@@ -1,6 +1,10 @@
 #pragma once
 
 #include "app/dateutils.h"
+#include "store/customermodels.h"
+
+#include <QDataWidgetMapper>
+#include <QWidget>
 
 #include <QString>
 
@@ -8,13 +12,11 @@
 
 class QAbstractItemDelegate;
 class QAbstractItemModel;
-class QDataWidgetMapper;
 class QDateTimeEdit;
 class QListView;
 class QRadioButton;
 class QTableView;
 class QTextEdit;
-class QWidget;
 
 // The parts both call dialogs share: the "本次联系记录" area, the history
 // table, the script list and the walk through the opener's rows.
@@ -50,6 +52,27 @@ template <typename Form> ContactWidgets contactWidgets(Form *ui)
     return {ui->radioButtonPhoneMode,     ui->radioButtonVisitMode, ui->textEditPhoneContent,
             ui->radioButtonNextPhoneTime, ui->dateTimeEditNextCall, ui->radioButtonNextVisitTime,
             ui->dateTimeEditNextVisit};
+}
+
+// A read-only form over the opener's list: the person's eight fields, alike
+// in both forms. Nothing is ever written back into the borrowed list.
+template <typename Form>
+QDataWidgetMapper *mapPersonForm(QWidget *owner, Form *ui, QAbstractItemModel *list,
+                                 QAbstractItemDelegate *delegate)
+{
+    auto *mapper = new QDataWidgetMapper(owner);
+    mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
+    mapper->setModel(list);
+    mapper->setItemDelegate(delegate);
+    mapper->addMapping(ui->lineEditName, ColumnName);
+    mapper->addMapping(ui->comboBoxSex, ColumnSex);
+    mapper->addMapping(ui->dateEditBirthDate, ColumnBirthDate);
+    mapper->addMapping(ui->lineEditPhone, ColumnPhoneNumber);
+    mapper->addMapping(ui->lineEditHomeAddress, ColumnHomeAddress);
+    mapper->addMapping(ui->lineEditHomeTel, ColumnHomeTel);
+    mapper->addMapping(ui->lineEditCompany, ColumnCompanyName);
+    mapper->addMapping(ui->lineEditOffice, ColumnOffice);
+    return mapper;
 }
 
 struct ContactEntry

@@ -1,6 +1,7 @@
 #include "customerordersdialog.h"
 #include "ui_customerordersdialog.h"
 
+#include "exchange/listexportdialog.h"
 #include "orders/customerorderitemdelegate.h"
 #include "store/catalogstore.h"
 
@@ -54,6 +55,8 @@ void CustomerOrdersDialog::query()
 
     const Seconds from = GetDayBegin(ui->dateEditBegin->date());
     const Seconds to = dayEndTime(ui->dateEditEnd->date());
+    shownFrom = from;
+    shownTo = to;
     model = showAll ? loadOrdersModel(this, QString()) : loadOrdersModelForPeriod(this, from, to);
     delegate = new CustomerOrderItemDelegate(this);
     ui->tableView->setModel(model);
@@ -128,6 +131,15 @@ void CustomerOrdersDialog::on_dateEditBegin_dateChanged(const QDate &date)
 void CustomerOrdersDialog::on_dateEditEnd_dateChanged(const QDate &date)
 {
     ui->dateEditEnd->calendarWidget()->setSelectedDate(date);
+}
+
+void CustomerOrdersDialog::on_pushButtonExport_clicked()
+{
+    exportListInteractively(
+        this,
+        exportSource(ExportList::Orders,
+                     showAll ? QString() : orderPeriodFilter(shownFrom, shownTo)),
+        QStringLiteral("订单"));
 }
 
 void CustomerOrdersDialog::on_pushButtonClose_clicked()

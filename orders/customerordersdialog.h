@@ -39,6 +39,7 @@ private slots:
     void on_dateEditBegin_dateChanged(const QDate &date);
     void on_dateEditEnd_dateChanged(const QDate &date);
     void on_pushButtonClose_clicked();
+    void on_pushButtonExport_clicked();
 
 private:
     void setUp();
@@ -49,6 +50,9 @@ private:
     QSqlCustomerOrderQueryModel *model = nullptr;
     CustomerOrderItemDelegate *delegate = nullptr;
     bool showAll = false;
+    // The period shown, for the export.
+    Seconds shownFrom = 0;
+    Seconds shownTo = 0;
     // Sums of many orders outgrow 32 bits.
     qint64 amount = 0;
     qint64 money = 0;

@@ -3,6 +3,7 @@
 
 #include "app/dateutils.h"
 #include "app/messageboxes.h"
+#include "exchange/duplicatephone.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/kinsfolkitemdelegate.h"
 #include "store/customerstore.h"
@@ -65,6 +66,11 @@ void AddCustomerDialog::on_pushButtonSave_clicked()
     if (phone.isEmpty()) {
         ui->lineEditPhone->setFocus();
         showWarning(this, QStringLiteral("请输入客户电话信息."), promptTitle);
+        return;
+    }
+    // A number someone already has is usually the same person entered twice.
+    if (!confirmPhoneNotDuplicate(this, PersonTable::Customers, phone)) {
+        ui->lineEditPhone->setFocus();
         return;
     }
     if (!addCustomer(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),

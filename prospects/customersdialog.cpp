@@ -3,6 +3,8 @@
 
 #include "app/messageboxes.h"
 #include "calling/calldialog.h"
+#include "exchange/importpeopledialog.h"
+#include "exchange/listexportdialog.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersitemdelegate.h"
 #include "prospects/editcustomerdialog.h"
@@ -124,6 +126,21 @@ void CustomersDialog::on_pushButtonSearch_clicked()
     buildSearch();
     reload();
     ui->lineEditName->setFocus();
+}
+
+// Every page of what the last search found, not only the page shown.
+void CustomersDialog::on_pushButtonExport_clicked()
+{
+    exportListInteractively(this, exportSource(ExportList::Prospects, filter),
+                            QStringLiteral("准客户"));
+}
+
+void CustomersDialog::on_pushButtonImport_clicked()
+{
+    ImportPeopleDialog dialog(PersonTable::Customers, this);
+    dialog.exec();
+    buildSearch();
+    reload();
 }
 
 void CustomersDialog::on_action_add_customer_triggered()

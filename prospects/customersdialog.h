@@ -37,6 +37,8 @@ private slots:
     void on_tableView_doubleClicked(const QModelIndex &index);
     void on_pushButtonAdd_clicked();
     void on_pushButtonSearch_clicked();
+    void on_pushButtonExport_clicked();
+    void on_pushButtonImport_clicked();
     void on_action_add_customer_triggered();
     void on_action_edit_customer_triggered();
     void on_action_call_customer_triggered();

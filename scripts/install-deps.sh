@@ -7,6 +7,7 @@ packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
     qt6-translations-l10n
+    libxlsxwriter-dev pkg-config unzip
     xvfb xauth x11-utils fonts-wqy-microhei
     sqlite3
     # the Debian package, its checks and the drawing of the program icon

@@ -28,7 +28,7 @@ bool addCustomer(const QString &name, int sex, const QString &birthDate, const Q
 bool addDownloadedCustomer(const QString &name, const QString &phoneNumber,
                            const QString &companyName, const QString &office,
                            const QString &homeAddress, qint64 serverCustomerId,
-                           const QString &connectionName)
+                           const QString &connectionName, QString *errorText)
 {
     // No title: the writer goes on with the next prospect without a box.
     return execPrepared(
@@ -37,7 +37,7 @@ bool addDownloadedCustomer(const QString &name, const QString &phoneNumber,
                        "server_customer_id)VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         {encodeName(name), -1, QStringLiteral("1900-01-01"), phoneNumber, homeAddress,
          QStringLiteral(""), encodeName(companyName), office, 0, 1, serverCustomerId},
-        QString(), QSqlDatabase::database(connectionName, false));
+        QString(), QSqlDatabase::database(connectionName, false), errorText);
 }
 
 qint64 maxServerCustomerId()

@@ -14,11 +14,13 @@ class QObject;
 bool addCustomer(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
                  const QString &homeAddress, const QString &homeTel, const QString &companyName,
                  const QString &office);
-// Silent on failure; also used by the list writer on its own connection.
+// Silent on failure (the error text goes to errorText when given); also used
+// by the list writer on its own connection.
 bool addDownloadedCustomer(const QString &name, const QString &phoneNumber,
                            const QString &companyName, const QString &office,
                            const QString &homeAddress, qint64 serverCustomerId,
-                           const QString &connectionName = defaultConnectionName());
+                           const QString &connectionName = defaultConnectionName(),
+                           QString *errorText = nullptr);
 qint64 maxServerCustomerId();
 bool setCustomerContacted(int customerId);
 bool setCustomerUserType(int customerId, int userType);

@@ -3,6 +3,7 @@
 #include "app/messagehook.h"
 #include "store/catalogstore.h"
 #include "store/nameencoding.h"
+#include "store/phonekeys.h"
 
 #include <QDebug>
 #include <QDir>
@@ -255,6 +256,8 @@ bool prepareSchema(QSqlDatabase &db)
     }
     // Missing indexes only slow the reminder board down; start-up goes on.
     createQueryIndexes(db);
+    // Without the side table only the duplicate warning is lost; start-up goes on.
+    preparePhoneKeys(db);
     if (!lock.exec(QStringLiteral("COMMIT"))) {
         reportDatabaseProblem(db, lock.lastError().text(), databaseErrorTitle);
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));

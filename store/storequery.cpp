@@ -15,7 +15,7 @@
 namespace StoreQuery {
 
 bool execPrepared(const QString &statement, const QVariantList &values, const QString &title,
-                  const QSqlDatabase &db)
+                  const QSqlDatabase &db, QString *errorText)
 {
     QSqlQuery query(db);
     bool ok = query.prepare(statement);
@@ -30,6 +30,8 @@ bool execPrepared(const QString &statement, const QVariantList &values, const QS
     }
     if (!ok) {
         qDebug() << statement << query.lastError().text();
+        if (errorText)
+            *errorText = query.lastError().text();
         if (!title.isEmpty())
             reportWarning(query.lastError().text(), title);
     }

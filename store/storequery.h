@@ -17,9 +17,9 @@ namespace StoreQuery {
 
 // Prepares the statement, binds the values in order and runs it. On failure
 // reports the database's error text under the title (unless the title is
-// empty) and returns false.
+// empty) and returns false; the error text also goes to errorText when given.
 bool execPrepared(const QString &statement, const QVariantList &values, const QString &title,
-                  const QSqlDatabase &db = QSqlDatabase());
+                  const QSqlDatabase &db = QSqlDatabase(), QString *errorText = nullptr);
 
 // Runs the writes of one user action in one transaction: committed when they
 // all succeed, rolled back otherwise, so the action happens whole or not at

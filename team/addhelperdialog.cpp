@@ -3,6 +3,7 @@
 
 #include "app/dateutils.h"
 #include "app/messageboxes.h"
+#include "exchange/duplicatephone.h"
 #include "store/helperstore.h"
 
 #include <QCalendarWidget>
@@ -60,6 +61,11 @@ void AddHelperDialog::on_pushButtonSave_clicked()
     if (phone.isEmpty()) {
         ui->lineEditPhone->setFocus();
         showWarning(this, QStringLiteral("请输入增员电话信息."), promptTitle);
+        return;
+    }
+    // A number someone already has is usually the same person entered twice.
+    if (!confirmPhoneNotDuplicate(this, PersonTable::Helpers, phone)) {
+        ui->lineEditPhone->setFocus();
         return;
     }
     if (!addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),

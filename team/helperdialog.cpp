@@ -2,6 +2,8 @@
 #include "ui_helperdialog.h"
 
 #include "calling/callhelperdialog.h"
+#include "exchange/importpeopledialog.h"
+#include "exchange/listexportdialog.h"
 #include "prospects/persontable.h"
 #include "prospects/rowactivation.h"
 #include "prospects/searchcondition.h"
@@ -31,7 +33,7 @@ void HelperDialog::reload()
     delete delegate;
 
     // Team members (2) and abandoned recruits (0) are listed elsewhere.
-    const QString condition = personSearchCondition(
+    condition = personSearchCondition(
         QStringLiteral(" user_type = 1 "),
         {ui->lineEditName->text(), ui->lineEditBirthday->text(), ui->lineEditHomeAddress->text()},
         NameStorage::Plain);
@@ -58,6 +60,21 @@ void HelperDialog::on_pushButtonSearch_clicked()
 {
     reload();
     ui->lineEditName->setFocus();
+}
+
+void HelperDialog::on_pushButtonExport_clicked()
+{
+    exportListInteractively(this, exportSource(ExportList::Recruits, condition),
+                            QStringLiteral("准增员"));
+}
+
+void HelperDialog::on_pushButtonImport_clicked()
+{
+    {
+        ImportPeopleDialog dialog(PersonTable::Helpers, this);
+        dialog.exec();
+    }
+    reload();
 }
 
 void HelperDialog::on_tableView_doubleClicked(const QModelIndex &index)

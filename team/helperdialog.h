@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QModelIndex>
+#include <QString>
 
 #include <memory>
 
@@ -25,6 +26,8 @@ private slots:
     void on_pushButtonClose_clicked();
     void on_pushButtonAdd_clicked();
     void on_pushButtonSearch_clicked();
+    void on_pushButtonExport_clicked();
+    void on_pushButtonImport_clicked();
     void on_tableView_doubleClicked(const QModelIndex &index);
 
 private:
@@ -33,4 +36,6 @@ private:
     std::unique_ptr<Ui::HelperDialog> ui;
     QSqlTableModel *model = nullptr;
     HelperItemDelegate *delegate = nullptr;
+    // The condition of the rows shown, for the export.
+    QString condition;
 };

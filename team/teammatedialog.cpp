@@ -1,6 +1,7 @@
 #include "teammatedialog.h"
 #include "ui_teammatedialog.h"
 
+#include "exchange/listexportdialog.h"
 #include "prospects/persontable.h"
 #include "store/customermodels.h"
 #include "store/helperstore.h"
@@ -43,6 +44,11 @@ void TeammateDialog::on_pushButtonAdd_clicked()
     AddTeammateDialog dialog(this);
     dialog.exec();
     reload();
+}
+
+void TeammateDialog::on_pushButtonExport_clicked()
+{
+    exportListInteractively(this, exportSource(ExportList::Team), QStringLiteral("团队成员"));
 }
 
 void TeammateDialog::on_pushButtonClose_clicked()

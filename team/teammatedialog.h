@@ -27,6 +27,7 @@ public:
 
 private slots:
     void on_pushButtonAdd_clicked();
+    void on_pushButtonExport_clicked();
     void on_pushButtonClose_clicked();
     void on_tableView_doubleClicked(const QModelIndex &index);
 

@@ -43,7 +43,7 @@ echo "Built $deb"
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite \
-    libqt6network6 libsqlite3-0 fonts-wqy-microhei; do
+    libqt6network6 libsqlite3-0 libxlsxwriter4 fonts-wqy-microhei; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
 done
 

@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name "
                             "NOT LIKE 'sqlite_%'")
                      .toInt(),
-                 13);
+                 15);
         QCOMPARE(messages.count(), 0);
     }
 

@@ -171,6 +171,8 @@ private slots:
 
         child<QDateEdit>(&dialog, "dateEditBirthDate")->setDate(QDate(1985, 3, 4));
         typeInto(child<QLineEdit>(&dialog, "lineEditName"), QStringLiteral("李四"));
+        // The form still holds 张三's number: saving it again is confirmed.
+        messages.answerNext(QMessageBox::Yes);
         press(&dialog, "pushButtonSave");
         QCOMPARE(queryValue("SELECT birth_date FROM customers WHERE id = (SELECT max(id) FROM "
                             "customers)")
@@ -206,6 +208,7 @@ private slots:
         press(&dialog, "pushButtonSave");
         QCOMPARE(messages.texts(), QStringList({"保存客户信息成功."}));
         typeInto(child<QLineEdit>(&dialog, "lineEditName"), QStringLiteral("张三"));
+        messages.answerNext(QMessageBox::Yes); // 李四's number, saved again on purpose
         press(&dialog, "pushButtonSave");
         QCOMPARE(prospectCount(), 3);
         QCOMPARE(messages.unexpectedQuestions(), 0);

@@ -33,8 +33,9 @@ private slots:
         QCOMPARE(tables,
                  QStringList({"account", "customer_kinsfolk", "customers",
                               "customers_contact_track", "customers_orders", "customers_tel_logs",
-                              "helpers", "helpers_contact_track", "helpers_tel_logs", "phoneskills",
-                              "products", "teammate_earning_report", "teammate_task"}));
+                              "helpers", "helpers_contact_track", "helpers_tel_logs",
+                              "phone_key_backlog", "phone_keys", "phoneskills", "products",
+                              "teammate_earning_report", "teammate_task"}));
 
         // The stored creation statements carry the declared types exactly as written.
         const QList<QPair<QString, QString>> statements = {

@@ -15,6 +15,9 @@ inline void prepareTestEnvironment()
     QFile::setPermissions(runtimeDir.path(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
+    // Never the vendor's real service: a closed local port fails at once.
+    if (qEnvironmentVariableIsEmpty("CALLLEDGER_SERVICE"))
+        qputenv("CALLLEDGER_SERVICE", "127.0.0.1:9");
 }
 
 #define CALLLEDGER_TEST_MAIN(TestClass, AppClass)                                                  \

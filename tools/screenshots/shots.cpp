@@ -13,6 +13,11 @@
 #include "calling/todayfirstphonehelpersdialog.h"
 #include "calling/todaysubscribecustomersdialog.h"
 #include "calling/todaysubscribehelpersdialog.h"
+#include "exchange/filechooser.h"
+#include "exchange/importpeopledialog.h"
+#include "online/accountdialog.h"
+#include "online/downinitdatadialog.h"
+#include "online/downloadcustomerlistdialog.h"
 #include "orders/addcustomerorderdialog.h"
 #include "orders/customerordersdialog.h"
 #include "phonescripts/phoneskillsdialog.h"
@@ -34,7 +39,9 @@
 #include "team/teammateexaminedialog.h"
 #include "team/teammatetaskdialog.h"
 
+#include <QFile>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 #include <QTableWidget>
 
@@ -66,6 +73,26 @@ std::unique_ptr<QWidget> assessment(QWidget *mainWindow, int tab)
     dialog->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(tab);
     return std::unique_ptr<QWidget>(dialog);
 }
+// The import of a small agent's list: one row repeats a stored number, one
+// lacks the phone.
+std::unique_ptr<QWidget> importDialog(QWidget *mainWindow)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("名单.csv"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(QStringLiteral("姓名,性别,出生日期,手机,单位\n"
+                                  "周明,男,1982/3/5,139 1234 5678,华夏建材\n"
+                                  "吴芳,女,1990年7月1日,,新华书店\n"
+                                  "郑强,男,,+86 138-0013-8001,\n"
+                                  "冯丽,女,1979-11-20,13612345678,市一中\n")
+                       .toUtf8());
+    file.close();
+    auto *dialog = new ImportPeopleDialog(PersonTable::Customers, mainWindow);
+    FileChooser::answerNext(path);
+    QMetaObject::invokeMethod(dialog, "on_pushButtonBrowse_clicked");
+    return std::unique_ptr<QWidget>(dialog);
+}
 } // namespace
 
 // A new dialog needs one line here; dialogs with constructor arguments use
@@ -76,6 +103,7 @@ QList<Shot> allShots()
         dialog<SystemSetDialog>("systemsetdialog"),
         dialog<AboutDialog>("aboutdialog"),
         dialog<CustomersDialog>("customersdialog"),
+        {QStringLiteral("importpeopledialog"), importDialog},
         dialog<AddCustomerDialog>("addcustomerdialog"),
         {QStringLiteral("addkinsfolkdialog"),
          [](QWidget *mainWindow) {
@@ -109,6 +137,9 @@ QList<Shot> allShots()
          }},
         dialog<HelperDialog>("helperdialog"),
         dialog<AddHelperDialog>("addhelperdialog"),
+        dialog<AccountDialog>("accountdialog"),
+        dialog<DownloadCustomerListDialog>("downloadcustomerlistdialog"),
+        dialog<DownInitDataDialog>("downinitdatadialog"),
         {QStringLiteral("addcustomerorderdialog"),
          [](QWidget *mainWindow) {
              auto *dialog = new AddCustomerOrderDialog(mainWindow, 2, QStringLiteral("李娜"));

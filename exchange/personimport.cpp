@@ -1,0 +1,285 @@
+#include "personimport.h"
+
+#include "store/customerstore.h"
+#include "store/database.h"
+#include "store/helperstore.h"
+
+#include <QDate>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSqlError>
+
+namespace {
+const QDate earliestBirthDate(1900, 1, 1);
+const QDate latestBirthDate(2010, 1, 1);
+
+// Header words per field, most specific first.
+const QList<QStringList> &headerWords()
+{
+    static const QList<QStringList> words = {
+        {QStringLiteral("姓名"), QStringLiteral("名字"), QStringLiteral("客户姓名"),
+         QStringLiteral("name")},
+        {QStringLiteral("性别"), QStringLiteral("sex"), QStringLiteral("gender")},
+        {QStringLiteral("生日"), QStringLiteral("出生日期"), QStringLiteral("出生年月"),
+         QStringLiteral("birthday"), QStringLiteral("出生")},
+        {QStringLiteral("电话号码"), QStringLiteral("联系电话"), QStringLiteral("手机号码"),
+         QStringLiteral("手机号"), QStringLiteral("手机"), QStringLiteral("phone"),
+         QStringLiteral("mobile"), QStringLiteral("电话")},
+        {QStringLiteral("家庭/公司地址"), QStringLiteral("家庭地址"), QStringLiteral("地址"),
+         QStringLiteral("address")},
+        {QStringLiteral("家庭电话"), QStringLiteral("住宅电话"), QStringLiteral("座机")},
+        {QStringLiteral("公司"), QStringLiteral("工作单位"), QStringLiteral("单位"),
+         QStringLiteral("company")},
+        {QStringLiteral("职务"), QStringLiteral("职位"), QStringLiteral("office"),
+         QStringLiteral("title")},
+    };
+    return words;
+}
+
+QString headerKey(const QString &header)
+{
+    QString key = header.trimmed().toLower();
+    key.remove(QRegularExpression(QStringLiteral("[\\s:：*]")));
+    return key;
+}
+
+QString cell(const QStringList &cells, int column)
+{
+    return column >= 0 && column < cells.size() ? cells.at(column) : QString();
+}
+
+// The entry dialogs' rules, first failure wins.
+QString checkRow(const QStringList &cells, const ColumnMapping &mapping, PersonRow *person)
+{
+    person->name = cell(cells, mapping.value(FieldName, -1)).trimmed();
+    person->phone = cell(cells, mapping.value(FieldPhone, -1)).trimmed();
+    person->homeAddress = cell(cells, mapping.value(FieldHomeAddress, -1));
+    person->homeTel = cell(cells, mapping.value(FieldHomeTel, -1));
+    person->company = cell(cells, mapping.value(FieldCompany, -1));
+    person->office = cell(cells, mapping.value(FieldOffice, -1));
+    if (person->name.isEmpty())
+        return QStringLiteral("缺少姓名");
+    const QString sex = cell(cells, mapping.value(FieldSex, -1)).trimmed();
+    if (sex == QStringLiteral("女") || sex == QStringLiteral("女性"))
+        person->sex = 0;
+    else if (sex == QStringLiteral("男") || sex == QStringLiteral("男性"))
+        person->sex = 1;
+    else if (!sex.isEmpty())
+        return QStringLiteral("性别只能是\"男\"、\"女\"或空: %1").arg(sex);
+    const QString birth = cell(cells, mapping.value(FieldBirthDate, -1)).trimmed();
+    if (!birth.isEmpty()) {
+        person->birthDate = parseBirthDate(birth);
+        if (person->birthDate.isEmpty())
+            return QStringLiteral("生日无法识别或不在 1900-01-01 至 2010-01-01 之间: %1")
+                .arg(birth);
+    }
+    if (person->phone.isEmpty())
+        return QStringLiteral("缺少电话号码");
+    return QString();
+}
+} // namespace
+
+QString personFieldLabel(int field)
+{
+    static const QStringList labels = {QStringLiteral("姓名"),          QStringLiteral("性别"),
+                                       QStringLiteral("生日"),          QStringLiteral("电话号码"),
+                                       QStringLiteral("家庭/公司地址"), QStringLiteral("家庭电话"),
+                                       QStringLiteral("公司"),          QStringLiteral("职务")};
+    return labels.value(field);
+}
+
+ColumnMapping guessMapping(const QStringList &headers)
+{
+    ColumnMapping mapping(FieldCount, -1);
+    QList<bool> used(headers.size(), false);
+    QStringList keys;
+    for (const QString &header : headers)
+        keys.append(headerKey(header));
+    const auto assign = [&](bool exact) {
+        for (int field = 0; field < FieldCount; ++field) {
+            if (mapping[field] >= 0)
+                continue;
+            for (const QString &word : headerWords().at(field)) {
+                for (int column = 0; column < keys.size() && mapping[field] < 0; ++column) {
+                    if (used[column] || keys.at(column).isEmpty())
+                        continue;
+                    if (exact ? keys.at(column) == word : keys.at(column).contains(word)) {
+                        mapping[field] = column;
+                        used[column] = true;
+                    }
+                }
+            }
+        }
+    };
+    assign(true);
+    assign(false);
+    return mapping;
+}
+
+QString parseBirthDate(const QString &text)
+{
+    static const QRegularExpression separated(
+        QStringLiteral("^(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/"
+                       ".月]\\s*(\\d{1,2})\\s*日?(\\s+\\d{1,2}:\\d{2}(:\\d{2})?)?$"));
+    static const QRegularExpression compact(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
+    const QString trimmed = text.trimmed();
+    QRegularExpressionMatch match = separated.match(trimmed);
+    if (!match.hasMatch())
+        match = compact.match(trimmed);
+    if (!match.hasMatch())
+        return QString();
+    const QDate date(match.captured(1).toInt(), match.captured(2).toInt(),
+                     match.captured(3).toInt());
+    if (!date.isValid() || date < earliestBirthDate || date > latestBirthDate)
+        return QString();
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+ImportPlan planImport(PersonTable table, const CsvFile &file, const ColumnMapping &mapping)
+{
+    ImportPlan plan;
+    plan.table = table;
+    if (!file.records.isEmpty())
+        plan.headers = file.records.constFirst().fields;
+    if (mapping.value(FieldName, -1) < 0)
+        plan.mappingProblem = QStringLiteral("请指定姓名所在的列。");
+    else if (mapping.value(FieldPhone, -1) < 0)
+        plan.mappingProblem = QStringLiteral("请指定电话号码所在的列。");
+    // The first line of a number in the file, for rows repeating it.
+    QHash<QString, int> firstLineOfNumber;
+    for (qsizetype i = 1; i < file.records.size(); ++i) {
+        const CsvRecord &record = file.records.at(i);
+        ImportRow row;
+        row.line = record.line;
+        row.cells = record.fields;
+        if (plan.mappingProblem.isEmpty())
+            row.problem = checkRow(record.fields, mapping, &row.person);
+        else
+            row.problem = plan.mappingProblem;
+        if (row.problem.isEmpty()) {
+            const QList<PhoneHolder> holders = findPhoneHolders(table, row.person.phone, 1);
+            const QString key = normalizedPhone(row.person.phone);
+            if (!holders.isEmpty())
+                row.duplicateOf = describePhoneHolders(table, holders);
+            else if (firstLineOfNumber.contains(key))
+                row.duplicateOf = QStringLiteral("第 %1 行").arg(firstLineOfNumber.value(key));
+            if (!key.isEmpty() && !firstLineOfNumber.contains(key))
+                firstLineOfNumber.insert(key, row.line);
+        }
+        plan.rows.append(row);
+    }
+    return plan;
+}
+
+bool rowWillBeImported(const ImportRow &row, bool allowDuplicates)
+{
+    return row.problem.isEmpty() && (allowDuplicates || row.duplicateOf.isEmpty());
+}
+
+QString skipReason(const ImportRow &row)
+{
+    if (!row.problem.isEmpty())
+        return row.problem;
+    if (!row.duplicateOf.isEmpty())
+        return QStringLiteral("号码重复: %1").arg(row.duplicateOf);
+    return QString();
+}
+
+ImportResult runImport(const ImportPlan &plan, bool allowDuplicates, const ImportProgress &progress)
+{
+    ImportResult result;
+    if (!plan.mappingProblem.isEmpty()) {
+        result.error = plan.mappingProblem;
+        return result;
+    }
+    qint64 total = 0;
+    for (const ImportRow &row : plan.rows) {
+        if (rowWillBeImported(row, allowDuplicates))
+            ++total;
+        else
+            result.skipped.append(row);
+    }
+    if (!beginTransaction()) {
+        result.error = QSqlDatabase::database().lastError().text();
+        return result;
+    }
+    const auto giveUp = [&](ImportResult::Outcome outcome) {
+        rollbackTransaction();
+        result.outcome = outcome;
+        result.imported = 0;
+        return result;
+    };
+    for (const ImportRow &row : plan.rows) {
+        if (!rowWillBeImported(row, allowDuplicates))
+            continue;
+        const PersonRow &p = row.person;
+        const bool stored = plan.table == PersonTable::Customers
+                                ? addCustomer(p.name, p.sex, p.birthDate, p.phone, p.homeAddress,
+                                              p.homeTel, p.company, p.office)
+                                : addHelper(p.name, p.sex, p.birthDate, p.phone, p.homeAddress,
+                                            p.homeTel, p.company, p.office, 1);
+        if (!stored) {
+            result.error = QStringLiteral("第 %1 行无法保存，没有导入任何数据。").arg(row.line);
+            return giveUp(ImportResult::Failed);
+        }
+        ++result.imported;
+        if (progress && result.imported % 200 == 0 && !progress(result.imported, total))
+            return giveUp(ImportResult::Cancelled);
+    }
+    if (progress && !progress(result.imported, total))
+        return giveUp(ImportResult::Cancelled);
+    if (!commitTransaction()) {
+        result.error = QSqlDatabase::database().lastError().text();
+        return giveUp(ImportResult::Failed);
+    }
+    result.outcome = ImportResult::Done;
+    return result;
+}
+
+QString importSummary(const ImportResult &result)
+{
+    switch (result.outcome) {
+    case ImportResult::Done:
+        return QStringLiteral("导入 %1 条, 跳过 %2 条")
+            .arg(result.imported)
+            .arg(result.skipped.size());
+    case ImportResult::Cancelled:
+        return QStringLiteral("导入已取消，没有写入任何数据。");
+    case ImportResult::Failed:
+        break;
+    }
+    return QStringLiteral("导入失败: %1").arg(result.error);
+}
+
+QStringList skippedLines(const ImportResult &result)
+{
+    QStringList lines;
+    for (const ImportRow &row : result.skipped)
+        lines.append(QStringLiteral("第 %1 行: %2").arg(row.line).arg(skipReason(row)));
+    return lines;
+}
+
+bool saveSkippedRows(const QString &path, const QStringList &headers, const QList<ImportRow> &rows,
+                     QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    QString text =
+        csvLine(QStringList(headers) << QStringLiteral("行号") << QStringLiteral("跳过原因"));
+    for (const ImportRow &row : rows) {
+        QStringList cells = row.cells;
+        while (cells.size() < headers.size())
+            cells.append(QString());
+        text += csvLine(cells << QString::number(row.line) << skipReason(row));
+    }
+    file.write(QByteArray("\xEF\xBB\xBF") + text.toUtf8());
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,177 @@
+#include "tablewriter.h"
+
+#include "exchange/csvtext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+#include <xlsxwriter.h>
+
+namespace {
+// Excel refuses longer cell texts.
+constexpr int maxCellLength = 32767;
+
+class CsvWriter : public TableWriter
+{
+public:
+    explicit CsvWriter(const QString &path) : m_file(path) {}
+
+    bool start()
+    {
+        if (!m_file.open(QIODevice::WriteOnly)) {
+            m_error = m_file.errorString();
+            return false;
+        }
+        return write(QByteArray("\xEF\xBB\xBF"));
+    }
+
+    bool writeRow(const QStringList &cells) override { return write(csvLine(cells).toUtf8()); }
+
+    bool finish() override
+    {
+        if (!m_file.commit()) {
+            m_error = m_file.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    void cancel() override { m_file.cancelWriting(); }
+
+private:
+    bool write(const QByteArray &bytes)
+    {
+        if (m_file.write(bytes) == bytes.size())
+            return true;
+        m_error = m_file.errorString();
+        return false;
+    }
+
+    QSaveFile m_file;
+};
+
+class XlsxWriter : public TableWriter
+{
+public:
+    explicit XlsxWriter(const QString &path) : m_path(path) {}
+
+    ~XlsxWriter() override { cancel(); }
+
+    bool start(const QString &sheetName)
+    {
+        if (!m_scratch.isValid()) {
+            m_error = QStringLiteral("无法创建临时文件夹");
+            return false;
+        }
+        m_partPath = m_path + QStringLiteral(".part");
+        m_tmpDir = QFile::encodeName(m_scratch.path());
+        lxw_workbook_options options = {};
+        // Rows go to disk as they come: a hundred thousand rows stay small.
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = m_tmpDir.data();
+        m_workbook = workbook_new_opt(QFile::encodeName(m_partPath).constData(), &options);
+        if (!m_workbook) {
+            m_error = QStringLiteral("无法创建文件 %1").arg(m_partPath);
+            return false;
+        }
+        m_sheet = workbook_add_worksheet(m_workbook, sheetName.toUtf8().constData());
+        if (!m_sheet) {
+            m_error = QStringLiteral("无法创建工作表");
+            cancel();
+            return false;
+        }
+        return true;
+    }
+
+    bool writeRow(const QStringList &cells) override
+    {
+        if (m_row >= LXW_ROW_MAX) {
+            m_error = QStringLiteral("行数超过了 xlsx 文件的上限");
+            return false;
+        }
+        for (int column = 0; column < cells.size(); ++column) {
+            const QString &cell = cells.at(column);
+            if (cell.isEmpty())
+                continue;
+            const QByteArray text = cell.left(maxCellLength).toUtf8();
+            const lxw_error result = worksheet_write_string(m_sheet, m_row, lxw_col_t(column),
+                                                            text.constData(), nullptr);
+            if (result != LXW_NO_ERROR) {
+                m_error = QString::fromUtf8(lxw_strerror(result));
+                return false;
+            }
+        }
+        ++m_row;
+        return true;
+    }
+
+    bool finish() override
+    {
+        lxw_workbook *workbook = m_workbook;
+        m_workbook = nullptr;
+        const lxw_error result = workbook_close(workbook);
+        if (result != LXW_NO_ERROR) {
+            m_error = QString::fromUtf8(lxw_strerror(result));
+            QFile::remove(m_partPath);
+            return false;
+        }
+        // The finished file replaces the old one only now.
+        QFile::remove(m_path);
+        if (!QFile::rename(m_partPath, m_path)) {
+            m_error = QStringLiteral("无法写入文件 %1").arg(m_path);
+            QFile::remove(m_partPath);
+            return false;
+        }
+        return true;
+    }
+
+    void cancel() override
+    {
+        if (!m_workbook)
+            return;
+        workbook_close(m_workbook);
+        m_workbook = nullptr;
+        QFile::remove(m_partPath);
+    }
+
+private:
+    QString m_path;
+    QString m_partPath;
+    QTemporaryDir m_scratch;
+    QByteArray m_tmpDir;
+    lxw_workbook *m_workbook = nullptr;
+    lxw_worksheet *m_sheet = nullptr;
+    lxw_row_t m_row = 0;
+};
+} // namespace
+
+bool isSupportedExportPath(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("xlsx") || suffix == QLatin1String("csv");
+}
+
+std::unique_ptr<TableWriter> createTableWriter(const QString &path, const QString &sheetName,
+                                               QString *error)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv")) {
+        auto writer = std::make_unique<CsvWriter>(path);
+        if (writer->start())
+            return writer;
+        *error = writer->error();
+        return nullptr;
+    }
+    if (suffix == QLatin1String("xlsx")) {
+        auto writer = std::make_unique<XlsxWriter>(path);
+        if (writer->start(sheetName))
+            return writer;
+        *error = writer->error();
+        return nullptr;
+    }
+    *error = QStringLiteral("只能导出为 .xlsx 或 .csv 文件");
+    return nullptr;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// Writes a table of texts to a spreadsheet file. Everything goes to a file
+// beside the target first and replaces it only in finish(), so a cancelled or
+// failed export leaves an older file of the same name untouched.
+class TableWriter
+{
+public:
+    virtual ~TableWriter() = default;
+    virtual bool writeRow(const QStringList &cells) = 0;
+    // Completes the file; false with error() set when that fails.
+    virtual bool finish() = 0;
+    // Drops everything written so far.
+    virtual void cancel() = 0;
+    QString error() const { return m_error; }
+
+protected:
+    QString m_error;
+};
+
+// The kind follows the suffix: .xlsx (one worksheet) or .csv (UTF-8 with a
+// byte-order mark, so spreadsheet programs read the Chinese correctly).
+// Null with the reason in error when the file cannot be started.
+std::unique_ptr<TableWriter> createTableWriter(const QString &path, const QString &sheetName,
+                                               QString *error);
+
+bool isSupportedExportPath(const QString &path);

@@ -1,0 +1,91 @@
+#include "webclient.h"
+
+#include <QDebug>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <limits>
+
+WebClient::WebClient(QObject *parent) : QObject(parent), m_manager(new QNetworkAccessManager(this))
+{
+}
+
+WebClient::~WebClient()
+{
+    abort();
+}
+
+void WebClient::abort()
+{
+    const auto replies = m_manager->findChildren<QNetworkReply *>();
+    for (QNetworkReply *reply : replies) {
+        // Disconnect first: an aborted request is no failure to report.
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+}
+
+void WebClient::post(const QByteArray &body)
+{
+    const ServiceAddress address = serviceAddress();
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(address.host);
+    if (address.port != serviceDefaultPort)
+        url.setPort(address.port);
+    url.setPath(QLatin1String(servicePath));
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(serviceContentType));
+    request.setTransferTimeout(transferTimeoutMs);
+    qDebug() << address.host << body;
+    QNetworkReply *reply = m_manager->post(request, body);
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { finished(reply); });
+    connect(reply, &QNetworkReply::uploadProgress, this, [this](qint64 done, qint64 total) {
+        dataSendProgress(progressCount(done), progressCount(total));
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this,
+            [this, reply](qint64 done, qint64 total) { received(reply, done, total); });
+}
+
+void WebClient::received(QNetworkReply *reply, qint64 done, qint64 total)
+{
+    // No reply of this service comes near the limit; stop receiving rather
+    // than buffer whatever a broken server keeps sending.
+    if (done > replySizeLimit || total > replySizeLimit) {
+        reply->setProperty("tooLarge", true);
+        reply->abort();
+        return;
+    }
+    dataReadProgress(progressCount(done), progressCount(total));
+}
+
+void WebClient::finished(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    reply->disconnect(this);
+    // An HTTP status means the server answered; its body is judged like any
+    // other reply. Only a failure without one is a transport error.
+    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    const bool tooLarge = reply->property("tooLarge").toBool();
+    const bool error = tooLarge || (reply->error() != QNetworkReply::NoError && !answered);
+    if (tooLarge)
+        m_transportError = unparsableReplyText();
+    else
+        m_transportError = error ? reply->errorString() : QString();
+    m_replyBody = error ? QByteArray() : reply->readAll();
+    httpDone(error);
+}
+
+void WebClient::dataSendProgress(int, int) {}
+
+void WebClient::dataReadProgress(int, int) {}
+
+int progressCount(qint64 bytes)
+{
+    if (bytes < 0)
+        return 0;
+    return int(std::min<qint64>(bytes, std::numeric_limits<int>::max()));
+}

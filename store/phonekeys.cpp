@@ -1,0 +1,221 @@
+#include "phonekeys.h"
+
+#include "store/database.h"
+#include "store/nameencoding.h"
+
+#include <QDebug>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace {
+QString tableName(PersonTable table)
+{
+    return table == PersonTable::Customers ? QStringLiteral("customers")
+                                           : QStringLiteral("helpers");
+}
+
+int kindOf(PersonTable table)
+{
+    return table == PersonTable::Customers ? 1 : 2;
+}
+
+bool run(QSqlQuery &query, const QString &statement)
+{
+    if (query.exec(statement))
+        return true;
+    qDebug() << "phone keys:" << statement << query.lastError().text();
+    return false;
+}
+
+bool drainTable(const QSqlDatabase &db, PersonTable table)
+{
+    const QString kind = QString::number(kindOf(table));
+    QSqlQuery pending(db);
+    pending.setForwardOnly(true);
+    // People deleted since they were queued simply drop out of the join.
+    if (!run(pending, QStringLiteral("SELECT b.person_id, t.phone_number FROM phone_key_backlog b "
+                                     "JOIN ") +
+                          tableName(table) +
+                          QStringLiteral(" t ON t.id = b.person_id WHERE b.kind = ") + kind))
+        return false;
+    QSqlQuery store(db);
+    if (!store.prepare(QStringLiteral("INSERT OR REPLACE INTO phone_keys(kind, person_id, "
+                                      "phone_key) VALUES (") +
+                       kind + QStringLiteral(", ?, ?)")))
+        return false;
+    QSqlQuery drop(db);
+    if (!drop.prepare(QStringLiteral("DELETE FROM phone_keys WHERE kind = ") + kind +
+                      QStringLiteral(" AND person_id = ?")))
+        return false;
+    while (pending.next()) {
+        const QString key = normalizedPhone(pending.value(1).toString());
+        QSqlQuery &write = key.isEmpty() ? drop : store;
+        write.addBindValue(pending.value(0));
+        if (!key.isEmpty())
+            write.addBindValue(key);
+        if (!write.exec()) {
+            qDebug() << "phone keys:" << write.lastError().text();
+            return false;
+        }
+    }
+    QSqlQuery clear(db);
+    return run(clear, QStringLiteral("DELETE FROM phone_key_backlog WHERE kind = ") + kind);
+}
+} // namespace
+
+QString normalizedPhone(const QString &phone)
+{
+    QString digits;
+    digits.reserve(phone.size());
+    bool plus = false;
+    for (const QChar c : phone) {
+        if (c.isDigit() && c.digitValue() >= 0)
+            digits += QChar(u'0' + c.digitValue());
+        else if (digits.isEmpty() && (c == u'+' || c == u'\uFF0B'))
+            plus = true;
+    }
+    if (plus && digits.startsWith(QLatin1String("86")))
+        digits.remove(0, 2);
+    else if (digits.startsWith(QLatin1String("0086")))
+        digits.remove(0, 4);
+    return digits;
+}
+
+QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int limit,
+                                    const QSqlDatabase &db)
+{
+    QList<PhoneHolder> holders;
+    const QString key = normalizedPhone(phone);
+    if (key.isEmpty())
+        return holders;
+    drainPhoneKeyBacklog(db);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT t.id, t.name, t.phone_number, t.user_type FROM "
+                                      "phone_keys k JOIN ") +
+                       tableName(table) +
+                       QStringLiteral(" t ON t.id = k.person_id WHERE k.kind = ") +
+                       QString::number(kindOf(table)) +
+                       QStringLiteral(" AND k.phone_key = ? ORDER BY t.id LIMIT ") +
+                       QString::number(qMax(1, limit)))) {
+        qDebug() << "phone lookup:" << query.lastError().text();
+        return holders;
+    }
+    query.addBindValue(key);
+    if (!query.exec()) {
+        qDebug() << "phone lookup:" << query.lastError().text();
+        return holders;
+    }
+    while (query.next()) {
+        PhoneHolder holder;
+        holder.id = query.value(0).toLongLong();
+        holder.name = table == PersonTable::Customers ? decodeName(query.value(1).toString())
+                                                      : query.value(1).toString();
+        holder.phone = query.value(2).toString();
+        holder.userType = query.value(3).toInt();
+        holders.append(holder);
+    }
+    return holders;
+}
+
+int countKnownPhones(PersonTable table, const QStringList &phones, const QSqlDatabase &db)
+{
+    drainPhoneKeyBacklog(db);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT 1 FROM phone_keys WHERE kind = ") +
+                       QString::number(kindOf(table)) +
+                       QStringLiteral(" AND phone_key = ? LIMIT 1")))
+        return 0;
+    int known = 0;
+    for (const QString &phone : phones) {
+        const QString key = normalizedPhone(phone);
+        if (key.isEmpty())
+            continue;
+        query.addBindValue(key);
+        if (query.exec() && query.next())
+            ++known;
+        query.finish();
+    }
+    return known;
+}
+
+QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holders)
+{
+    QStringList lines;
+    for (const PhoneHolder &holder : holders) {
+        QString line = QStringLiteral("%1 (%2)").arg(holder.name, holder.phone);
+        if (holder.userType == 0)
+            line += QStringLiteral(" - 已放弃");
+        else if (holder.userType == 2)
+            line += table == PersonTable::Customers ? QStringLiteral(" - 已成交")
+                                                    : QStringLiteral(" - 团队成员");
+        lines.append(line);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool preparePhoneKeys(QSqlDatabase &db)
+{
+    const bool existed = db.tables(QSql::Tables).contains(QStringLiteral("phone_keys"));
+    QSqlQuery query(db);
+    QStringList statements = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS phone_keys (kind INTEGER NOT NULL, "
+                       "person_id INTEGER NOT NULL, phone_key TEXT NOT NULL, "
+                       "PRIMARY KEY (kind, person_id))"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS idx_phone_keys_key ON phone_keys(kind, "
+                       "phone_key)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS phone_key_backlog (kind INTEGER NOT NULL, "
+                       "person_id INTEGER NOT NULL, PRIMARY KEY (kind, person_id))"),
+    };
+    for (const PersonTable table : {PersonTable::Customers, PersonTable::Helpers}) {
+        const QString name = tableName(table);
+        const QString kind = QString::number(kindOf(table));
+        const QString queue = QStringLiteral(" BEGIN INSERT OR IGNORE INTO phone_key_backlog "
+                                             "(kind, person_id) VALUES (") +
+                              kind + QStringLiteral(", new.id); END");
+        statements << QStringLiteral("CREATE TRIGGER IF NOT EXISTS trg_%1_phone_insert AFTER "
+                                     "INSERT ON %1")
+                              .arg(name) +
+                          queue
+                   << QStringLiteral("CREATE TRIGGER IF NOT EXISTS trg_%1_phone_update AFTER "
+                                     "UPDATE OF phone_number ON %1")
+                              .arg(name) +
+                          queue
+                   << QStringLiteral("CREATE TRIGGER IF NOT EXISTS trg_%1_phone_delete AFTER "
+                                     "DELETE ON %1 BEGIN DELETE FROM phone_keys WHERE kind = %2 "
+                                     "AND person_id = old.id; END")
+                          .arg(name, kind);
+        // Everybody stored before the table existed is queued once.
+        if (!existed)
+            statements << QStringLiteral("INSERT OR IGNORE INTO phone_key_backlog(kind, "
+                                         "person_id) SELECT %1, id FROM %2")
+                              .arg(kind, name);
+    }
+    for (const QString &statement : statements) {
+        if (!run(query, statement))
+            return false;
+    }
+    return drainPhoneKeyBacklog(db);
+}
+
+bool drainPhoneKeyBacklog(const QSqlDatabase &db)
+{
+    {
+        QSqlQuery probe(db);
+        probe.setForwardOnly(true);
+        if (!probe.exec(QStringLiteral("SELECT 1 FROM phone_key_backlog LIMIT 1")))
+            return false;
+        if (!probe.next())
+            return true;
+    }
+    QSqlQuery savepoint(db);
+    if (!run(savepoint, QStringLiteral("SAVEPOINT phone_keys")))
+        return false;
+    if (drainTable(db, PersonTable::Customers) && drainTable(db, PersonTable::Helpers))
+        return run(savepoint, QStringLiteral("RELEASE phone_keys"));
+    run(savepoint, QStringLiteral("ROLLBACK TO phone_keys"));
+    run(savepoint, QStringLiteral("RELEASE phone_keys"));
+    return false;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// Phone numbers compared for duplicates: only the digits count (full-width
+// ones too), and a leading +86 or 0086 is dropped, so "+86 138-0013-8000"
+// and "13800138000" are one number. Empty when the text holds no digit.
+QString normalizedPhone(const QString &phone);
+
+enum class PersonTable
+{
+    Customers,
+    Helpers
+};
+
+// Someone already stored under a number (name decoded).
+struct PhoneHolder
+{
+    qint64 id = -1;
+    QString name;
+    QString phone;
+    int userType = 1;
+};
+
+// The people of the table whose number normalises like the given one, at
+// most limit of them; the indexed side table keeps this instant.
+QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int limit = 5,
+                                    const QSqlDatabase &db = QSqlDatabase::database());
+
+// How many of the numbers some stored person of the table already has (a
+// number given twice counts twice); for reporting a batch before it is added.
+int countKnownPhones(PersonTable table, const QStringList &phones,
+                     const QSqlDatabase &db = QSqlDatabase::database());
+
+// "张三 (13800138000)", one holder a line, with the state of those who are
+// not active ones.
+QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holders);
+
+// The side table of normalised numbers: phone_keys(kind, person_id,
+// phone_key) with an index on the key (kind 1 prospects, 2 recruits). Plain
+// SQL triggers on the two tables queue every inserted or renumbered person in
+// phone_key_backlog and drop the keys of deleted ones, so every writer keeps
+// it right (other connections, other programs); the normalising itself
+// happens here, when the queue is worked off: at start-up and before each
+// lookup. Creates what is missing and queues every existing person once.
+bool preparePhoneKeys(QSqlDatabase &db);
+// Computes the keys of the queued people. Runs in a savepoint, so it works
+// inside or outside a transaction.
+bool drainPhoneKeyBacklog(const QSqlDatabase &db = QSqlDatabase::database());

@@ -1,0 +1,437 @@
+#include "exchange/listexport.h"
+#include "exchange/personimport.h"
+#include "exchangetesting.h"
+#include "support/testmain.h"
+#include "support/testworkspace.h"
+#include "support/warningrecorder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+using namespace ExchangeTesting;
+
+namespace {
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray gb18030(const QString &text)
+{
+    QStringEncoder encoder("GB18030");
+    return encoder.encode(text);
+}
+
+// Runs the program's command line in the workspace and hands back its exit code.
+int runProgram(const QStringList &arguments, QString *output = nullptr, QString *errors = nullptr)
+{
+    QProcess program;
+    program.start(QStringLiteral(CALLLEDGER_EXECUTABLE), arguments);
+    program.waitForFinished(120000);
+    if (output)
+        *output = QString::fromUtf8(program.readAllStandardOutput());
+    if (errors)
+        *errors = QString::fromUtf8(program.readAllStandardError());
+    return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+}
+
+ImportPlan planFile(PersonTable table, const QString &path,
+                    TextEncoding encoding = TextEncoding::Automatic)
+{
+    CsvFile file;
+    QString error;
+    if (!readCsvFile(path, encoding, &file, &error) || file.records.isEmpty())
+        return {};
+    return planImport(table, file, guessMapping(file.records.constFirst().fields));
+}
+
+const QString badRowsFile =
+    QStringLiteral("姓名,性别,生日,联系电话,地址\n"
+                   "张三,男,1980/5/6,13800000001,\"北京,朝阳\"\n"    // line 2: good
+                   ",女,,13800000002,\n"                             // line 3: no name
+                   "李四,X,,13800000003,\n"                          // line 4: bad sex
+                   "王五,女,1980-13-40,13800000004,\n"               // line 5: bad date
+                   "赵六,男,19850601,,\n"                            // line 6: no phone
+                   "\"钱\n七\",女,1985年6月1日,+86 138-0000-0007,\n" // lines 7-8: good, two lines
+                   "孙八,,,0086 13800000007,\n"); // line 9: repeats line 7's number
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void duplicatesAreFoundWhateverTheSpelling_data()
+    {
+        QTest::addColumn<int>("table");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("found");
+        for (int table : {int(PersonTable::Customers), int(PersonTable::Helpers)}) {
+            const char *kind = table == int(PersonTable::Customers) ? "prospect " : "recruit ";
+            QTest::addRow("%s%s", kind, "same") << table << "13800138000"
+                                                << "13800138000" << true;
+            QTest::addRow("%s%s", kind, "spaces") << table << "138 0013 8000"
+                                                  << "13800138000" << true;
+            QTest::addRow("%s%s", kind, "hyphens") << table << "13800138000"
+                                                   << "138-0013-8000" << true;
+            QTest::addRow("%s+86", kind) << table << "+86 13800138000"
+                                         << "138 0013 8000" << true;
+            QTest::addRow("%s(+86) 0086", kind) << table << "(+86)13800138000"
+                                                << "0086-13800138000" << true;
+            QTest::addRow("%sfull-width", kind) << table << "＋８６１３８００１３８０００"
+                                                << "13800138000" << true;
+            QTest::addRow("%s86 without plus", kind) << table << "8613800138000"
+                                                     << "13800138000" << false;
+            QTest::addRow("%s%s", kind, "other") << table << "13800138000"
+                                                 << "13800138001" << false;
+            QTest::addRow("%s%s", kind, "blank") << table << "无"
+                                                 << "无" << false;
+        }
+    }
+    void duplicatesAreFoundWhateverTheSpelling()
+    {
+        QFETCH(int, table);
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(bool, found);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        const auto kind = PersonTable(table);
+        QVERIFY(kind == PersonTable::Customers
+                    ? addCustomer("张三", 1, "1900-01-01", stored, "", "", "", "")
+                    : addHelper("张三", 1, "1900-01-01", stored, "", "", "", "", 1));
+        const QList<PhoneHolder> holders = findPhoneHolders(kind, typed);
+        QCOMPARE(holders.size(), found ? 1 : 0);
+        if (found)
+            QCOMPARE(holders.constFirst().name, QString("张三"));
+        // Each list only answers for itself.
+        const auto other =
+            kind == PersonTable::Customers ? PersonTable::Helpers : PersonTable::Customers;
+        QVERIFY(findPhoneHolders(other, typed).isEmpty());
+        // A downloaded batch counts its known numbers the same way.
+        QCOMPARE(countKnownPhones(kind, {typed, "13999999999", typed}), found ? 2 : 0);
+    }
+
+    void sideTableFollowsEveryWriteAndEarlierFiles()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(addCustomer("张三", 1, "1900-01-01", "13800138000", "", "", "", ""));
+        QVERIFY(addCustomer("李四", 1, "1900-01-01", "13900139000", "", "", "", ""));
+        QCOMPARE(findPhoneHolders(PersonTable::Customers, "13800138000").size(), 1);
+        // Any writer, even plain SQL, keeps the side table right.
+        QVERIFY(execSql("UPDATE customers SET phone_number = '13700137000' WHERE id = 1"));
+        QVERIFY(findPhoneHolders(PersonTable::Customers, "13800138000").isEmpty());
+        QCOMPARE(findPhoneHolders(PersonTable::Customers, "137-0013-7000").size(), 1);
+        QVERIFY(execSql("DELETE FROM customers WHERE id = 2"));
+        QVERIFY(findPhoneHolders(PersonTable::Customers, "13900139000").isEmpty());
+
+        // A data file of an earlier version: no side table, no triggers.
+        for (const char *drop :
+             {"TABLE phone_keys", "TABLE phone_key_backlog", "TRIGGER trg_customers_phone_insert",
+              "TRIGGER trg_customers_phone_update", "TRIGGER trg_customers_phone_delete"})
+            QVERIFY(execSql(QStringLiteral("DROP %1").arg(drop)));
+        QVERIFY(addCustomer("王五", 1, "1900-01-01", "13600136000", "", "", "", ""));
+        workspace.closeDatabase();
+        QVERIFY(workspace.openDatabase());
+        QCOMPARE(findPhoneHolders(PersonTable::Customers, "+8613700137000").size(), 1);
+        QCOMPARE(findPhoneHolders(PersonTable::Customers, "13600136000").size(), 1);
+    }
+
+    void birthDatesInTheCommonForms_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("iso") << "1985-06-01"
+                             << "1985-06-01";
+        QTest::newRow("short") << "1985-6-1"
+                               << "1985-06-01";
+        QTest::newRow("slashes") << "1985/6/1"
+                                 << "1985-06-01";
+        QTest::newRow("compact") << "19850601"
+                                 << "1985-06-01";
+        QTest::newRow("chinese") << "1985年6月1日"
+                                 << "1985-06-01";
+        QTest::newRow("with time") << "1985/6/1 0:00"
+                                   << "1985-06-01";
+        QTest::newRow("no such day") << "1985-02-30"
+                                     << "";
+        QTest::newRow("after the range") << "2015-01-01"
+                                         << "";
+        QTest::newRow("day first") << "01/06/1985"
+                                   << "";
+    }
+    void birthDatesInTheCommonForms()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, stored);
+        QCOMPARE(parseBirthDate(written), stored);
+    }
+
+    void columnsAreGuessedFromHeaders_data()
+    {
+        QTest::addColumn<QStringList>("headers");
+        QTest::addColumn<QList<int>>("mapping");
+        QTest::newRow("own export")
+            << QStringList{"ID",       "姓名", "性别", "生日",    "电话号码", "家庭/公司地址",
+                           "家庭电话", "公司", "职务", "是否联系"}
+            << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
+        // "家庭电话" must not be taken for the phone though it contains "电话".
+        QTest::newRow("other words")
+            << QStringList{"家庭电话", "客户姓名 ", "手机号码", "工作单位", "出生日期："}
+            << QList<int>{1, -1, 4, 2, -1, 0, 3, -1};
+        QTest::newRow("unknown") << QStringList{"甲", "乙"}
+                                 << QList<int>{-1, -1, -1, -1, -1, -1, -1, -1};
+    }
+    void columnsAreGuessedFromHeaders()
+    {
+        QFETCH(QStringList, headers);
+        QFETCH(QList<int>, mapping);
+        QCOMPARE(guessMapping(headers), mapping);
+    }
+
+    void badRowsAreSkippedWithLineAndReason()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        writeFile(workspace.filePath("in.csv"), badRowsFile.toUtf8());
+        const ImportPlan plan = planFile(PersonTable::Customers, workspace.filePath("in.csv"));
+        const ImportResult result = runImport(plan, false);
+        QCOMPARE(result.outcome, ImportResult::Done);
+        QCOMPARE(result.imported, 2);
+        QCOMPARE(skippedLines(result),
+                 QStringList({"第 3 行: 缺少姓名", "第 4 行: 性别只能是\"男\"、\"女\"或空: X",
+                              "第 5 行: 生日无法识别或不在 1900-01-01 至 2010-01-01 之间: "
+                              "1980-13-40",
+                              "第 6 行: 缺少电话号码", "第 9 行: 号码重复: 第 7 行"}));
+        const QList<QStringList> stored = storedPeople(PersonTable::Customers);
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored.at(0), QStringList({"张三", "1", "1980-05-06", "13800000001", "北京,朝阳",
+                                            "", "", "", "0", "1"}));
+        QCOMPARE(stored.at(1).mid(0, 4),
+                 QStringList({"钱\n七", "0", "1985-06-01", "+86 138-0000-0007"}));
+
+        // Imported again: everything good is now a duplicate of what is stored.
+        const ImportPlan again = planFile(PersonTable::Customers, workspace.filePath("in.csv"));
+        QCOMPARE(runImport(again, false).imported, 0);
+        QCOMPARE(runImport(again, true).imported, 3);
+
+        // The skipped rows come out as a file to fix, with line and reason.
+        QString error;
+        QVERIFY(saveSkippedRows(workspace.filePath("skipped.csv"), plan.headers, result.skipped,
+                                &error));
+        const QList<QStringList> saved = csvRows(workspace.filePath("skipped.csv"));
+        QCOMPARE(saved.size(), 6);
+        QCOMPARE(saved.at(0).mid(5), QStringList({"行号", "跳过原因"}));
+        QCOMPARE(saved.at(2).mid(0, 2), QStringList({"李四", "X"}));
+        QCOMPARE(saved.at(5).mid(5), QStringList({"9", "号码重复: 第 7 行"}));
+    }
+
+    void gb18030FileImportsLikeItsUtf8Twin_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("utf-8 with bom, detected")
+            << QByteArray("\xEF\xBB\xBF") + badRowsFile.toUtf8() << int(TextEncoding::Automatic);
+        QTest::newRow("gb18030, detected") << gb18030(badRowsFile) << int(TextEncoding::Automatic);
+        QTest::newRow("gb18030, chosen") << gb18030(badRowsFile) << int(TextEncoding::Gb18030);
+    }
+
+    void filesNoEncodingCanReadAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("utf-16") << QByteArray("\xFF\xFE") +
+                                       QByteArray(reinterpret_cast<const char *>(u"姓名,电话\n"),
+                                                  12);
+        QTest::newRow("a workbook") << QByteArray("PK\x03\x04\x14\0\0\0", 8);
+    }
+    void filesNoEncodingCanReadAreRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        TestWorkspace workspace;
+        writeFile(workspace.filePath("in.csv"), bytes);
+        CsvFile file;
+        QString error;
+        QVERIFY(!readCsvFile(workspace.filePath("in.csv"), TextEncoding::Automatic, &file, &error));
+        QVERIFY(!error.isEmpty());
+    }
+    void gb18030FileImportsLikeItsUtf8Twin()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, encoding);
+        TestWorkspace twinSpace;
+        QVERIFY(twinSpace.openDatabase());
+        writeFile(twinSpace.filePath("twin.csv"), badRowsFile.toUtf8());
+        QVERIFY(runImport(planFile(PersonTable::Helpers, twinSpace.filePath("twin.csv")), false)
+                    .outcome == ImportResult::Done);
+        const QList<QStringList> expected = storedPeople(PersonTable::Helpers);
+        twinSpace.closeDatabase();
+
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        writeFile(workspace.filePath("in.csv"), bytes);
+        const ImportPlan plan =
+            planFile(PersonTable::Helpers, workspace.filePath("in.csv"), TextEncoding(encoding));
+        QCOMPARE(runImport(plan, false).outcome, ImportResult::Done);
+        QCOMPARE(storedPeople(PersonTable::Helpers), expected);
+        QCOMPARE(expected.size(), 2);
+    }
+
+    void cancelledOrFailedImportWritesNothing_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("cancelled") << true;
+        QTest::newRow("failed insert") << false;
+    }
+    void cancelledOrFailedImportWritesNothing()
+    {
+        QFETCH(bool, cancel);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(addAwkwardPeople(PersonTable::Customers, 1000));
+        QVERIFY(exportList(exportSource(ExportList::Prospects), workspace.filePath("all.csv"))
+                    .outcome == ExportResult::Done);
+        QVERIFY(execSql("DELETE FROM customers"));
+        const ImportPlan plan = planFile(PersonTable::Customers, workspace.filePath("all.csv"));
+        WarningRecorder warnings;
+        if (!cancel) // the 700th insert breaks
+            QVERIFY(execSql("CREATE TRIGGER refuse BEFORE INSERT ON customers WHEN "
+                            "(SELECT count(*) FROM customers) >= 699 BEGIN "
+                            "SELECT RAISE(ABORT, 'disk full'); END"));
+        qint64 calls = 0;
+        const ImportResult result = runImport(plan, false, [&](qint64 done, qint64) {
+            ++calls;
+            return !cancel || done < 600;
+        });
+        QCOMPARE(result.outcome, cancel ? ImportResult::Cancelled : ImportResult::Failed);
+        QVERIFY(calls > 0);
+        QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 0);
+        QCOMPARE(warnings.count(), cancel ? 0 : 1);
+    }
+
+    void cancelledExportLeavesTheOldFile()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(addAwkwardPeople(PersonTable::Helpers, 1200));
+        for (const QString name : {"old.xlsx", "old.csv"}) {
+            writeFile(workspace.filePath(name), "old");
+            const ExportResult result =
+                exportList(exportSource(ExportList::Recruits), workspace.filePath(name),
+                           [](qint64 done, qint64) { return done < 1000; });
+            QCOMPARE(result.outcome, ExportResult::Cancelled);
+            QFile file(workspace.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("old"));
+        }
+        QCOMPARE(QDir(workspace.path()).entryList({"*.part", "*.xlsx.*", "*.csv.*"}),
+                 QStringList());
+    }
+
+    void hundredThousandProspectsExportQuickly()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(execSql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i "
+                        "< 100000) INSERT INTO customers(name, sex, birth_date, phone_number, "
+                        "home_address, home_tel, company_name, office, is_contact, user_type) "
+                        "SELECT '5byg5LiJ', i % 2, '1980-01-01', '138' || i, '北京', '', "
+                        "'5YWs5Y+4', '经理', 0, 1 FROM n"));
+        QElapsedTimer timer;
+        timer.start();
+        const ExportResult result =
+            exportList(exportSource(ExportList::Prospects), workspace.filePath("all.xlsx"));
+        QCOMPARE(result.rows, 100000);
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        const QList<QStringList> rows = xlsxRows(workspace.filePath("all.xlsx"));
+        QCOMPARE(rows.size(), 100001);
+        QCOMPARE(rows.last().mid(0, 3), QStringList({"100000", "张三", "女"}));
+    }
+
+    void commandLineRoundTripKeepsEveryRow_data()
+    {
+        QTest::addColumn<int>("table");
+        QTest::newRow("prospects") << int(PersonTable::Customers);
+        QTest::newRow("recruits") << int(PersonTable::Helpers);
+    }
+    void commandLineRoundTripKeepsEveryRow()
+    {
+        QFETCH(int, table);
+        const auto kind = PersonTable(table);
+        const QString list = kind == PersonTable::Customers ? "prospects" : "recruits";
+        QList<QStringList> original;
+        TestWorkspace source;
+        QVERIFY(source.openDatabase());
+        QVERIFY(addAwkwardPeople(kind, 1000));
+        original = storedPeople(kind);
+        source.closeDatabase();
+        QString output;
+        QCOMPARE(runProgram({"--export", list, "out.csv"}, &output), 0);
+        QCOMPARE(output.trimmed(), QString("已导出 1000 条到 out.csv"));
+        QCOMPARE(runProgram({"--export", list, "out.xlsx"}), 0);
+        QCOMPARE(xlsxRows(source.filePath("out.xlsx")), csvRows(source.filePath("out.csv")));
+
+        TestWorkspace target;
+        QVERIFY(QFile::copy(source.filePath("out.csv"), target.filePath("in.csv")));
+        QVERIFY(target.openDatabase());
+        target.closeDatabase();
+        QString errors;
+        QCOMPARE(runProgram({"--import", list, "in.csv"}, &output, &errors), 0);
+        QCOMPARE(output.trimmed(), QString("导入 1000 条, 跳过 0 条"));
+        QCOMPARE(errors, QString());
+        QVERIFY(target.openDatabase());
+        QCOMPARE(storedPeople(kind), original);
+        target.closeDatabase();
+
+        // A second import finds every number taken, unless duplicates are allowed.
+        QCOMPARE(runProgram({"--import", list, "in.csv"}, &output, &errors), 0);
+        QCOMPARE(output.trimmed(), QString("导入 0 条, 跳过 1000 条"));
+        QVERIFY(errors.startsWith("第 2 行: 号码重复: 张0\"引号\" (13800000000)\n"));
+        QCOMPARE(runProgram({"--import", list, "in.csv", "--allow-duplicates"}, &output), 0);
+        QCOMPARE(output.trimmed(), QString("导入 1000 条, 跳过 0 条"));
+    }
+
+    void commandLineExitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("dataFile");
+        QTest::addColumn<int>("code");
+        QTest::newRow("help") << QStringList{"--help"} << false << 0;
+        QTest::newRow("unknown list") << QStringList{"--export", "people", "a.csv"} << true << 2;
+        QTest::newRow("unknown suffix") << QStringList{"--export", "team", "a.txt"} << true << 2;
+        QTest::newRow("import of orders")
+            << QStringList{"--import", "orders", "a.csv"} << true << 2;
+        QTest::newRow("bad encoding")
+            << QStringList{"--import", "prospects", "a.csv", "--encoding", "big5"} << true << 2;
+        QTest::newRow("missing file") << QStringList{"--import", "recruits", "no.csv"} << true << 1;
+        QTest::newRow("no data file") << QStringList{"--export", "orders", "a.csv"} << false << 1;
+        QTest::newRow("orders") << QStringList{"--export", "orders", "a.xlsx"} << true << 0;
+    }
+    void commandLineExitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, dataFile);
+        QFETCH(int, code);
+        TestWorkspace workspace;
+        if (dataFile) {
+            QVERIFY(workspace.openDatabase());
+            workspace.closeDatabase();
+        }
+        QString output, errors;
+        QCOMPARE(runProgram(arguments, &output, &errors), code);
+        QCOMPARE(output.isEmpty(), code != 0);
+        QCOMPARE(errors.contains("用法"), code == 2);
+        // Nothing creates a data file where there was none.
+        QCOMPARE(QFile::exists(workspace.filePath("mwdb.dat")), dataFile);
+    }
+};
+
+CALLLEDGER_TEST_MAIN(TestExchange, QCoreApplication)
+#include "tst_exchange.moc"
