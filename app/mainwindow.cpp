@@ -44,6 +44,7 @@
 
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
@@ -93,6 +94,13 @@ QString clockText(const QDateTime &time, const QString &weekdayName)
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     initActionImages();
+    // The program's icon on every window and dialog, as the desktop entry shows it.
+    if (QGuiApplication::windowIcon().isNull()) {
+        QIcon icon;
+        icon.addFile(QStringLiteral(":/new/prefix1/resource/appicon-48.png"));
+        icon.addFile(QStringLiteral(":/new/prefix1/resource/appicon-256.png"));
+        QGuiApplication::setWindowIcon(icon);
+    }
     ui->setupUi(this);
     setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText());
 

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -201,6 +202,15 @@ private slots:
         Clock::setFixedNow(QDateTime());
         messages.reset();
         workspace.reset();
+    }
+
+    void programIconOnEveryWindow()
+    {
+        MainWindow window;
+        QVERIFY(!QGuiApplication::windowIcon().isNull());
+        QVERIFY(QGuiApplication::windowIcon().availableSizes().contains(QSize(256, 256)));
+        QDialog dialog(&window);
+        QCOMPARE(dialog.windowIcon().cacheKey(), QGuiApplication::windowIcon().cacheKey());
     }
 
     void titleSizeAndPosition()
