@@ -7,13 +7,27 @@
 #include "store/nameencoding.h"
 #include "store/phonekeys.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QXmlStreamReader>
 
 // Shared by the export and import tests.
 namespace ExchangeTesting {
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray gb18030(const QString &text)
+{
+    QStringEncoder encoder("GB18030");
+    return encoder.encode(text);
+}
 
 // Every stored person of the table as the agent would compare them: names
 // decoded, all entered fields plus the two state codes, in id order.
@@ -106,29 +120,21 @@ inline QList<QStringList> xlsxRows(const QString &path)
             continue;
         if (sheet.name() == u"row") {
             rows.append(QStringList());
-        } else if (sheet.name() == u"c") {
-            const QString ref = sheet.attributes().value(QStringLiteral("r")).toString();
-            column = 0;
-            for (const QChar c : ref) {
-                if (c.isLetter())
-                    column = column * 26 + (c.unicode() - u'A' + 1);
-            }
-            column -= 1;
+        } else if (sheet.name() == u"c") { // "r" as "AB12": the letters give the column
+            column = -1;
+            for (const QChar c : sheet.attributes().value(QStringLiteral("r")))
+                column = c.isLetter() ? (column + 1) * 26 + (c.unicode() - u'A') : column;
         } else if (sheet.name() == u"is" && !rows.isEmpty()) {
-            const QString text = sheet.readElementText(QXmlStreamReader::IncludeChildElements);
             QStringList &row = rows.last();
-            while (row.size() <= column)
-                row.append(QString());
-            row[column] = text;
+            row.resize(qMax(row.size(), column + 1));
+            row[column] = sheet.readElementText(QXmlStreamReader::IncludeChildElements);
         }
     }
     if (sheet.hasError())
         return {};
     // Empty cells are not written; pad rows to the header's width.
-    for (QStringList &row : rows) {
-        while (!rows.isEmpty() && row.size() < rows.constFirst().size())
-            row.append(QString());
-    }
+    for (QStringList &row : rows)
+        row.resize(qMax(row.size(), rows.constFirst().size()));
     return rows;
 }
 

@@ -9,25 +9,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 using namespace ExchangeTesting;
 
 namespace {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray gb18030(const QString &text)
-{
-    QStringEncoder encoder("GB18030");
-    return encoder.encode(text);
-}
-
 // Runs the program's command line in the workspace and hands back its exit code.
 int runProgram(const QStringList &arguments, QString *output = nullptr, QString *errors = nullptr)
 {
@@ -73,26 +58,22 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("found");
+        const struct
+        {
+            const char *name, *stored, *typed;
+            bool found;
+        } cases[] = {{"spaces", "138 0013 8000", "13800138000", true},
+                     {"hyphens", "13800138000", "138-0013-8000", true},
+                     {"+86", "+86 13800138000", "138 0013 8000", true},
+                     {"(+86) 0086", "(+86)13800138000", "0086-13800138000", true},
+                     {"full-width", "＋８６１３８００１３８０００", "13800138000", true},
+                     {"86 without plus", "8613800138000", "13800138000", false},
+                     {"other", "13800138000", "13800138001", false},
+                     {"blank", "无", "无", false}};
         for (int table : {int(PersonTable::Customers), int(PersonTable::Helpers)}) {
-            const char *kind = table == int(PersonTable::Customers) ? "prospect " : "recruit ";
-            QTest::addRow("%s%s", kind, "same") << table << "13800138000"
-                                                << "13800138000" << true;
-            QTest::addRow("%s%s", kind, "spaces") << table << "138 0013 8000"
-                                                  << "13800138000" << true;
-            QTest::addRow("%s%s", kind, "hyphens") << table << "13800138000"
-                                                   << "138-0013-8000" << true;
-            QTest::addRow("%s+86", kind) << table << "+86 13800138000"
-                                         << "138 0013 8000" << true;
-            QTest::addRow("%s(+86) 0086", kind) << table << "(+86)13800138000"
-                                                << "0086-13800138000" << true;
-            QTest::addRow("%sfull-width", kind) << table << "＋８６１３８００１３８０００"
-                                                << "13800138000" << true;
-            QTest::addRow("%s86 without plus", kind) << table << "8613800138000"
-                                                     << "13800138000" << false;
-            QTest::addRow("%s%s", kind, "other") << table << "13800138000"
-                                                 << "13800138001" << false;
-            QTest::addRow("%s%s", kind, "blank") << table << "无"
-                                                 << "无" << false;
+            for (const auto &c : cases)
+                QTest::addRow("%s %s", table ? "recruit" : "prospect", c.name)
+                    << table << QString(c.stored) << QString(c.typed) << c.found;
         }
     }
     void duplicatesAreFoundWhateverTheSpelling()
@@ -149,24 +130,12 @@ private slots:
     {
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("iso") << "1985-06-01"
-                             << "1985-06-01";
-        QTest::newRow("short") << "1985-6-1"
-                               << "1985-06-01";
-        QTest::newRow("slashes") << "1985/6/1"
-                                 << "1985-06-01";
-        QTest::newRow("compact") << "19850601"
-                                 << "1985-06-01";
-        QTest::newRow("chinese") << "1985年6月1日"
-                                 << "1985-06-01";
-        QTest::newRow("with time") << "1985/6/1 0:00"
-                                   << "1985-06-01";
-        QTest::newRow("no such day") << "1985-02-30"
-                                     << "";
-        QTest::newRow("after the range") << "2015-01-01"
-                                         << "";
-        QTest::newRow("day first") << "01/06/1985"
-                                   << "";
+        for (const char *written :
+             {"1985-06-01", "1985-6-1", "1985/6/1", "19850601", "1985年6月1日", "1985/6/1 0:00"})
+            QTest::newRow(written) << QString(written) << QStringLiteral("1985-06-01");
+        // No such day, after the range, day first: nothing is stored.
+        for (const char *written : {"1985-02-30", "2015-01-01", "01/06/1985"})
+            QTest::newRow(written) << QString(written) << QString();
     }
     void birthDatesInTheCommonForms()
     {
@@ -179,10 +148,6 @@ private slots:
     {
         QTest::addColumn<QStringList>("headers");
         QTest::addColumn<QList<int>>("mapping");
-        QTest::newRow("own export")
-            << QStringList{"ID",       "姓名", "性别", "生日",    "电话号码", "家庭/公司地址",
-                           "家庭电话", "公司", "职务", "是否联系"}
-            << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
         // "家庭电话" must not be taken for the phone though it contains "电话".
         QTest::newRow("other words")
             << QStringList{"家庭电话", "客户姓名 ", "手机号码", "工作单位", "出生日期："}
@@ -201,7 +166,7 @@ private slots:
     {
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
-        writeFile(workspace.filePath("in.csv"), badRowsFile.toUtf8());
+        QVERIFY(writeFile(workspace.filePath("in.csv"), badRowsFile.toUtf8()));
         const ImportPlan plan = planFile(PersonTable::Customers, workspace.filePath("in.csv"));
         const ImportResult result = runImport(plan, false);
         QCOMPARE(result.outcome, ImportResult::Done);
@@ -222,16 +187,6 @@ private slots:
         const ImportPlan again = planFile(PersonTable::Customers, workspace.filePath("in.csv"));
         QCOMPARE(runImport(again, false).imported, 0);
         QCOMPARE(runImport(again, true).imported, 3);
-
-        // The skipped rows come out as a file to fix, with line and reason.
-        QString error;
-        QVERIFY(saveSkippedRows(workspace.filePath("skipped.csv"), plan.headers, result.skipped,
-                                &error));
-        const QList<QStringList> saved = csvRows(workspace.filePath("skipped.csv"));
-        QCOMPARE(saved.size(), 6);
-        QCOMPARE(saved.at(0).mid(5), QStringList({"行号", "跳过原因"}));
-        QCOMPARE(saved.at(2).mid(0, 2), QStringList({"李四", "X"}));
-        QCOMPARE(saved.at(5).mid(5), QStringList({"9", "号码重复: 第 7 行"}));
     }
 
     void gb18030FileImportsLikeItsUtf8Twin_data()
@@ -256,32 +211,30 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         TestWorkspace workspace;
-        writeFile(workspace.filePath("in.csv"), bytes);
+        QVERIFY(writeFile(workspace.filePath("in.csv"), bytes));
         CsvFile file;
         QString error;
         QVERIFY(!readCsvFile(workspace.filePath("in.csv"), TextEncoding::Automatic, &file, &error));
         QVERIFY(!error.isEmpty());
     }
+
     void gb18030FileImportsLikeItsUtf8Twin()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, encoding);
-        TestWorkspace twinSpace;
-        QVERIFY(twinSpace.openDatabase());
-        writeFile(twinSpace.filePath("twin.csv"), badRowsFile.toUtf8());
-        QVERIFY(runImport(planFile(PersonTable::Helpers, twinSpace.filePath("twin.csv")), false)
-                    .outcome == ImportResult::Done);
-        const QList<QStringList> expected = storedPeople(PersonTable::Helpers);
-        twinSpace.closeDatabase();
-
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
-        writeFile(workspace.filePath("in.csv"), bytes);
+        QVERIFY(writeFile(workspace.filePath("twin.csv"), badRowsFile.toUtf8()));
+        QVERIFY(writeFile(workspace.filePath("in.csv"), bytes));
+        QCOMPARE(runImport(planFile(PersonTable::Helpers, workspace.filePath("twin.csv")), false)
+                     .imported,
+                 2);
+        const QList<QStringList> expected = storedPeople(PersonTable::Helpers);
+        QVERIFY(execSql("DELETE FROM helpers"));
         const ImportPlan plan =
             planFile(PersonTable::Helpers, workspace.filePath("in.csv"), TextEncoding(encoding));
         QCOMPARE(runImport(plan, false).outcome, ImportResult::Done);
         QCOMPARE(storedPeople(PersonTable::Helpers), expected);
-        QCOMPARE(expected.size(), 2);
     }
 
     void cancelledOrFailedImportWritesNothing_data()
@@ -322,7 +275,7 @@ private slots:
         QVERIFY(workspace.openDatabase());
         QVERIFY(addAwkwardPeople(PersonTable::Helpers, 1200));
         for (const QString name : {"old.xlsx", "old.csv"}) {
-            writeFile(workspace.filePath(name), "old");
+            QVERIFY(writeFile(workspace.filePath(name), "old"));
             const ExportResult result =
                 exportList(exportSource(ExportList::Recruits), workspace.filePath(name),
                            [](qint64 done, qint64) { return done < 1000; });

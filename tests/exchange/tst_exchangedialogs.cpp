@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStringEncoder>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
@@ -50,6 +49,15 @@ void chooseFile(ImportPeopleDialog *dialog, const QString &path)
 {
     FileChooser::answerNext(path);
     press(dialog, "pushButtonBrowse");
+}
+
+std::unique_ptr<QDialog> listDialog(PersonTable table, bool team = false)
+{
+    if (team)
+        return std::make_unique<TeammateDialog>();
+    if (table == PersonTable::Customers)
+        return std::make_unique<CustomersDialog>();
+    return std::make_unique<HelperDialog>();
 }
 
 QStringList previewColumn(ImportPeopleDialog *dialog, int column)
@@ -97,26 +105,15 @@ private slots:
         QVERIFY(addAwkwardPeople(kind, 1000));
         const QList<QStringList> original = storedPeople(kind);
         const QString path = workspace->filePath("list.csv");
-        {
-            std::unique_ptr<QDialog> list;
-            if (kind == PersonTable::Customers)
-                list = std::make_unique<CustomersDialog>();
-            else
-                list = std::make_unique<HelperDialog>();
-            FileChooser::answerNext(path);
-            press(list.get(), "pushButtonExport");
-        }
+        FileChooser::answerNext(path);
+        press(listDialog(kind).get(), "pushButtonExport");
         QCOMPARE(messages->texts(), QStringList({"已导出 1000 条到 " + path}));
         messages->clear();
 
         workspace->closeDatabase();
         QVERIFY(QFile::remove(workspace->filePath("mwdb.dat")));
         QVERIFY(workspace->openDatabase());
-        std::unique_ptr<QDialog> list;
-        if (kind == PersonTable::Customers)
-            list = std::make_unique<CustomersDialog>();
-        else
-            list = std::make_unique<HelperDialog>();
+        const std::unique_ptr<QDialog> list = listDialog(kind);
         // The list's "导入..." runs the import dialog modally; it is driven
         // from inside its event loop.
         QStringList seen;
@@ -174,13 +171,8 @@ private slots:
         const QString table = prospects ? "customers" : "helpers";
         QVERIFY(execSql("UPDATE " + table + " SET user_type = 0 WHERE id = 11"));
         QVERIFY(execSql("UPDATE " + table + " SET is_contact = 1 WHERE id = 2"));
-        std::unique_ptr<QDialog> dialog;
-        if (prospects)
-            dialog = std::make_unique<CustomersDialog>();
-        else if (list == "recruits")
-            dialog = std::make_unique<HelperDialog>();
-        else
-            dialog = std::make_unique<TeammateDialog>();
+        const std::unique_ptr<QDialog> dialog =
+            listDialog(prospects ? PersonTable::Customers : PersonTable::Helpers, list == "team");
         if (list != "team") {
             // 张1, 张10 to 张19 and 张100 to 张199.
             typeInto(child<QLineEdit>(dialog.get(), "lineEditName"), "张1");
@@ -237,15 +229,12 @@ private slots:
     {
         QVERIFY(addCustomer("张三", 1, "1900-01-01", "+86 138-0000-0001", "", "", "", ""));
         const QString path = workspace->filePath("in.csv");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QString("名字,手机,性别\n"
-                           "甲,13800000001,男\n"   // line 2: 张三's number
-                           ",13800000002,女\n"     // line 3: no name
-                           "乙,13800000003,不详\n" // line 4: bad sex
-                           "丙,13800000004,\n")    // line 5: good, sex not given
-                       .toUtf8());
-        file.close();
+        QVERIFY(writeFile(path, QString("名字,手机,性别\n"
+                                        "甲,13800000001,男\n"   // line 2: 张三's number
+                                        ",13800000002,女\n"     // line 3: no name
+                                        "乙,13800000003,不详\n" // line 4: bad sex
+                                        "丙,13800000004,\n")    // line 5: good, sex not given
+                                    .toUtf8()));
 
         ImportPeopleDialog dialog(PersonTable::Customers);
         chooseFile(&dialog, path);
@@ -280,10 +269,7 @@ private slots:
                                            "性别只能是\"男\"、\"女\"或空: 不详"}));
 
         // Read as UTF-8 on purpose, a GB18030 file is refused with a reason.
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QStringEncoder encoder("GB18030");
-        file.write(encoder.encode(QString("姓名,电话\n丁,13900000000\n")));
-        file.close();
+        QVERIFY(writeFile(path, gb18030("姓名,电话\n丁,13900000000\n")));
         messages->clear();
         child<QComboBox>(&dialog, "comboBoxEncoding")->setCurrentIndex(1);
         chooseFile(&dialog, path);

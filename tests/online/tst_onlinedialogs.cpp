@@ -22,7 +22,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 
@@ -50,8 +49,11 @@ QString hint(QWidget *dialog)
 QList<QByteArray> requestedIds(const StandinServer &server)
 {
     QList<QByteArray> ids;
-    for (const QByteArray &raw : server.requests())
-        ids << parseFormBody(StandinServer::body(raw)).value("id");
+    for (const QByteArray &raw : server.requests()) { // the version check has none
+        const auto fields = parseFormBody(StandinServer::body(raw));
+        if (fields.contains("id"))
+            ids << fields.value("id");
+    }
     return ids;
 }
 } // namespace
@@ -177,17 +179,14 @@ private slots:
         }
         QCOMPARE(parseFormBody(StandinServer::body(server->requests().last())).value("data_type"),
                  dataType);
-        QSqlQuery query;
-        QVERIFY(query.exec(QStringLiteral(
-            "SELECT decode_name(name), sex, birth_date, phone_number, home_address, home_tel, "
-            "decode_name(company_name), office, is_contact, user_type FROM customers "
-            "WHERE server_customer_id = 900002")));
-        QVERIFY(query.next());
-        QStringList row;
-        for (int column = 0; column < 10; ++column)
-            row << query.value(column).toString();
-        QCOMPARE(row, QStringList({"陈静", "-1", "1900-01-01", "13800000002", "人民路5号", "",
-                                   "新华书店", "经理", "0", "1"}));
+        QCOMPARE(
+            queryValue(QStringLiteral("SELECT printf('%s|%s|%s|%s|%s|%s|%s|%s|%s|%s', "
+                                      "decode_name(name), sex, birth_date, phone_number, "
+                                      "home_address, home_tel, decode_name(company_name), office, "
+                                      "is_contact, user_type) FROM customers "
+                                      "WHERE server_customer_id = 900002"))
+                .toString(),
+            QStringLiteral("陈静|-1|1900-01-01|13800000002|人民路5号||新华书店|经理|0|1"));
     }
 
     void noAccountSendsNothing()
@@ -254,33 +253,19 @@ private slots:
         QCOMPARE(before.prospects, qint64(0));
     }
 
-    void cancelDuringSaveRequestsNoMore()
+    void stopMidBatch_data()
     {
-        serve(1000);
-        QVERIFY(saveAccount(agentEmail, agentPassword));
-        QSaveCustomersListThread::setRecordPause(5);
-        DownInitDataDialog dialog;
-        dialog.show();
-        click(&dialog, "pushButtonInit");
-        auto *bar = dialog.findChild<QProgressBar *>(QStringLiteral("progressBar"));
-        QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() == 1000 && bar->value() >= 20, 10000);
-        QVERIFY(hint(&dialog).startsWith(QStringLiteral("正在保存第")));
-        click(&dialog, "pushButtonCancel");
-        QVERIFY(!dialog.isVisible());
-        auto *writer = dialog.findChild<QSaveCustomersListThread *>();
-        QTRY_VERIFY(writer->isFinished());
-        QTest::qWait(1500);
-        QCOMPARE(server->requests().size(), 1);
-        QVERIFY(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonInit"))->isEnabled());
-        // What was stored before the stop is committed, nothing after it.
-        const int stored = customerCount();
-        QVERIFY2(stored >= 20 && stored < 1000, qPrintable(QString::number(stored)));
-        QCOMPARE(writer->storedCount(), stored);
-        QCOMPARE(messages->count(), 0);
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("cancel") << false;
+        QTest::newRow("quit") << true;
     }
 
-    void boardCountsWhileSavingAndQuitStopsTheWriter()
+    // While a batch is written the board goes on counting and the agent's own
+    // save does not wait. A stop keeps what was stored before it, nothing after
+    // it, and requests no further batch.
+    void stopMidBatch()
     {
+        QFETCH(bool, quit);
         serve(1000);
         QVERIFY(saveAccount(agentEmail, agentPassword));
         QSaveCustomersListThread::setRecordPause(5);
@@ -295,11 +280,12 @@ private slots:
         action->trigger();
         const auto dialogs = window->findChildren<DownInitDataDialog *>();
         QCOMPARE(dialogs.size(), 1);
-        QVERIFY(dialogs.first()->isVisible());
-        click(dialogs.first(), "pushButtonInit");
-        QTRY_VERIFY_WITH_TIMEOUT(hint(dialogs.first()).startsWith(QStringLiteral("正在保存第")),
-                                 10000);
-        // The writer holds its transaction open; the board goes on counting.
+        DownInitDataDialog *dialog = dialogs.first();
+        QVERIFY(dialog->isVisible());
+        click(dialog, "pushButtonInit");
+        auto *bar = dialog->findChild<QProgressBar *>(QStringLiteral("progressBar"));
+        QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() == 1000 && bar->value() >= 20, 10000);
+        QVERIFY(hint(dialog).startsWith(QStringLiteral("正在保存第")));
         auto *contacted = window->findChild<QLabel *>(QStringLiteral("labelTodayContactedCount"));
         auto *first =
             window->findChild<QLabel *>(QStringLiteral("labelTodayFirstPhoneCustomerCount"));
@@ -308,19 +294,26 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(first->text(), QStringLiteral("29"), 2500);
         QCOMPARE(contacted->text(), QStringLiteral("2"));
         QCOMPARE(customerCount(), 0); // the batch is not committed yet
-        auto *writer = dialogs.first()->findChild<QSaveCustomersListThread *>();
-        QVERIFY(writer->isRunning());
-        // The agent keeps working: a save does not wait for the batch.
+        auto *writer = dialog->findChild<QSaveCustomersListThread *>();
         QElapsedTimer saving;
         saving.start();
         QVERIFY(addCustomer(QStringLiteral("王五"), 1, "1980-01-01", "1", "", "", "", ""));
         QVERIFY2(saving.elapsed() < 1000, qPrintable(QString::number(saving.elapsed())));
         QVERIFY(writer->isRunning());
-        // Quitting mid-batch: the window waits for the writer, which commits
-        // the records stored before the stop and nothing else.
-        window.reset();
+        if (quit) {
+            window.reset(); // waits for the writer
+        } else {
+            click(dialog, "pushButtonCancel");
+            QVERIFY(!dialog->isVisible());
+            QTRY_VERIFY(writer->isFinished());
+            QCOMPARE(writer->storedCount(), customerCount() - 1);
+            QVERIFY(
+                dialog->findChild<QPushButton *>(QStringLiteral("pushButtonInit"))->isEnabled());
+        }
+        QTest::qWait(1500);
+        QCOMPARE(requestedIds(*server), QList<QByteArray>{"0"});
         const int stored = customerCount() - 1;
-        QVERIFY2(stored > 0 && stored < 1000, qPrintable(QString::number(stored)));
+        QVERIFY2(stored >= 20 && stored < 1000, qPrintable(QString::number(stored)));
         QCOMPARE(
             queryValue(QStringLiteral("SELECT max(server_customer_id) FROM customers")).toInt(),
             stored);

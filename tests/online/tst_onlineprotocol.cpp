@@ -13,35 +13,58 @@
 namespace {
 const QString agentEmail = QStringLiteral("agent@example.com");
 const QString agentPassword = QStringLiteral("secret123");
+const QString unparsable = QStringLiteral("返回数据格式不能解析.");
 
-StandinData sampleData()
+enum Method
 {
-    StandinData data;
-    const DownloadedCustomerList purchased = {
-        {900001, QStringLiteral("李明"), QStringLiteral("13800000001"), QStringLiteral("东方"),
-         QStringLiteral("会计"), QStringLiteral("中山路1号")},
-        {900002, QStringLiteral("陈静"), QStringLiteral("13800000002"), QStringLiteral("新华书店"),
-         QStringLiteral("经理"), QStringLiteral("人民路5号")}};
-    data.accounts.append({agentEmail, agentPassword, purchased, 1});
-    data.initialList = generatedCustomers(30, 1);
-    data.version = QStringLiteral("1.09");
-    return data;
-}
+    Login,
+    Purchased,
+    Initial,
+    Version
+};
 
-// Starts the request and waits for done(bool); its argument.
-template <typename Client, typename Start> bool answer(Client &client, Start start)
+// Sends one request, waits for done(bool) and sums the outcome up as
+// "ok|error|records" (records id/name/mobile/company/major/address, or the version).
+QString send(int method, const QString &email, const QString &password, qint64 argument)
 {
-    QSignalSpy spy(&client, &WebClient::done);
-    start();
+    HttpAccountVerify verify;
+    DownloadCustomerList purchased;
+    DownloadInitCustomerList initial;
+    HttpCheckNew checkNew;
+    WebClient *const clients[] = {&verify, &purchased, &initial, &checkNew};
+    QSignalSpy spy(clients[method], &WebClient::done);
+    if (method == Login)
+        verify.verify(email, password);
+    else if (method == Purchased)
+        purchased.download(email, password, int(argument));
+    else if (method == Initial)
+        initial.download(email, password, argument);
+    else
+        checkNew.check();
     if (!spy.wait(10000))
-        return false;
-    return spy.first().first().toBool();
+        return QStringLiteral("no answer");
+    const bool ok = spy.first().first().toBool();
+    QStringList records;
+    for (const DownloadedCustomer &c : purchased.downloadedCustomers())
+        records << QStringList{QString::number(c.id), c.name, c.mobile, c.company, c.major,
+                               c.company_address}
+                       .join(QLatin1Char('/'));
+    if (method == Version && ok)
+        records << QString::number(checkNew.version());
+    return QStringList{ok ? "ok" : "failed", clients[method]->errorString(), records.join(';')}
+        .join(QLatin1Char('|'));
 }
 
-QByteArray nestedStatus(int depth, const QByteArray &code)
+QByteArray nestedStatus(int depth)
 {
-    return QByteArray("<a>").repeated(depth) + "<status>" + code + "</status>" +
+    return QByteArray("<a>").repeated(depth) + "<status>1003</status>" +
            QByteArray("</a>").repeated(depth);
+}
+
+// A row of replies(): a canned reply (null: the stand-in answers from its data).
+void reply(const char *name, int method, const QByteArray &body, const QString &outcome)
+{
+    QTest::newRow(name) << method << body << outcome;
 }
 } // namespace
 
@@ -55,42 +78,46 @@ private:
 private slots:
     void init()
     {
-        server = std::make_unique<StandinServer>(sampleData());
+        StandinData data;
+        const DownloadedCustomerList purchased = {
+            {900001, QStringLiteral("李明"), QStringLiteral("13800000001"), QStringLiteral("东方"),
+             QStringLiteral("会计"), QStringLiteral("中山路1号")},
+            {900002, QStringLiteral("陈静"), QStringLiteral("13800000002"),
+             QStringLiteral("新华书店"), QStringLiteral("经理"), QStringLiteral("人民路5号")}};
+        data.accounts.append({agentEmail, agentPassword, purchased, 1});
+        data.version = QStringLiteral("1.09");
+        server = std::make_unique<StandinServer>(data);
         QVERIFY(server->listen(0));
         qputenv("CALLLEDGER_SERVICE", server->address().toLatin1());
     }
 
     void cleanup() { server.reset(); }
 
+    // The bodies carry the signature, so a wrong one fails here as well.
     void requestBytes_data()
     {
         QTest::addColumn<int>("method");
         QTest::addColumn<QString>("email");
         QTest::addColumn<QString>("password");
-        QTest::addColumn<int>("argument");
+        QTest::addColumn<qint64>("argument");
         QTest::addColumn<QByteArray>("body");
-        const QByteArray sign = "&sign=5ebf27b735049d9d3fbc21e66f8e09a1";
-        QTest::newRow("login") << 0 << agentEmail << agentPassword << 0
-                               << "method=login&email=agent@example.com" + sign;
-        QTest::newRow("login, & and + unencoded")
-            << 0 << "a&b+c@example.com"
-            << "密码 x" << 0
+        const QByteArray agent = "&email=agent@example.com&sign=5ebf27b735049d9d3fbc21e66f8e09a1";
+        const auto row = [&](const char *name, int method, qint64 argument,
+                             const QByteArray &body) {
+            QTest::newRow(name) << method << agentEmail << agentPassword << argument << body;
+        };
+        row("login", Login, 0, "method=login" + agent);
+        row("purchased, new only", Purchased, 1, "method=get_my_data" + agent + "&data_type=1");
+        row("purchased, all", Purchased, 0, "method=get_my_data" + agent + "&data_type=0");
+        row("initial, from 0", Initial, 0, "method=get_init_data" + agent + "&id=0&n=1000");
+        row("initial, after 1500", Initial, 1500,
+            "method=get_init_data" + agent + "&id=1500&n=1000");
+        row("version", Version, 0, "method=check_new_version");
+        QTest::newRow("login, & and + unencoded, utf-8 password")
+            << int(Login) << "a&b+c@example.com"
+            << "密码 x" << qint64(0)
             << QByteArray("method=login&email=a&b+c@example.com"
                           "&sign=64d6ccc88da9d5a5a1f1e067a39d0170");
-        QTest::newRow("purchased, new only")
-            << 1 << agentEmail << agentPassword << 1
-            << "method=get_my_data&email=agent@example.com" + sign + "&data_type=1";
-        QTest::newRow("purchased, all")
-            << 1 << agentEmail << agentPassword << 0
-            << "method=get_my_data&email=agent@example.com" + sign + "&data_type=0";
-        QTest::newRow("initial, from 0")
-            << 2 << agentEmail << agentPassword << 0
-            << "method=get_init_data&email=agent@example.com" + sign + "&id=0&n=1000";
-        QTest::newRow("initial, after 1500")
-            << 2 << agentEmail << agentPassword << 1500
-            << "method=get_init_data&email=agent@example.com" + sign + "&id=1500&n=1000";
-        QTest::newRow("version") << 3 << QString() << QString() << 0
-                                 << QByteArray("method=check_new_version");
     }
 
     void requestBytes()
@@ -98,25 +125,9 @@ private slots:
         QFETCH(int, method);
         QFETCH(QString, email);
         QFETCH(QString, password);
-        QFETCH(int, argument);
+        QFETCH(qint64, argument);
         QFETCH(QByteArray, body);
-        HttpAccountVerify verify;
-        DownloadCustomerList purchased;
-        DownloadInitCustomerList initial;
-        HttpCheckNew checkNew;
-        switch (method) {
-        case 0:
-            answer(verify, [&] { verify.verify(email, password); });
-            break;
-        case 1:
-            answer(purchased, [&] { purchased.download(email, password, argument); });
-            break;
-        case 2:
-            answer(initial, [&] { initial.download(email, password, argument); });
-            break;
-        default:
-            answer(checkNew, [&] { checkNew.check(); });
-        }
+        send(method, email, password, argument);
         QCOMPARE(server->requests().size(), 1);
         const QByteArray raw = server->requests().first();
         QCOMPARE(StandinServer::requestLine(raw),
@@ -127,151 +138,60 @@ private slots:
         QCOMPARE(StandinServer::body(raw), body);
     }
 
-    void signature_data()
+    void replies_data()
     {
-        QTest::addColumn<QString>("email");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QByteArray>("sign");
-        QTest::newRow("agent") << agentEmail << agentPassword
-                               << QByteArray("5ebf27b735049d9d3fbc21e66f8e09a1");
-        QTest::newRow("utf-8 and blanks")
-            << "a&b+c@example.com"
-            << "密码 x" << QByteArray("64d6ccc88da9d5a5a1f1e067a39d0170");
-        QTest::newRow("empty e-mail")
-            << QString() << "secret" << QByteArray("a5f4bcf634e6e8db79c76f6e6d89eb35");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("outcome");
+        reply("login, stand-in", Login, QByteArray(), "ok||");
+        reply("1003", Login, "<result><status>1003</status></result>", "ok||");
+        reply("1002", Login, "<result><status>1002</status></result>", "failed|帐号不存在.|");
+        reply("1005", Login, "<r><status>1005</status></r>", "failed|密码错误.|");
+        reply("unknown code", Login, "<r><status>4711</status></r>",
+              "failed|未知错误,错误码:4711|");
+        reply("non-numeric", Login, "<r><status>abc</status></r>", "failed|未知错误,错误码:0|");
+        reply("deeply nested", Login, nestedStatus(100), "ok||");
+        reply("nested too deep", Login, nestedStatus(300), "failed|" + unparsable + "|");
+        reply("login, empty body", Login, "", "failed||");
+        reply("login, non-XML", Login, "<html><status>1003</html>", "failed|" + unparsable + "|");
+        reply("too large", Login,
+              "<r><status>1003</status>" + QByteArray(replySizeLimit, ' ') + "</r>",
+              "failed|" + unparsable + "|");
+        reply("no status", Login, "<result><code>1003</code></result>",
+              "failed|" + unparsable + "|");
+        reply("list, stand-in, new only", Purchased, QByteArray(),
+              "ok||900002/陈静/13800000002/新华书店/经理/人民路5号");
+        reply("list, empty body", Purchased, "", "failed|返回数据为空.|");
+        reply("list, non-XML", Purchased, "result: none", "failed|" + unparsable + "|");
+        reply("list, another root", Purchased, "<results><user><id>1</id></user></results>",
+              "failed|" + unparsable + "|");
+        reply("no users", Purchased, "<result/>", "ok||");
+        reply("users with missing elements and blanks", Purchased,
+              "<result><user><id> 12 </id><name>  王伟 \n</name><x/></user>"
+              "<other><user><id>5</id></user></other>"
+              "<user><mobile> 139 </mobile><id>abc</id><major>经理</major>"
+              "<major>会计</major></user></result>",
+              "ok||12/王伟////;0//139//经理/");
+        reply("version, stand-in", Version, QByteArray(), "ok||1.09");
+        reply("version 1.1, blanks", Version, "<result>\n <version>1.1</version>\n</result>",
+              "ok||1.1");
+        reply("version non-numeric", Version, "<result><version>new</version></result>", "ok||0");
+        reply("comment before version", Version,
+              "<result><!-- x --><version>1.1</version></result>", "failed|" + unparsable + "|");
+        reply("text before version", Version, "<result>v<version>1.1</version></result>",
+              "failed|" + unparsable + "|");
+        reply("version, another root", Version, "<r><version>1.1</version></r>",
+              "failed|" + unparsable + "|");
     }
 
-    void signature()
+    void replies()
     {
-        QFETCH(QString, email);
-        QFETCH(QString, password);
-        QFETCH(QByteArray, sign);
-        QCOMPARE(serviceSignature(email, password), sign);
-    }
-
-    // Canned replies (empty: the stand-in answers from its data).
-    void loginReply_data()
-    {
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("error");
-        const QString unparsable = QStringLiteral("返回数据格式不能解析.");
-        QTest::newRow("stand-in, valid") << agentPassword << QByteArray() << true << QString();
-        QTest::newRow("stand-in, wrong password")
-            << "wrong" << QByteArray() << false << QStringLiteral("密码错误.");
-        QTest::newRow("1003") << "x" << QByteArray("<result><status>1003</status></result>") << true
-                              << QString();
-        QTest::newRow("1002") << "x" << QByteArray("<result><status>1002</status></result>")
-                              << false << QStringLiteral("帐号不存在.");
-        QTest::newRow("1005") << "x" << QByteArray("<r><status>1005</status></r>") << false
-                              << QStringLiteral("密码错误.");
-        QTest::newRow("unknown code") << "x" << QByteArray("<r><status>4711</status></r>") << false
-                                      << QStringLiteral("未知错误,错误码:4711");
-        QTest::newRow("non-numeric") << "x" << QByteArray("<r><status>abc</status></r>") << false
-                                     << QStringLiteral("未知错误,错误码:0");
-        QTest::newRow("deeply nested") << "x" << nestedStatus(100, "1003") << true << QString();
-        QTest::newRow("nested too deep") << "x" << nestedStatus(300, "1003") << false << unparsable;
-        QTest::newRow("empty body") << "x" << QByteArray("") << false << QString();
-        QTest::newRow("non-XML") << "x" << QByteArray("<html><status>1003</html>") << false
-                                 << unparsable;
-        QTest::newRow("too large")
-            << "x"
-            << "<r><status>1003</status>" + QByteArray(replySizeLimit, ' ') + "</r>" << false
-            << unparsable;
-        QTest::newRow("no status")
-            << "x" << QByteArray("<result><code>1003</code></result>") << false << unparsable;
-    }
-
-    void loginReply()
-    {
-        QFETCH(QString, password);
-        QFETCH(QByteArray, reply);
-        QFETCH(bool, ok);
-        QFETCH(QString, error);
-        if (!reply.isNull())
-            server->queueReply(reply);
-        HttpAccountVerify verify;
-        QCOMPARE(answer(verify, [&] { verify.verify(agentEmail, password); }), ok);
-        QCOMPARE(verify.errorString(), error);
-    }
-
-    void listReply_data()
-    {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<QStringList>("records"); // id|name|mobile|company|major|address
-        QTest::newRow("stand-in, new only")
-            << QByteArray() << true << QString()
-            << QStringList{QStringLiteral("900002|陈静|13800000002|新华书店|经理|人民路5号")};
-        QTest::newRow("empty body")
-            << QByteArray("") << false << QStringLiteral("返回数据为空.") << QStringList();
-        QTest::newRow("non-XML") << QByteArray("result: none") << false
-                                 << QStringLiteral("返回数据格式不能解析.") << QStringList();
-        QTest::newRow("another root")
-            << QByteArray("<results><user><id>1</id></user></results>") << false
-            << QStringLiteral("返回数据格式不能解析.") << QStringList();
-        QTest::newRow("no users") << QByteArray("<result/>") << true << QString() << QStringList();
-        QTest::newRow("missing elements and blanks")
-            << QByteArray("<result><user><id> 12 </id><name>  王伟 \n</name><x/></user>"
-                          "<other><user><id>5</id></user></other>"
-                          "<user><mobile> 139 </mobile><id>abc</id><major>经理</major>"
-                          "<major>会计</major></user></result>")
-            << true << QString()
-            << QStringList{QStringLiteral("12|王伟||||"), QStringLiteral("0||139||经理|")};
-    }
-
-    void listReply()
-    {
-        QFETCH(QByteArray, reply);
-        QFETCH(bool, ok);
-        QFETCH(QString, error);
-        QFETCH(QStringList, records);
-        if (!reply.isNull())
-            server->queueReply(reply);
-        DownloadCustomerList client;
-        QCOMPARE(answer(client, [&] { client.download(agentEmail, agentPassword, 1); }), ok);
-        QCOMPARE(client.errorString(), error);
-        QStringList got;
-        for (const DownloadedCustomer &c : client.downloadedCustomers())
-            got << QStringList{QString::number(c.id), c.name, c.mobile, c.company, c.major,
-                               c.company_address}
-                       .join(QLatin1Char('|'));
-        QCOMPARE(got, records);
-    }
-
-    void versionReply_data()
-    {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<double>("version");
-        QTest::newRow("stand-in") << QByteArray() << true << 1.09;
-        QTest::newRow("1.1") << QByteArray("<result>\n <version>1.1</version>\n</result>") << true
-                             << 1.1;
-        QTest::newRow("non-numeric")
-            << QByteArray("<result><version>new</version></result>") << true << 0.0;
-        QTest::newRow("comment first")
-            << QByteArray("<result><!-- x --><version>1.1</version></result>") << false << 0.0;
-        QTest::newRow("text first")
-            << QByteArray("<result>v<version>1.1</version></result>") << false << 0.0;
-        QTest::newRow("another root")
-            << QByteArray("<r><version>1.1</version></r>") << false << 0.0;
-    }
-
-    void versionReply()
-    {
-        QFETCH(QByteArray, reply);
-        QFETCH(bool, ok);
-        QFETCH(double, version);
-        if (!reply.isNull())
-            server->queueReply(reply);
-        HttpCheckNew checkNew;
-        QCOMPARE(answer(checkNew, [&] { checkNew.check(); }), ok);
-        if (ok)
-            QCOMPARE(checkNew.version(), version);
-        else
-            QCOMPARE(checkNew.errorString(), QStringLiteral("返回数据格式不能解析."));
+        QFETCH(int, method);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, outcome);
+        if (!body.isNull())
+            server->queueReply(body);
+        QCOMPARE(send(method, agentEmail, agentPassword, 1), outcome);
     }
 
     void transportFailureGivesTheNetworkError()
@@ -279,10 +199,9 @@ private slots:
         const quint16 port = server->port();
         server.reset(); // nobody listens there any more
         qputenv("CALLLEDGER_SERVICE", QByteArray("127.0.0.1:") + QByteArray::number(port));
-        HttpAccountVerify verify;
-        QVERIFY(!answer(verify, [&] { verify.verify(agentEmail, agentPassword); }));
-        QVERIFY(!verify.errorString().isEmpty());
-        QVERIFY(verify.errorString() != QStringLiteral("返回数据格式不能解析."));
+        const QStringList outcome = send(Login, agentEmail, agentPassword, 0).split('|');
+        QCOMPARE(outcome.first(), QStringLiteral("failed"));
+        QVERIFY(!outcome.at(1).isEmpty() && outcome.at(1) != unparsable);
     }
 
     void abortReportsNothing()
