@@ -139,16 +139,6 @@ private slots:
         QCOMPARE(::defaultButton(dialog.get()), defaultButton);
     }
 
-    void enterInTheSettingsSaves()
-    {
-        SystemSetDialog dialog;
-        showActive(&dialog);
-        QTest::keyClicks(QApplication::focusWidget(), "Shanghai");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(appSettings.region(), QString("Shanghai"));
-    }
-
     void enterInASearchFieldSearches_data()
     {
         QTest::addColumn<DialogFactory>("factory");
