@@ -3,6 +3,7 @@
 #include "app/dateutils.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
+#include "prospects/kinsfolkitemdelegate.h"
 #include "store/nameencoding.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
@@ -11,7 +12,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -268,6 +271,24 @@ private slots:
         QVERIFY(saved);
         QCOMPARE(messages.count(), 0);
         QCOMPARE(columnTexts(relativesTable(&dialog), 3), QStringList({"张小三"}));
+        // The relative's sex is painted as a word, not its code.
+        QVERIFY(qobject_cast<KinsfolkItemDelegate *>(relativesTable(&dialog)->itemDelegate()));
+        struct Recorder : KinsfolkItemDelegate
+        {
+            mutable QStringList texts;
+            void drawDisplay(QPainter *, const QStyleOptionViewItem &, const QRect &,
+                             const QString &text) const override
+            {
+                texts.append(text);
+            }
+        } recorder;
+        QImage canvas(80, 20, QImage::Format_ARGB32);
+        QPainter painter(&canvas);
+        QStyleOptionViewItem option;
+        option.rect = canvas.rect();
+        QAbstractItemModel *relatives = relativesTable(&dialog)->model();
+        recorder.paint(&painter, option, relatives->index(0, KinsfolkItemDelegate::sexColumn));
+        QCOMPARE(recorder.texts, QStringList({"男"}));
         QCOMPARE(columnTexts(relativesTable(&dialog), 1),
                  QStringList({QString::number(customerId)}));
 
