@@ -5,13 +5,13 @@
 #include "app/messageboxes.h"
 #include "exchange/duplicatephone.h"
 #include "store/helperstore.h"
+#include "team/personform.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QKeyEvent>
 
 namespace {
-const QDate noBirthDate(1900, 1, 1);
 const QString promptTitle = QStringLiteral("提示");
 } // namespace
 
@@ -19,12 +19,9 @@ AddHelperDialog::AddHelperDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::AddHelperDialog>())
 {
     ui->setupUi(this);
-    ui->tabWidget->setCurrentIndex(0);
-    ui->comboBoxSex->setCurrentIndex(-1);
     // After the automatic connections, so that the age follows at once.
-    ui->dateEditBirthDate->setDate(noBirthDate);
+    PersonForm::prepare(ui.get());
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
-    ui->lineEditName->setFocus();
 }
 
 AddHelperDialog::~AddHelperDialog() = default;
@@ -79,14 +76,7 @@ void AddHelperDialog::on_pushButtonSave_clicked()
 
 void AddHelperDialog::clearForm()
 {
-    ui->lineEditName->clear();
-    ui->comboBoxSex->setCurrentIndex(-1);
-    ui->dateEditBirthDate->setDate(noBirthDate);
-    ui->lineEditPhone->clear();
-    ui->lineEditHomeAddress->clear();
-    ui->lineEditHomePhone->clear();
-    ui->lineEditCompany->clear();
-    ui->lineEditOffice->clear();
+    PersonForm::clear(ui.get());
 }
 
 void AddHelperDialog::closeEvent(QCloseEvent *event)

@@ -4,12 +4,12 @@
 #include "app/dateutils.h"
 #include "app/messageboxes.h"
 #include "store/helperstore.h"
+#include "team/personform.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
 
 namespace {
-const QDate noBirthDate(1900, 1, 1);
 const QString promptTitle = QStringLiteral("提示");
 const int teamMemberType = 2;
 } // namespace
@@ -18,12 +18,9 @@ AddTeammateDialog::AddTeammateDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::AddTeammateDialog>())
 {
     ui->setupUi(this);
-    ui->tabWidget->setCurrentIndex(0);
-    ui->comboBoxSex->setCurrentIndex(-1);
     // After the automatic connections, so that the age follows at once.
-    ui->dateEditBirthDate->setDate(noBirthDate);
+    PersonForm::prepare(ui.get());
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
-    ui->lineEditName->setFocus();
 }
 
 AddTeammateDialog::~AddTeammateDialog() = default;
@@ -65,14 +62,7 @@ void AddTeammateDialog::on_pushButtonSave_clicked()
 
 void AddTeammateDialog::clearForm()
 {
-    ui->lineEditName->clear();
-    ui->comboBoxSex->setCurrentIndex(-1);
-    ui->dateEditBirthDate->setDate(noBirthDate);
-    ui->lineEditPhone->clear();
-    ui->lineEditHomeAddress->clear();
-    ui->lineEditHomePhone->clear();
-    ui->lineEditCompany->clear();
-    ui->lineEditOffice->clear();
+    PersonForm::clear(ui.get());
     ui->lineEditName->setFocus();
 }
 
