@@ -333,13 +333,10 @@ private slots:
         QTest::addColumn<QString>("listed");
         const QString week = "26-12-07至26-12-13";
         const QString weekListed = "2|成交客户数:1|成交产品数量:6|成交总金额:60";
-        QTest::newRow("本周 on a Sunday")
-            << QDate(2026, 12, 13) << QDate() << QDate() << week << weekListed;
-        QTest::newRow("本周 on a Monday")
-            << QDate(2026, 12, 7) << QDate() << QDate() << week << weekListed;
-        QTest::newRow("begin after end") << QDate(2026, 12, 9) << QDate(2026, 12, 10)
-                                         << QDate(2026, 12, 9) << "26-12-10至26-12-09"
-                                         << "0|成交客户数:0|成交产品数量:0|成交总金额:0";
+        row("本周 on a Sunday", QDate(2026, 12, 13), QDate(), QDate(), week, weekListed);
+        row("本周 on a Monday", QDate(2026, 12, 7), QDate(), QDate(), week, weekListed);
+        row("begin after end", QDate(2026, 12, 9), QDate(2026, 12, 10), QDate(2026, 12, 9),
+            "26-12-10至26-12-09", "0|成交客户数:0|成交产品数量:0|成交总金额:0");
     }
     void periodChoice()
     {
