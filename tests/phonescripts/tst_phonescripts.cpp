@@ -1,4 +1,5 @@
 #include "prospects/prospectfixtures.h"
+#include "team/dialogtesting.h"
 
 #include "phonescripts/addphoneskilldialog.h"
 #include "phonescripts/editphoneskilldialog.h"
@@ -10,36 +11,13 @@
 #include "support/testmain.h"
 #include "support/testworkspace.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSqlTableModel>
 #include <QTableView>
 #include <QTextEdit>
-#include <QTimer>
 
-using namespace Fixtures;
-
-namespace {
-template <typename T> T *child(QWidget *dialog, const char *name)
-{
-    T *widget = dialog->findChild<T *>(name);
-    if (!widget)
-        qWarning() << "no widget" << name;
-    return widget;
-}
-
-void press(QWidget *dialog, const char *button)
-{
-    QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
-}
-
-int scriptCount()
-{
-    return queryValue("SELECT count(*) FROM phoneskills").toInt();
-}
-} // namespace
+using namespace DialogTesting;
+using Fixtures::typeInto;
 
 class TestPhoneScripts : public QObject
 {
@@ -64,60 +42,42 @@ private slots:
         QTest::addColumn<QString>("content");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("nothing") << -1 << ""
-                                 << ""
-                                 << "请指定话术用途"
-                                 << "comboBoxType";
-        QTest::newRow("no use, rest filled") << -1 << "A"
-                                             << "B"
-                                             << "请指定话术用途"
-                                             << "comboBoxType";
-        QTest::newRow("blank category") << 0 << "   "
-                                        << "B"
-                                        << "请输入话术类别."
-                                        << "lineEditCategory";
-        QTest::newRow("blank content") << 1 << "A"
-                                       << " \n "
-                                       << "请输入话术内容."
-                                       << "textEditContent";
-        QTest::newRow("saved") << 1 << " 太贵'%_ "
-                               << " 先了解 "
-                               << ""
-                               << "lineEditCategory";
+        row("nothing", -1, "", "", "请指定话术用途", "comboBoxType");
+        row("no use, rest filled", -1, "A", "B", "请指定话术用途", "comboBoxType");
+        row("blank category", 0, "   ", "B", "请输入话术类别.", "lineEditCategory");
+        row("blank content", 1, "A", " \n ", "请输入话术内容.", "textEditContent");
+        row("saved", 1, " 太贵'%_ ", " 先了解 ", "", "lineEditCategory");
     }
     void entryValidationOrder()
     {
         QFETCH(int, type);
-        QFETCH(QString, category);
-        QFETCH(QString, content);
         QFETCH(QString, message);
-        QFETCH(QString, focus);
         MessageRecorder messages;
         AddPhoneSkillDialog dialog;
         auto *combo = child<QComboBox>(&dialog, "comboBoxType");
         QCOMPARE(dialog.focusWidget(), combo);
         QCOMPARE(combo->currentIndex(), -1);
-        QCOMPARE(combo->itemText(0), QString("营销话术"));
-        QCOMPARE(combo->itemText(1), QString("增员话术"));
+        QCOMPARE(combo->itemText(0) + combo->itemText(1), QString("营销话术增员话术"));
         combo->setCurrentIndex(type);
-        typeInto(child<QLineEdit>(&dialog, "lineEditCategory"), category);
+        QFETCH(QString, category);
+        QFETCH(QString, content);
+        typeInto(edit(&dialog, "lineEditCategory"), category);
         child<QTextEdit>(&dialog, "textEditContent")->setPlainText(content);
         press(&dialog, "pushButtonOk");
 
-        QCOMPARE(dialog.focusWidget()->objectName(), focus);
+        QTEST(dialog.focusWidget()->objectName(), "focus");
         if (!message.isEmpty()) {
             QCOMPARE(messages.texts(), QStringList{message});
             QCOMPARE(messages.last().title, QString("提示"));
-            QCOMPARE(scriptCount(), 0);
+            QCOMPARE(queryValue("SELECT count(*) FROM phoneskills").toInt(), 0);
             QCOMPARE(combo->currentIndex(), type);
             return;
         }
         QCOMPARE(messages.count(), 0);
-        QCOMPARE(queryValue("SELECT type || '|' || category || '|' || content FROM phoneskills")
-                     .toString(),
-                 QString("2|太贵'%_|先了解"));
+        QCOMPARE(storedRows("SELECT type, category, content FROM phoneskills"),
+                 QStringList("2|太贵'%_|先了解"));
         QCOMPARE(combo->currentIndex(), -1);
-        QVERIFY(child<QLineEdit>(&dialog, "lineEditCategory")->text().isEmpty());
+        QVERIFY(edit(&dialog, "lineEditCategory")->text().isEmpty());
         QVERIFY(child<QTextEdit>(&dialog, "textEditContent")->toPlainText().isEmpty());
     }
 
@@ -132,14 +92,12 @@ private slots:
     void useColumnShowsWords()
     {
         QFETCH(int, type);
-        QFETCH(QString, shown);
         QVERIFY(addPhoneSkill(type, "A", "B"));
         PhoneSkillsDialog dialog;
         auto *view = child<QTableView>(&dialog, "tableView");
-        QCOMPARE(view->columnWidth(1), 60);
         QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
         QVERIFY(qobject_cast<PhoneSkillsItemDelegate *>(view->itemDelegate()));
-        QCOMPARE(PhoneSkillType::text(view->model()->index(0, 1).data().toInt()), shown);
+        QTEST(PhoneSkillType::text(view->model()->index(0, 1).data().toInt()), "shown");
     }
 
     void deleteWithoutAQuestion()
@@ -152,15 +110,12 @@ private slots:
         dialog.show();
         auto *view = child<QTableView>(&dialog, "tableView");
         bool opened = false;
-        QTimer::singleShot(0, [&] {
-            auto *edit = qobject_cast<EditPhoneSkillDialog *>(QApplication::activeModalWidget());
-            if (!edit)
-                return;
-            opened = true;
-            QCOMPARE(child<QLineEdit>(edit, "lineEditCategory")->text(), QString("first"));
+        whenModal([&](QWidget *editor) {
+            opened = qobject_cast<EditPhoneSkillDialog *>(editor);
+            QCOMPARE(edit(editor, "lineEditCategory")->text(), QString("first"));
             // Unsaved edits of the deleted script must not land on another one.
-            typeInto(child<QLineEdit>(edit, "lineEditCategory"), "changed");
-            press(edit, "pushButtonDelete");
+            typeInto(edit(editor, "lineEditCategory"), "changed");
+            press(editor, "pushButtonDelete");
         });
         // Enter on the selected row edits it, like a double click.
         view->setFocus();
@@ -168,10 +123,8 @@ private slots:
         QTest::keyClick(view, Qt::Key_Return);
         QVERIFY(opened);
         QCOMPARE(messages.count(), 0);
-        QCOMPARE(
-            queryValue("SELECT group_concat(type || category || content, ',') FROM phoneskills")
-                .toString(),
-            QString("2secondtwo,1thirdthree"));
+        QCOMPARE(storedRows("SELECT type, category, content FROM phoneskills ORDER BY id"),
+                 QStringList({"2|second|two", "1|third|three"}));
         QCOMPARE(view->model()->rowCount(), 2);
     }
 
@@ -179,32 +132,27 @@ private slots:
     {
         QVERIFY(addPhoneSkill(1, "太贵", "先了解<b>需求</b>"));
         QVERIFY(addPhoneSkill(3, "other", "kept"));
-        QSqlTableModel *model = loadPhoneSkillsModel(nullptr, QString());
-        std::unique_ptr<QSqlTableModel> owner(model);
+        std::unique_ptr<QSqlTableModel> model(loadPhoneSkillsModel(nullptr, QString()));
         {
-            EditPhoneSkillDialog dialog(model, model->index(0, 0));
-            QCOMPARE(dialog.windowTitle(), QString("编辑话术"));
+            EditPhoneSkillDialog dialog(model.get(), model->index(0, 0));
             auto *combo = child<QComboBox>(&dialog, "comboBoxType");
+            auto *content = child<QTextEdit>(&dialog, "textEditContent");
             QCOMPARE(combo->currentIndex(), 0);
-            QCOMPARE(child<QTextEdit>(&dialog, "textEditContent")->toPlainText(),
-                     QString("先了解<b>需求</b>"));
+            QCOMPARE(content->toPlainText(), QString("先了解<b>需求</b>"));
             combo->setCurrentIndex(1);
-            child<QTextEdit>(&dialog, "textEditContent")->setPlainText("先了解\n再谈");
+            content->setPlainText("先了解\n再谈");
             press(&dialog, "pushButtonOk");
             QCOMPARE(dialog.result(), QDialog::Accepted);
         }
-        QCOMPARE(queryValue("SELECT type FROM phoneskills WHERE category = '太贵'").toInt(), 2);
-        QCOMPARE(queryValue("SELECT content FROM phoneskills WHERE category = '太贵'").toString(),
-                 QString("先了解\n再谈"));
-
         // An unknown use shows no choice and survives a save unchanged.
         model->select();
         {
-            EditPhoneSkillDialog dialog(model, model->index(1, 0));
+            EditPhoneSkillDialog dialog(model.get(), model->index(1, 0));
             QCOMPARE(child<QComboBox>(&dialog, "comboBoxType")->currentIndex(), -1);
             press(&dialog, "pushButtonOk");
         }
-        QCOMPARE(queryValue("SELECT type FROM phoneskills WHERE category = 'other'").toInt(), 3);
+        QCOMPARE(storedRows("SELECT type, content FROM phoneskills ORDER BY id"),
+                 QStringList({"2|先了解\n再谈", "3|kept"}));
     }
 };
 

@@ -1,30 +1,15 @@
 #pragma once
 
+#include "dialogtesting.h"
 #include "store/helperstore.h"
 #include "support/testworkspace.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 // Helpers shared by the team dialog tests.
 namespace TeamTesting {
-
-template <typename T> T *child(QWidget *dialog, const char *name)
-{
-    T *widget = dialog->findChild<T *>(name);
-    if (!widget)
-        qWarning() << "no widget" << name;
-    return widget;
-}
-
-inline void press(QWidget *dialog, const char *button)
-{
-    QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
-}
+using namespace DialogTesting;
 
 // A team member as the program stores one; returns its id.
 inline int addMember(const QString &name)

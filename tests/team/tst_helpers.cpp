@@ -1,3 +1,4 @@
+#include "dialogtesting.h"
 #include "listfixtures.h"
 #include "prospectfixtures.h"
 
@@ -6,34 +7,31 @@
 #include "support/testmain.h"
 #include "support/testworkspace.h"
 #include "team/addhelperdialog.h"
+#include "team/addteammatedialog.h"
 #include "team/helperdialog.h"
 #include "team/helperitemdelegate.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTableView>
 
+using namespace DialogTesting;
 using namespace Fixtures;
 using namespace ListFixtures;
 
 namespace {
-void press(QWidget *dialog, const char *button)
+// The entry of a recruit, or of a team member when member is true.
+std::unique_ptr<QDialog> entryDialog(bool member)
 {
-    QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+    if (member)
+        return std::make_unique<AddTeammateDialog>();
+    return std::make_unique<AddHelperDialog>();
 }
 
-QLineEdit *edit(QWidget *dialog, const char *name)
-{
-    return dialog->findChild<QLineEdit *>(name);
-}
-
-void fillRecruit(QWidget *dialog, const QString &name, int sex, const QString &phone)
+void fillPerson(QWidget *dialog, const QString &name, int sex, const QString &phone)
 {
     typeInto(edit(dialog, "lineEditName"), name);
-    dialog->findChild<QComboBox *>("comboBoxSex")->setCurrentIndex(sex);
+    child<QComboBox>(dialog, "comboBoxSex")->setCurrentIndex(sex);
     typeInto(edit(dialog, "lineEditPhone"), phone);
 }
 } // namespace
@@ -65,116 +63,126 @@ private slots:
 
     void saveStopsAtTheFirstMissingField_data()
     {
+        QTest::addColumn<bool>("member");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("sex");
         QTest::addColumn<QString>("phone");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("nothing") << "" << -1 << ""
-                                 << "请输入增员姓名."
-                                 << "lineEditName";
-        QTest::newRow("blank name") << "  " << 1 << "139"
-                                    << "请输入增员姓名."
-                                    << "lineEditName";
-        QTest::newRow("no sex") << "李四" << -1 << ""
-                                << "请指定增员性别."
-                                << "comboBoxSex";
-        QTest::newRow("blank phone") << "李四" << 0 << "   "
-                                     << "请输入增员电话信息."
-                                     << "lineEditPhone";
+        row("recruit: nothing", false, "", -1, "", "请输入增员姓名.", "lineEditName");
+        row("recruit: blank name", false, "  ", 1, "139", "请输入增员姓名.", "lineEditName");
+        row("recruit: no sex", false, "李四", -1, "", "请指定增员性别.", "comboBoxSex");
+        row("recruit: blank phone", false, "李四", 0, "   ", "请输入增员电话信息.",
+            "lineEditPhone");
+        row("member: blank name", true, "  ", 1, "139", "请输入成员姓名.", "lineEditName");
+        row("member: no sex", true, "张三", -1, "139", "请指定成员性别.", "comboBoxSex");
+        row("member: blank phone", true, "张三", 0, " ", "请输入成员电话信息.", "lineEditPhone");
     }
 
     void saveStopsAtTheFirstMissingField()
     {
+        QFETCH(bool, member);
         QFETCH(QString, name);
         QFETCH(int, sex);
         QFETCH(QString, phone);
-        QFETCH(QString, message);
-        QFETCH(QString, focus);
-        AddHelperDialog dialog;
-        fillRecruit(&dialog, name, sex, phone);
-        press(&dialog, "pushButtonSave");
-        QCOMPARE(messages->texts(), QStringList{message});
+        const std::unique_ptr<QDialog> dialog = entryDialog(member);
+        fillPerson(dialog.get(), name, sex, phone);
+        press(dialog.get(), "pushButtonSave");
+        QTEST(messages->texts().join(""), "message");
         QCOMPARE(messages->last().title, QString("提示"));
-        QCOMPARE(dialog.focusWidget()->objectName(), focus);
+        QTEST(dialog->focusWidget()->objectName(), "focus");
         QCOMPARE(queryValue("SELECT COUNT(*) FROM helpers").toInt(), 0);
+        QCOMPARE(edit(dialog.get(), "lineEditName")->text(), name); // kept for correction
+    }
+
+    void saveStoresAndEmptiesTheForm_data()
+    {
+        QTest::addColumn<bool>("member");
+        QTest::newRow("recruit") << false;
+        QTest::newRow("member") << true;
     }
 
     void saveStoresAndEmptiesTheForm()
     {
-        AddHelperDialog dialog;
-        QCOMPARE(dialog.windowTitle(), QString("添加准增员名单"));
-        QCOMPARE(dialog.findChild<QComboBox *>("comboBoxSex")->currentIndex(), -1);
-        auto *birth = dialog.findChild<QDateEdit *>("dateEditBirthDate");
+        QFETCH(bool, member);
+        const std::unique_ptr<QDialog> dialog = entryDialog(member);
+        QWidget *entry = dialog.get();
+        auto *birth = child<QDateEdit>(entry, "dateEditBirthDate");
+        QCOMPARE(child<QComboBox>(entry, "comboBoxSex")->currentIndex(), -1);
         QCOMPARE(birth->date(), QDate(1900, 1, 1));
         for (int round = 0; round < 2; ++round) {
-            fillRecruit(&dialog, " 李四 ", 1, " 13900000000 ");
+            fillPerson(entry, " 李四 ", 1, " 13900000000 ");
             birth->setDate(QDate(1990, 3, 8));
-            QCOMPARE(edit(&dialog, "lineEditAge")->text(), QString("35"));
-            typeInto(edit(&dialog, "lineEditHomeAddress"), "北京");
-            // The second time the number exists: the agent is asked and saves anyway.
-            if (round == 1)
+            QCOMPARE(edit(entry, "lineEditAge")->text(), QString("35"));
+            typeInto(edit(entry, "lineEditHomeAddress"), "北京");
+            // A recruit's number entered before is questioned; the agent saves anyway.
+            const bool asked = round == 1 && !member;
+            if (asked)
                 messages->answerNext(QMessageBox::Yes);
-            press(&dialog, "pushButtonSave");
-            QCOMPARE(messages->count(), round);
-            if (round == 1) {
+            press(entry, "pushButtonSave");
+            QCOMPARE(messages->count(), asked ? 1 : 0);
+            if (asked) {
                 QVERIFY(messages->last().text.contains("李四 (13900000000)"));
                 QCOMPARE(messages->last().defaultButton, QMessageBox::No);
             }
-            QVERIFY(edit(&dialog, "lineEditName")->text().isEmpty());
-            QVERIFY(edit(&dialog, "lineEditPhone")->text().isEmpty());
-            QVERIFY(edit(&dialog, "lineEditHomeAddress")->text().isEmpty());
-            QCOMPARE(dialog.findChild<QComboBox *>("comboBoxSex")->currentIndex(), -1);
+            for (const char *name : {"lineEditName", "lineEditPhone", "lineEditHomeAddress"})
+                QVERIFY(edit(entry, name)->text().isEmpty());
+            QCOMPARE(child<QComboBox>(entry, "comboBoxSex")->currentIndex(), -1);
             QCOMPARE(birth->date(), QDate(1900, 1, 1));
-            QCOMPARE(dialog.focusWidget(), edit(&dialog, "lineEditName"));
+            QCOMPARE(entry->focusWidget(), edit(entry, "lineEditName"));
         }
-        // The same recruit twice is two rows; name and phone trimmed.
-        QCOMPARE(queryValue("SELECT COUNT(*) FROM helpers WHERE name = '李四' AND sex = 1 AND "
-                            "phone_number = '13900000000' AND birth_date = '1990-03-08' AND "
-                            "home_address = '北京' AND user_type = 1 AND is_contact = 0")
-                     .toInt(),
-                 2);
+        // The same person twice is two rows; name and phone trimmed.
+        QCOMPARE(
+            storedRows("SELECT name, sex, phone_number, birth_date, home_address, user_type, "
+                       "is_contact FROM helpers"),
+            QStringList(2, QString("李四|1|13900000000|1990-03-08|北京|%1|0").arg(member ? 2 : 1)));
     }
 
-    void closingTheWindowAsksOnlyForATypedName_data()
+    void closingAsksOnlyForATypedName_data()
     {
+        QTest::addColumn<bool>("member");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("escape");
-        QTest::addColumn<bool>("asked");
-        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: no question
         QTest::addColumn<bool>("closed");
-        QTest::newRow("empty") << "" << false << false << 0 << true;
-        QTest::newRow("blanks") << "  " << false << false << 0 << true;
-        QTest::newRow("typed, No") << "李四" << false << true << int(QMessageBox::No) << false;
-        QTest::newRow("typed, Yes") << "李四" << false << true << int(QMessageBox::Yes) << true;
-        QTest::newRow("typed, Esc, No") << "李四" << true << true << int(QMessageBox::No) << false;
-        QTest::newRow("empty, Esc") << "" << true << false << 0 << true;
+        const auto none = QMessageBox::NoButton;
+        row("recruit: empty", false, "", "window", none, true);
+        row("recruit: blanks", false, "  ", "window", none, true);
+        row("recruit: typed, No", false, "李四", "window", QMessageBox::No, false);
+        row("recruit: typed, Yes", false, "李四", "window", QMessageBox::Yes, true);
+        row("recruit: typed, Esc, No", false, "李四", "esc", QMessageBox::No, false);
+        row("recruit: empty, Esc", false, "", "esc", none, true);
+        row("member: typed, button, No", true, "赵六", "button", QMessageBox::No, false);
+        row("member: typed, Esc, Yes", true, "赵六", "esc", QMessageBox::Yes, true);
+        row("member: empty, button", true, "", "button", none, true);
     }
 
-    void closingTheWindowAsksOnlyForATypedName()
+    void closingAsksOnlyForATypedName()
     {
+        QFETCH(bool, member);
         QFETCH(QString, name);
-        QFETCH(bool, escape);
-        QFETCH(bool, asked);
-        QFETCH(int, answer);
+        QFETCH(QString, how);
+        QFETCH(QMessageBox::StandardButton, answer);
         QFETCH(bool, closed);
-        AddHelperDialog dialog;
-        dialog.show();
-        typeInto(edit(&dialog, "lineEditName"), name);
-        if (asked)
-            messages->answerNext(QMessageBox::StandardButton(answer));
-        if (escape)
-            QTest::keyClick(&dialog, Qt::Key_Escape);
+        const std::unique_ptr<QDialog> dialog = entryDialog(member);
+        dialog->show();
+        typeInto(edit(dialog.get(), "lineEditName"), name);
+        if (answer != QMessageBox::NoButton)
+            messages->answerNext(answer);
+        if (how == "esc")
+            QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        else if (how == "button")
+            press(dialog.get(), "pushButtonClose");
         else
-            QCOMPARE(dialog.close(), closed);
-        QCOMPARE(dialog.isVisible(), !closed);
-        QCOMPARE(messages->count(), asked ? 1 : 0);
-        if (asked) {
+            QCOMPARE(dialog->close(), closed);
+        QCOMPARE(dialog->isVisible(), !closed);
+        QCOMPARE(messages->count(), answer == QMessageBox::NoButton ? 0 : 1);
+        if (answer != QMessageBox::NoButton) {
             QCOMPARE(messages->last().text, QString("确认要关闭当前窗口吗?"));
             QCOMPARE(messages->last().kind, MessageKind::Question);
-            // A reflex Enter keeps the typed recruit.
+            // A reflex Enter keeps the typed person.
             QCOMPARE(messages->last().defaultButton, QMessageBox::No);
-            QCOMPARE(edit(&dialog, "lineEditName")->text(), closed ? QString() : name);
+            QCOMPARE(edit(dialog.get(), "lineEditName")->text(), closed ? QString() : name);
         }
     }
 
@@ -186,9 +194,7 @@ private slots:
         insertRecruit("放弃", 0);
         insertRecruit("成员", 2);
         HelperDialog dialog;
-        QCOMPARE(dialog.windowTitle(), QString("准增员列表"));
-        QVERIFY(dialog.windowFlags().testFlag(Qt::WindowMinMaxButtonsHint));
-        auto *view = dialog.findChild<QTableView *>("tableView");
+        auto *view = child<QTableView>(&dialog, "tableView");
         QVERIFY(qobject_cast<HelperItemDelegate *>(view->itemDelegate()));
         QVERIFY(view->isColumnHidden(ColumnUserType));
         QCOMPARE(columnTexts(view, ColumnName), QStringList({"李四", "李小龙", "王五"}));
@@ -209,12 +215,12 @@ private slots:
     {
         insertRecruit("李四", 1);
         HelperDialog dialog;
-        auto *view = dialog.findChild<QTableView *>("tableView");
+        auto *view = child<QTableView>(&dialog, "tableView");
         QCOMPARE(view->model()->rowCount(), 1);
 
         onNextModal([](QWidget *entry) {
             QVERIFY(qobject_cast<AddHelperDialog *>(entry));
-            fillRecruit(entry, "新人", 1, "138");
+            fillPerson(entry, "新人", 1, "138");
             press(entry, "pushButtonSave");
             press(entry, "pushButtonClose");
         });
