@@ -8,37 +8,12 @@
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/contactentry.h"
 #include "orders/addcustomerorderdialog.h"
-#include "prospects/persontexts.h"
+#include "prospects/kinsfolkitemdelegate.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
 
 #include <QDataWidgetMapper>
 #include <QSqlQueryModel>
-
-namespace {
-// Relatives keep their sex as a code in column 4; the table shows the word.
-class KinsfolkItemDelegate : public QItemDelegate
-{
-public:
-    using QItemDelegate::QItemDelegate;
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
-    {
-        if (index.column() != sexColumn) {
-            QItemDelegate::paint(painter, option, index);
-            return;
-        }
-        QStyleOptionViewItem opt = setOptions(index, option);
-        opt.displayAlignment = Qt::AlignCenter;
-        drawDisplay(painter, opt, opt.rect, sexText(index.data().toInt()));
-        drawFocus(painter, opt, opt.rect);
-    }
-
-private:
-    static constexpr int sexColumn = 4;
-};
-} // namespace
 
 CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::CallDialog>()), listModel(listModel)
