@@ -1,8 +1,8 @@
 #include "application.h"
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "app/mainwindow.h"
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 #include "app/qtsingleapplication.h"
 #include "app/startup.h"
 #include "store/database.h"

@@ -1,8 +1,8 @@
 #include "backupdialog.h"
 #include "ui_backupdialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "store/snapshots.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/application.h"
 #include "app/datahome.h"
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 #include "app/qtsingleapplication.h"
 #include "exchange/commandline.h"
 

@@ -2,10 +2,10 @@
 #include "ui_mainwindow.h"
 
 #include "app/aboutdialog.h"
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "app/backupdialog.h"
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "app/remindertray.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"

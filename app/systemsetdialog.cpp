@@ -1,7 +1,7 @@
 #include "systemsetdialog.h"
 #include "ui_systemsetdialog.h"
 
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 
 SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SystemSetDialog)
 {

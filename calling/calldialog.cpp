@@ -1,14 +1,14 @@
 #include "calldialog.h"
 #include "ui_calldialog.h"
 
-#include "app/appsettings.h"
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "calling/calldlgcustomeritemdelegate.h"
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/contactentry.h"
 #include "orders/addcustomerorderdialog.h"
-#include "prospects/kinsfolkitemdelegate.h"
+#include "widgets/kinsfolkitemdelegate.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
 

@@ -1,9 +1,9 @@
 #include "callhelperdialog.h"
 #include "ui_callhelperdialog.h"
 
-#include "app/appsettings.h"
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "calling/calldlgcustomeritemdelegate.h"
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/contactentry.h"

@@ -1,6 +1,6 @@
 #include "contactalerts.h"
 
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 
 #include <QSettings>
 

@@ -2,9 +2,9 @@
 #include "ui_contactedcustomersdialog.h"
 
 #include "calling/calldialog.h"
-#include "prospects/customersitemdelegate.h"
-#include "prospects/persontable.h"
-#include "prospects/rowactivation.h"
+#include "widgets/customersitemdelegate.h"
+#include "widgets/persontable.h"
+#include "widgets/rowactivation.h"
 #include "store/schedulestore.h"
 #include "store/sqlcondition.h"
 

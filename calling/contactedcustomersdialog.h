@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 
 #include <QDialog>
 #include <QModelIndex>

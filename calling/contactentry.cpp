@@ -1,6 +1,6 @@
 #include "contactentry.h"
 
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 
 #include <QDataWidgetMapper>
 #include <QDateTimeEdit>

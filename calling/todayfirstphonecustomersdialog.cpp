@@ -1,14 +1,14 @@
 #include "todayfirstphonecustomersdialog.h"
 #include "ui_todayfirstphonecustomersdialog.h"
 
-#include "app/appsettings.h"
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "calling/calldialog.h"
 #include "calling/todaylists.h"
-#include "prospects/customersitemdelegate.h"
-#include "prospects/persontable.h"
-#include "prospects/rowactivation.h"
+#include "widgets/customersitemdelegate.h"
+#include "widgets/persontable.h"
+#include "widgets/rowactivation.h"
 #include "store/customerstore.h"
 
 namespace {

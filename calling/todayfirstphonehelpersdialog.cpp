@@ -1,16 +1,16 @@
 #include "todayfirstphonehelpersdialog.h"
 #include "ui_todayfirstphonehelpersdialog.h"
 
-#include "app/appsettings.h"
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "calling/callhelperdialog.h"
 #include "calling/todaylists.h"
-#include "prospects/persontable.h"
-#include "prospects/rowactivation.h"
+#include "widgets/persontable.h"
+#include "widgets/rowactivation.h"
 #include "store/customermodels.h"
 #include "store/helperstore.h"
-#include "team/helperitemdelegate.h"
+#include "widgets/helperitemdelegate.h"
 
 #include <QSqlTableModel>
 

@@ -1,11 +1,11 @@
 #include "todaysubscribecustomersdialog.h"
 #include "ui_todaysubscribecustomersdialog.h"
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "calling/calldialog.h"
-#include "prospects/customersitemdelegate.h"
-#include "prospects/persontable.h"
-#include "prospects/rowactivation.h"
+#include "widgets/customersitemdelegate.h"
+#include "widgets/persontable.h"
+#include "widgets/rowactivation.h"
 #include "store/schedulestore.h"
 
 TodaySubscribeCustomersDialog::TodaySubscribeCustomersDialog(QWidget *parent, int mode)

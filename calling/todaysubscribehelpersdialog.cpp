@@ -1,12 +1,12 @@
 #include "todaysubscribehelpersdialog.h"
 #include "ui_todaysubscribehelpersdialog.h"
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "calling/callhelperdialog.h"
-#include "prospects/persontable.h"
-#include "prospects/rowactivation.h"
+#include "widgets/persontable.h"
+#include "widgets/rowactivation.h"
 #include "store/schedulestore.h"
-#include "team/helperitemdelegate.h"
+#include "widgets/helperitemdelegate.h"
 
 TodaySubscribeHelpersDialog::TodaySubscribeHelpersDialog(QWidget *parent, int mode)
     : QDialog(parent), ui(std::make_unique<Ui::TodaySubscribeHelpersDialog>()), mode(mode)

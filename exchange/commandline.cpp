@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include "app/messagehook.h"
+#include "common/messagehook.h"
 #include "exchange/listexport.h"
 #include "exchange/personimport.h"
 #include "exchange/tablewriter.h"

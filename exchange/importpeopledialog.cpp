@@ -1,8 +1,8 @@
 #include "importpeopledialog.h"
 #include "ui_importpeopledialog.h"
 
-#include "app/messageboxes.h"
-#include "exchange/filechooser.h"
+#include "widgets/messageboxes.h"
+#include "widgets/filechooser.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "listexport.h"
 
 #include "exchange/tablewriter.h"
-#include "prospects/persontexts.h"
+#include "widgets/persontexts.h"
 #include "store/customermodels.h"
 #include "store/nameencoding.h"
 #include "store/storequery.h"

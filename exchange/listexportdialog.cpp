@@ -1,7 +1,7 @@
 #include "listexportdialog.h"
 
-#include "app/messageboxes.h"
-#include "exchange/filechooser.h"
+#include "widgets/messageboxes.h"
+#include "widgets/filechooser.h"
 #include "exchange/tablewriter.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "accountdialog.h"
 #include "ui_accountdialog.h"
 
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 #include "online/httpaccountverify.h"
 #include "store/catalogstore.h"
 

@@ -1,8 +1,8 @@
 #include "downinitdatadialog.h"
 #include "ui_downinitdatadialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "online/accountdialog.h"
 #include "online/downloadcustomerlist.h"
 #include "online/downloadcustomerlistdialog.h"

@@ -1,7 +1,7 @@
 #include "downloadcustomerlistdialog.h"
 #include "ui_downloadcustomerlistdialog.h"
 
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 #include "online/accountdialog.h"
 #include "online/downloadcustomerlist.h"
 #include "store/customerstore.h"

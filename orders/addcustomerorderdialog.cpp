@@ -1,9 +1,9 @@
 #include "addcustomerorderdialog.h"
 #include "ui_addcustomerorderdialog.h"
 
-#include "app/dateutils.h"
-#include "app/listkeys.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/listkeys.h"
+#include "widgets/messageboxes.h"
 #include "prospects/customersdialog.h"
 #include "store/catalogstore.h"
 #include "store/sqlcondition.h"

@@ -1,7 +1,7 @@
 #include "addproductdialog.h"
 #include "ui_addproductdialog.h"
 
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 #include "store/catalogstore.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "addphoneskilldialog.h"
 #include "ui_addphoneskilldialog.h"
 
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 #include "store/catalogstore.h"
 
 namespace {

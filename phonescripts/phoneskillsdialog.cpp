@@ -1,7 +1,7 @@
 #include "phoneskillsdialog.h"
 #include "ui_phoneskillsdialog.h"
 
-#include "app/listkeys.h"
+#include "widgets/listkeys.h"
 #include "phonescripts/addphoneskilldialog.h"
 #include "phonescripts/editphoneskilldialog.h"
 #include "phonescripts/phoneskillsitemdelegate.h"

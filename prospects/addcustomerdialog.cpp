@@ -1,11 +1,11 @@
 #include "addcustomerdialog.h"
 #include "ui_addcustomerdialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
-#include "exchange/duplicatephone.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
+#include "widgets/duplicatephone.h"
 #include "prospects/addkinsfolkdialog.h"
-#include "prospects/kinsfolkitemdelegate.h"
+#include "widgets/kinsfolkitemdelegate.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 

@@ -1,8 +1,8 @@
 #include "addkinsfolkdialog.h"
 #include "ui_addkinsfolkdialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "store/customerstore.h"
 
 #include <QCalendarWidget>

@@ -1,15 +1,15 @@
 #include "customersdialog.h"
 #include "ui_customersdialog.h"
 
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 #include "calling/calldialog.h"
 #include "exchange/importpeopledialog.h"
 #include "exchange/listexportdialog.h"
 #include "prospects/addcustomerdialog.h"
-#include "prospects/customersitemdelegate.h"
+#include "widgets/customersitemdelegate.h"
 #include "prospects/editcustomerdialog.h"
-#include "prospects/persontable.h"
-#include "prospects/searchcondition.h"
+#include "widgets/persontable.h"
+#include "widgets/searchcondition.h"
 #include "store/customerstore.h"
 
 #include <QContextMenuEvent>

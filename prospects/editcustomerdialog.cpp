@@ -1,8 +1,8 @@
 #include "editcustomerdialog.h"
 #include "ui_editcustomerdialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "prospects/editcustomeritemdelegate.h"
 #include "store/customerstore.h"
 

@@ -1,11 +1,11 @@
 #include "uselesscustomersdialog.h"
 #include "ui_uselesscustomersdialog.h"
 
-#include "app/messageboxes.h"
-#include "prospects/customersitemdelegate.h"
-#include "prospects/persontable.h"
-#include "prospects/rowactivation.h"
-#include "prospects/searchcondition.h"
+#include "widgets/messageboxes.h"
+#include "widgets/customersitemdelegate.h"
+#include "widgets/persontable.h"
+#include "widgets/rowactivation.h"
+#include "widgets/searchcondition.h"
 #include "store/customermodels.h"
 #include "store/customerstore.h"
 

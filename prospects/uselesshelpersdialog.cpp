@@ -1,13 +1,13 @@
 #include "uselesshelpersdialog.h"
 #include "ui_uselesshelpersdialog.h"
 
-#include "app/messageboxes.h"
-#include "prospects/persontable.h"
-#include "prospects/rowactivation.h"
-#include "prospects/searchcondition.h"
+#include "widgets/messageboxes.h"
+#include "widgets/persontable.h"
+#include "widgets/rowactivation.h"
+#include "widgets/searchcondition.h"
 #include "store/customermodels.h"
 #include "store/helperstore.h"
-#include "team/helperitemdelegate.h"
+#include "widgets/helperitemdelegate.h"
 
 #include <QSqlTableModel>
 

@@ -1,8 +1,9 @@
 #include "database.h"
 
-#include "app/messagehook.h"
+#include "common/messagehook.h"
 #include "store/catalogstore.h"
 #include "store/nameencoding.h"
+#include "store/callrecords.h"
 #include "store/phonekeys.h"
 
 #include <QDebug>
@@ -258,6 +259,8 @@ bool prepareSchema(QSqlDatabase &db)
     createQueryIndexes(db);
     // Without the side table only the duplicate warning is lost; start-up goes on.
     preparePhoneKeys(db);
+    // Without them talk time and outcomes are not kept; start-up goes on.
+    prepareCallRecords(db);
     if (!lock.exec(QStringLiteral("COMMIT"))) {
         reportDatabaseProblem(db, lock.lastError().text(), databaseErrorTitle);
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));

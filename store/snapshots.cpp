@@ -1,6 +1,6 @@
 #include "snapshots.h"
 
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "store/database.h"
 
 #include <QDir>

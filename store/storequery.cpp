@@ -1,6 +1,6 @@
 #include "storequery.h"
 
-#include "app/messagehook.h"
+#include "common/messagehook.h"
 #include "store/cleantext.h"
 #include "store/database.h"
 

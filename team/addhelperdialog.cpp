@@ -1,11 +1,11 @@
 #include "addhelperdialog.h"
 #include "ui_addhelperdialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
-#include "exchange/duplicatephone.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
+#include "widgets/duplicatephone.h"
 #include "store/helperstore.h"
-#include "team/personform.h"
+#include "widgets/personform.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>

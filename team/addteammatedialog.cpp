@@ -1,10 +1,10 @@
 #include "addteammatedialog.h"
 #include "ui_addteammatedialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "store/helperstore.h"
-#include "team/personform.h"
+#include "widgets/personform.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 #include "addteammateearningreportdialog.h"
 #include "ui_addteammateearningreportdialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "store/teamstore.h"
 #include "team/teamforms.h"
 

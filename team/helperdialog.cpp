@@ -4,13 +4,13 @@
 #include "calling/callhelperdialog.h"
 #include "exchange/importpeopledialog.h"
 #include "exchange/listexportdialog.h"
-#include "prospects/persontable.h"
-#include "prospects/rowactivation.h"
-#include "prospects/searchcondition.h"
+#include "widgets/persontable.h"
+#include "widgets/rowactivation.h"
+#include "widgets/searchcondition.h"
 #include "store/customermodels.h"
 #include "store/helperstore.h"
 #include "team/addhelperdialog.h"
-#include "team/helperitemdelegate.h"
+#include "widgets/helperitemdelegate.h"
 
 #include <QSqlTableModel>
 

@@ -2,11 +2,11 @@
 #include "ui_teammatedialog.h"
 
 #include "exchange/listexportdialog.h"
-#include "prospects/persontable.h"
+#include "widgets/persontable.h"
 #include "store/customermodels.h"
 #include "store/helperstore.h"
 #include "team/addteammatedialog.h"
-#include "team/helperitemdelegate.h"
+#include "widgets/helperitemdelegate.h"
 #include "team/teamforms.h"
 
 #include <QItemSelectionModel>

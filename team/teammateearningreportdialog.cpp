@@ -3,7 +3,7 @@
 
 #include "store/teamstore.h"
 #include "team/addteammateearningreportdialog.h"
-#include "team/datecolumndelegate.h"
+#include "widgets/datecolumndelegate.h"
 #include "team/teamforms.h"
 
 #include <QSqlQueryModel>

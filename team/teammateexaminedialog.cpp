@@ -1,8 +1,8 @@
 #include "teammateexaminedialog.h"
 #include "ui_teammateexaminedialog.h"
 
-#include "app/dateutils.h"
-#include "app/messageboxes.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "store/teamstore.h"
 #include "team/planshares.h"
 #include "team/teamforms.h"

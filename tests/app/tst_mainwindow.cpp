@@ -1,6 +1,6 @@
 #include "app/aboutdialog.h"
-#include "app/appsettings.h"
-#include "app/dateutils.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "app/mainwindow.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"

@@ -1,4 +1,4 @@
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "app/systemsetdialog.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"

@@ -1,5 +1,5 @@
 #include "app/application.h"
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "app/mainwindow.h"
 #include "app/qtsingleapplication.h"
 #include "app/startup.h"
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name "
                             "NOT LIKE 'sqlite_%'")
                      .toInt(),
-                 15);
+                 17);
         QCOMPARE(messages.count(), 0);
     }
 

@@ -1,4 +1,4 @@
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "app/mainwindow.h"
 #include "app/remindertray.h"
 #include "store/customerstore.h"

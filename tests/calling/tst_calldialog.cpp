@@ -1,7 +1,7 @@
 #include "listfixtures.h"
 #include "prospectfixtures.h"
 
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "calling/calldialog.h"
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/callhelperdialog.h"

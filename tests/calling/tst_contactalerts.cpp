@@ -1,5 +1,5 @@
-#include "app/appsettings.h"
-#include "app/dateutils.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "calling/contactalerts.h"
 #include "store/changewatch.h"
 #include "store/customerstore.h"

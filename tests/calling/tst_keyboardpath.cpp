@@ -1,7 +1,7 @@
 #include "listfixtures.h"
 #include "prospectfixtures.h"
 
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "app/mainwindow.h"
 #include "app/systemsetdialog.h"
 #include "calling/calendardialog.h"

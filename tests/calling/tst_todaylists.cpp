@@ -1,7 +1,7 @@
 #include "listfixtures.h"
 #include "prospectfixtures.h"
 
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "calling/contactedcustomersdialog.h"
 #include "calling/todayfirstphonecustomersdialog.h"
 #include "calling/todayfirstphonehelpersdialog.h"

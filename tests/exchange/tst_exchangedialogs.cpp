@@ -1,4 +1,4 @@
-#include "exchange/filechooser.h"
+#include "widgets/filechooser.h"
 #include "exchange/importpeopledialog.h"
 #include "exchangetesting.h"
 #include "orders/customerordersdialog.h"

@@ -1,5 +1,5 @@
-#include "app/appsettings.h"
-#include "app/dateutils.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "app/mainwindow.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"

@@ -1,4 +1,4 @@
-#include "app/messagehook.h"
+#include "common/messagehook.h"
 #include "online/downloadcustomerlist.h"
 #include "online/httpaccountverify.h"
 #include "online/httpchecknew.h"

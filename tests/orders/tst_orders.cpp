@@ -1,7 +1,7 @@
 #include "prospects/prospectfixtures.h"
 #include "team/dialogtesting.h"
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "calling/calldialog.h"
 #include "orders/addcustomerorderdialog.h"
 #include "orders/addproductdialog.h"

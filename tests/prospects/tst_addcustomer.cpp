@@ -1,9 +1,9 @@
 #include "prospectfixtures.h"
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
-#include "prospects/kinsfolkitemdelegate.h"
+#include "widgets/kinsfolkitemdelegate.h"
 #include "store/nameencoding.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"

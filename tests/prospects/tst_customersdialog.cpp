@@ -2,14 +2,14 @@
 
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
-#include "prospects/customersitemdelegate.h"
+#include "widgets/customersitemdelegate.h"
 #include "prospects/editcustomerdialog.h"
 #include "store/customermodels.h"
 #include "store/nameencoding.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
-#include "team/helperitemdelegate.h"
+#include "widgets/helperitemdelegate.h"
 
 #include <QAction>
 #include <QApplication>

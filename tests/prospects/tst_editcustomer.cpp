@@ -1,6 +1,6 @@
 #include "prospectfixtures.h"
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "prospects/editcustomerdialog.h"
 #include "store/customerstore.h"
 #include "store/nameencoding.h"

@@ -1,14 +1,14 @@
 #include "prospectfixtures.h"
 
 #include "prospects/customersdialog.h"
-#include "prospects/customersitemdelegate.h"
+#include "widgets/customersitemdelegate.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
 #include "store/customermodels.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
-#include "team/helperitemdelegate.h"
+#include "widgets/helperitemdelegate.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 // run it as a user who may not write the file; or that changes an existing
 // file from outside the test's process. Exit code 0 when the schema is
 // ready, 1 when the start-up would stop; the boxes it would show go to stdout.
-#include "app/messagehook.h"
+#include "common/messagehook.h"
 #include "store/database.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "store/helperstore.h"

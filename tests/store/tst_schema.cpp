@@ -31,7 +31,7 @@ private slots:
         tables.removeAll("sqlite_sequence"); // SQLite's own bookkeeping for AUTOINCREMENT
         tables.sort();
         QCOMPARE(tables,
-                 QStringList({"account", "customer_kinsfolk", "customers",
+                 QStringList({"account", "contact_durations", "contact_outcomes", "customer_kinsfolk", "customers",
                               "customers_contact_track", "customers_orders", "customers_tel_logs",
                               "helpers", "helpers_contact_track", "helpers_tel_logs",
                               "phone_key_backlog", "phone_keys", "phoneskills", "products",

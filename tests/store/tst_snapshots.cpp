@@ -1,4 +1,4 @@
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "store/snapshots.h"

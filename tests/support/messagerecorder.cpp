@@ -1,6 +1,6 @@
 #include "messagerecorder.h"
 
-#include "app/messagehook.h"
+#include "common/messagehook.h"
 
 MessageRecorder::MessageRecorder()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 
 #include <QList>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "testworkspace.h"
 
-#include "app/appsettings.h"
+#include "common/appsettings.h"
 #include "store/database.h"
 
 #include <QDebug>

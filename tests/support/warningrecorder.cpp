@@ -1,6 +1,6 @@
 #include "warningrecorder.h"
 
-#include "app/messagehook.h"
+#include "common/messagehook.h"
 
 WarningRecorder::WarningRecorder()
 {

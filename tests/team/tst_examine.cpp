@@ -1,6 +1,6 @@
 #include "teamtesting.h"
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "store/teamstore.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"

@@ -9,7 +9,7 @@
 #include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
 #include "team/helperdialog.h"
-#include "team/helperitemdelegate.h"
+#include "widgets/helperitemdelegate.h"
 
 #include <QComboBox>
 #include <QDateEdit>

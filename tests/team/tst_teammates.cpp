@@ -1,7 +1,7 @@
 #include "teamtesting.h"
 
 #include "../prospects/prospectfixtures.h"
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "team/addteammateearningreportdialog.h"

@@ -3,10 +3,10 @@
 //
 //   screenshots <output folder>
 
-#include "app/appsettings.h"
-#include "app/dateutils.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "app/mainwindow.h"
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 #include "app/startup.h"
 #include "sampledata.h"
 #include "shots.h"

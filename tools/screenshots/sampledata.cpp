@@ -1,6 +1,6 @@
 #include "sampledata.h"
 
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"

@@ -1,6 +1,6 @@
 #include "kinsfolkitemdelegate.h"
 
-#include "prospects/persontexts.h"
+#include "widgets/persontexts.h"
 
 void KinsfolkItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                  const QModelIndex &index) const

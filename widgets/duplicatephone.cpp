@@ -1,6 +1,6 @@
 #include "duplicatephone.h"
 
-#include "app/messageboxes.h"
+#include "widgets/messageboxes.h"
 
 bool confirmPhoneNotDuplicate(QWidget *parent, PersonTable table, const QString &phone)
 {

@@ -1,6 +1,6 @@
 #include "messageboxes.h"
 
-#include "app/messagehook.h"
+#include "common/messagehook.h"
 
 namespace {
 MessagePresenter &currentPresenter()

@@ -1,6 +1,6 @@
 #include "personitemdelegate.h"
 
-#include "prospects/persontexts.h"
+#include "widgets/persontexts.h"
 #include "store/customermodels.h"
 
 void PersonItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prospects/personitemdelegate.h"
+#include "widgets/personitemdelegate.h"
 
 // Display delegate of every prospect table.
 class CustomersItemDelegate : public PersonItemDelegate

@@ -1,4 +1,4 @@
-#include "app/dateutils.h"
+#include "common/dateutils.h"
 #include "support/testmain.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prospects/personitemdelegate.h"
+#include "widgets/personitemdelegate.h"
 
 // Display delegate of every recruit table, the twin of CustomersItemDelegate.
 class HelperItemDelegate : public PersonItemDelegate
