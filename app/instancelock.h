@@ -42,3 +42,13 @@ private:
 // copies of the program never write the same file.
 QString programInstanceKey(const QString &programFilePath);
 QString dataFolderInstanceKey(const QString &dataFolder);
+
+// The folder for the locks and local sockets: the session's runtime folder
+// when it is the user's own and nobody else can write it, else a folder of
+// the user's own under the cache location. A folder that others can write
+// would let them plant a lock (and the program would never start) or take
+// the socket's name. Empty, with the reason in *error, when there is none.
+QString privateRuntimeFolder(QString *error);
+// True for a real folder (not a link) owned by this user that neither its
+// group nor others may write.
+bool isPrivateFolder(const QString &path);

@@ -5,26 +5,21 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
-
-namespace {
-QString lockFolder()
-{
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
-}
-} // namespace
 
 QtSingleApplication::QtSingleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     m_programKey = programInstanceKey(applicationFilePath());
     // The data file is mwdb.dat in the working folder.
     m_dataKey = dataFolderInstanceKey(QDir::currentPath());
-    const QDir folder(lockFolder());
+    // The sockets sit beside the locks, under full paths: a bare name would
+    // land in the shared temporary folder, where another session replaces it.
+    const QDir folder(privateRuntimeFolder(&m_lockError));
+    m_programKey = folder.filePath(m_programKey);
+    m_dataKey = folder.filePath(m_dataKey);
     m_programLock =
-        std::make_unique<InstanceLock>(folder.filePath(m_programKey + QStringLiteral(".lock")));
+        std::make_unique<InstanceLock>(m_programKey + QStringLiteral(".lock"));
     m_dataLock =
-        std::make_unique<InstanceLock>(folder.filePath(m_dataKey + QStringLiteral(".lock")));
+        std::make_unique<InstanceLock>(m_dataKey + QStringLiteral(".lock"));
 }
 
 QtSingleApplication::~QtSingleApplication() = default;
@@ -34,6 +29,8 @@ bool QtSingleApplication::isRunning()
     if (m_checked)
         return m_running;
     m_checked = true;
+    if (!m_lockError.isEmpty())
+        return false;
     for (const auto &[lock, key] :
          {std::pair{m_programLock.get(), m_programKey}, std::pair{m_dataLock.get(), m_dataKey}}) {
         switch (lock->acquire()) {

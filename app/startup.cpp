@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QPluginLoader>
+#include <QSqlDatabase>
 #include <QTranslator>
 
 bool useChineseLocale()
@@ -22,13 +22,9 @@ bool useChineseLocale()
 
 bool loadSqlDriver()
 {
-    // A driver folder beside the program takes precedence over the system's plugins.
-    QCoreApplication::addLibraryPath(QStringLiteral("./sqldrivers"));
-    QPluginLoader loader(QStringLiteral("sqldrivers/qsqlite"));
-    if (loader.load())
-        return true;
-    QPluginLoader local(QStringLiteral("./sqldrivers/libqsqlite"));
-    return local.load();
+    // Qt's own plugin folders only: the working folder is the agent's data
+    // folder, and a library dropped there must never run as the agent.
+    return QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"));
 }
 
 bool loadSettingsAndDatabase()

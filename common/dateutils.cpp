@@ -1,6 +1,5 @@
 #include "dateutils.h"
 
-#include <QDebug>
 
 namespace {
 QDateTime fixedNow;
@@ -43,9 +42,8 @@ Seconds nowTime()
 
 Seconds GetDayBegin(const QDate &date)
 {
-    const Seconds value = toSeconds(date, QTime(0, 0, 0));
-    qDebug() << "GetDayBegin" << value;
-    return value;
+    // No diagnostic line: the board asks for this on every tick.
+    return toSeconds(date, QTime(0, 0, 0));
 }
 
 Seconds dayEndTime(const QDate &date)

@@ -1,5 +1,6 @@
 #include "personimport.h"
 
+#include "common/safefile.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "store/helperstore.h"
@@ -7,7 +8,6 @@
 #include <QDate>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSqlError>
 
 namespace {
@@ -263,8 +263,8 @@ QStringList skippedLines(const ImportResult &result)
 bool saveSkippedRows(const QString &path, const QStringList &headers, const QList<ImportRow> &rows,
                      QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    SafeFileWriter file(path);
+    if (!file.open()) {
         *error = file.errorString();
         return false;
     }
@@ -276,7 +276,11 @@ bool saveSkippedRows(const QString &path, const QStringList &headers, const QLis
             cells.append(QString());
         text += csvLine(cells << QString::number(row.line) << skipReason(row));
     }
-    file.write(QByteArray("\xEF\xBB\xBF") + text.toUtf8());
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    if (file.file().write(bytes) != bytes.size()) {
+        *error = file.file().errorString();
+        return false;
+    }
     if (!file.commit()) {
         *error = file.errorString();
         return false;

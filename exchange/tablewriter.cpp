@@ -1,11 +1,11 @@
 #include "tablewriter.h"
 
+#include "common/safefile.h"
 #include "exchange/csvtext.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -21,7 +21,7 @@ public:
 
     bool start()
     {
-        if (!m_file.open(QIODevice::WriteOnly)) {
+        if (!m_file.open()) {
             m_error = m_file.errorString();
             return false;
         }
@@ -39,24 +39,24 @@ public:
         return true;
     }
 
-    void cancel() override { m_file.cancelWriting(); }
+    void cancel() override { m_file.cancel(); }
 
 private:
     bool write(const QByteArray &bytes)
     {
-        if (m_file.write(bytes) == bytes.size())
+        if (m_file.file().write(bytes) == bytes.size())
             return true;
-        m_error = m_file.errorString();
+        m_error = m_file.file().errorString();
         return false;
     }
 
-    QSaveFile m_file;
+    SafeFileWriter m_file;
 };
 
 class XlsxWriter : public TableWriter
 {
 public:
-    explicit XlsxWriter(const QString &path) : m_path(path) {}
+    explicit XlsxWriter(const QString &path) : m_file(path) {}
 
     ~XlsxWriter() override { cancel(); }
 
@@ -66,15 +66,21 @@ public:
             m_error = QStringLiteral("无法创建临时文件夹");
             return false;
         }
-        m_partPath = m_path + QStringLiteral(".part");
+        if (!m_file.open()) {
+            m_error = m_file.errorString();
+            return false;
+        }
         m_tmpDir = QFile::encodeName(m_scratch.path());
         lxw_workbook_options options = {};
         // Rows go to disk as they come: a hundred thousand rows stay small.
         options.constant_memory = LXW_TRUE;
         options.tmpdir = m_tmpDir.data();
-        m_workbook = workbook_new_opt(QFile::encodeName(m_partPath).constData(), &options);
+        // The library opens by name: hand it the file created for us.
+        m_workbook =
+            workbook_new_opt(QFile::encodeName(m_file.descriptorPath()).constData(), &options);
         if (!m_workbook) {
-            m_error = QStringLiteral("无法创建文件 %1").arg(m_partPath);
+            m_error = QStringLiteral("无法创建文件");
+            m_file.cancel();
             return false;
         }
         m_sheet = workbook_add_worksheet(m_workbook, sheetName.toUtf8().constData());
@@ -115,14 +121,12 @@ public:
         const lxw_error result = workbook_close(workbook);
         if (result != LXW_NO_ERROR) {
             m_error = QString::fromUtf8(lxw_strerror(result));
-            QFile::remove(m_partPath);
+            m_file.cancel();
             return false;
         }
         // The finished file replaces the old one only now.
-        QFile::remove(m_path);
-        if (!QFile::rename(m_partPath, m_path)) {
-            m_error = QStringLiteral("无法写入文件 %1").arg(m_path);
-            QFile::remove(m_partPath);
+        if (!m_file.commit()) {
+            m_error = m_file.errorString();
             return false;
         }
         return true;
@@ -134,12 +138,11 @@ public:
             return;
         workbook_close(m_workbook);
         m_workbook = nullptr;
-        QFile::remove(m_partPath);
+        m_file.cancel();
     }
 
 private:
-    QString m_path;
-    QString m_partPath;
+    SafeFileWriter m_file;
     QTemporaryDir m_scratch;
     QByteArray m_tmpDir;
     lxw_workbook *m_workbook = nullptr;

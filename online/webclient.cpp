@@ -40,7 +40,9 @@ void WebClient::post(const QByteArray &body)
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(serviceContentType));
     request.setTransferTimeout(transferTimeoutMs);
-    qDebug() << address.host << body;
+    // The method only: the body carries the account's e-mail and its
+    // signature, which replays as the password.
+    qDebug() << address.host << body.left(qMax(0, body.indexOf('&')));
     QNetworkReply *reply = m_manager->post(request, body);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { finished(reply); });
     connect(reply, &QNetworkReply::uploadProgress, this, [this](qint64 done, qint64 total) {

@@ -17,6 +17,8 @@
 #include <QStringList>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QString databaseErrorTitle = QStringLiteral("数据库错误");
@@ -87,6 +89,19 @@ void useWriteAheadLog(QSqlDatabase &db)
         qDebug() << "journal_mode: write-ahead log not available" << query.lastError().text();
 }
 
+// SQLite gives -wal and -shm the data file's mode; they hold the same
+// personal data, so they are owner-only whatever mode the file itself has.
+void tightenSideFiles(const QString &file)
+{
+    for (const char *suffix : {"-wal", "-shm"}) {
+        const QByteArray path = QFile::encodeName(file + QLatin1String(suffix));
+        struct stat info;
+        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::getuid() && (info.st_mode & 077) != 0)
+            ::chmod(path.constData(), info.st_mode & 0700);
+    }
+}
+
 bool openConnection(QSqlDatabase &db)
 {
     createPrivateFile(db.databaseName());
@@ -105,6 +120,7 @@ bool openConnection(QSqlDatabase &db)
     // survives a power cut.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
     registerSqlFunctions(db);
+    tightenSideFiles(db.databaseName());
     return true;
 }
 
@@ -223,6 +239,7 @@ bool initDatabase()
         return false;
     }
     useWriteAheadLog(db);
+    tightenSideFiles(db.databaseName());
     return prepareSchema(db);
 }
 

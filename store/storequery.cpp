@@ -29,7 +29,8 @@ bool execPrepared(const QString &statement, const QVariantList &values, const QS
         ok = query.exec();
     }
     if (!ok) {
-        qDebug() << statement << query.lastError().text();
+        // The error only: the statement may carry typed search text.
+        qDebug() << query.lastError().text();
         if (errorText)
             *errorText = query.lastError().text();
         if (!title.isEmpty())
@@ -65,7 +66,8 @@ int countDistinct(const QString &table, const QString &idColumn, const QString &
                               QStringLiteral(") FROM ") + table + QStringLiteral(" WHERE ") +
                               condition;
     if (!query.exec(statement)) {
-        qDebug() << statement << query.lastError().text();
+        // The error only: the statement may carry typed search text.
+        qDebug() << query.lastError().text();
         return 0;
     }
     return query.next() ? query.value(0).toInt() : 0;
@@ -98,7 +100,8 @@ void runQuery(QSqlQueryModel *model, const QString &statement)
 {
     model->setQuery(statement, QSqlDatabase());
     if (model->lastError().isValid())
-        qDebug() << statement << model->lastError().text();
+        // The error only: the statement may carry typed search text.
+        qDebug() << model->lastError().text();
 }
 
 QString andFilter(const QString &filter)

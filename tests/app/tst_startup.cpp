@@ -206,6 +206,33 @@ private slots:
         stop(first);
     }
 
+    // The data folder is the agent's and others may write to it: a library
+    // planted there under a driver's name must never run.
+    void pluginsPlantedInTheDataFolderAreNeverLoaded()
+    {
+        ProgramSandbox sandbox;
+        const QString work = sandbox.path("work");
+        for (const char *name : {"sqldrivers/libqsqlite.so", "sqldrivers/sqldrivers/libqsqlite.so",
+                                 "sqldrivers/qsqlite.so", "libqsqlite.so"}) {
+            const QString path = work + '/' + QLatin1String(name);
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QVERIFY(QFile::copy(QStringLiteral(PLANTED_LIBRARY), path));
+        }
+        const QString mark = sandbox.path("home") + QStringLiteral("/loaded");
+        QProcess program;
+        sandbox.prepare(program, "work");
+        QProcessEnvironment env = program.processEnvironment();
+        env.insert(QStringLiteral("CALLLEDGER_PLANTED_MARK"), mark);
+        program.setProcessEnvironment(env);
+        program.start();
+        QVERIFY(program.waitForStarted(5000));
+        // Past the driver: the file is created through Qt's own SQLite driver.
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(work + QStringLiteral("/mwdb.dat")).size() > 0, 15000);
+        QTest::qWait(300);
+        stop(program);
+        QVERIFY(!QFileInfo::exists(mark));
+    }
+
     // The real start-up sequence, in this process, with boxes recorded.
     void runsToTheMainWindowAndClosesTheDatabaseAfterwards()
     {

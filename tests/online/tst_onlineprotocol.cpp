@@ -127,7 +127,15 @@ private slots:
         QFETCH(QString, password);
         QFETCH(qint64, argument);
         QFETCH(QByteArray, body);
+        static QStringList logged;
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &text) { logged << text; });
         send(method, email, password, argument);
+        qInstallMessageHandler(previous);
+        // The e-mail and its signature (which replays as the password) stay out of the logs.
+        const QString log = logged.join('\n');
+        QVERIFY2(!log.contains(email) && !log.contains("sign="), qPrintable(log));
         QCOMPARE(server->requests().size(), 1);
         const QByteArray raw = server->requests().first();
         QCOMPARE(StandinServer::requestLine(raw),

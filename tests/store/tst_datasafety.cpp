@@ -159,6 +159,24 @@ private slots:
         }
     }
 
+    // SQLite copies the data file's mode to its side files; an agent's 0644
+    // file kept it, but the log holds the same personal data.
+    void sideFilesAreOwnerOnlyWhateverTheFileMode()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        workspace.closeDatabase();
+        const QByteArray file = QFile::encodeName(workspace.filePath("mwdb.dat"));
+        QCOMPARE(::chmod(file.constData(), 0644), 0);
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(addCustomer("P", 1, "1980-01-01", "1", "", "", "", ""));
+        for (const auto &[suffix, mode] : {std::pair{"", 0644}, {"-wal", 0600}, {"-shm", 0600}}) {
+            struct stat info = {};
+            QCOMPARE(::stat((file + suffix).constData(), &info), 0);
+            QCOMPARE(int(info.st_mode & 0777), mode);
+        }
+    }
+
     // A start killed at any statement of the first preparation leaves no
     // table of scripts, or all fourteen; the next start completes the file.
     void firstStartKilledAnywhereIsCompletedNextTime()
