@@ -57,6 +57,11 @@ PersonForm::Fields EditCustomerDialog::fields() const
 
 void EditCustomerDialog::on_pushButtonSave_clicked()
 {
+    // A prospect deleted meanwhile leaves nothing to check or store.
+    if (model->rowCount() == 0) {
+        accept();
+        return;
+    }
     const QString phone = ui->lineEditPhone->text().trimmed();
     if (ui->lineEditName->text().trimmed().isEmpty()) {
         ui->lineEditName->setFocus();
