@@ -74,7 +74,7 @@ void CallDialog::loadKinsfolk(int row)
 
 void CallDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
 {
-    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+    ui->lineEditAge->setText(ageText(date));
 }
 
 int CallDialog::getCurrentCustomerId()

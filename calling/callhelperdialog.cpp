@@ -60,7 +60,7 @@ void CallHelperDialog::currentIndexChanged(int row)
 
 void CallHelperDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
 {
-    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+    ui->lineEditAge->setText(ageText(date));
 }
 
 void CallHelperDialog::advance()

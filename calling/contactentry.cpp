@@ -1,5 +1,6 @@
 #include "contactentry.h"
 
+#include "widgets/fieldchecks.h"
 #include "widgets/messageboxes.h"
 
 #include <QDataWidgetMapper>
@@ -39,14 +40,27 @@ std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidge
         return std::nullopt;
     }
 
+    // Both contact-log tables declare the same length.
+    if (!checkLengthField(parent, widgets.content, QStringLiteral("电话内容"), entry.content,
+                          QStringLiteral("customers_tel_logs"), QStringLiteral("content")))
+        return std::nullopt;
+
+    QDateTimeEdit *next = nullptr;
     if (widgets.nextPhone->isChecked()) {
-        entry.nextContactTime = widgets.nextCall->dateTime().toSecsSinceEpoch();
+        next = widgets.nextCall;
         entry.nextContactType = PhoneWay;
     } else if (widgets.nextVisit->isChecked()) {
-        entry.nextContactTime = widgets.nextVisitTime->dateTime().toSecsSinceEpoch();
+        next = widgets.nextVisitTime;
         entry.nextContactType = VisitWay;
     } else {
         showWarning(parent, QStringLiteral("请指定下次电话或约访时间."), title);
+        return std::nullopt;
+    }
+    entry.nextContactTime = next->dateTime().toSecsSinceEpoch();
+    // A time already gone is usually a slip of the date.
+    if (entry.nextContactTime < nowTime() &&
+        !askYesNo(parent, QStringLiteral("下次联系时间已经过去,是否仍然保存?"), title)) {
+        next->setFocus();
         return std::nullopt;
     }
     return entry;

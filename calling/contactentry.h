@@ -2,6 +2,7 @@
 
 #include "common/dateutils.h"
 #include "store/customermodels.h"
+#include "widgets/fieldchecks.h"
 
 #include <QDataWidgetMapper>
 #include <QWidget>
@@ -60,6 +61,8 @@ template <typename Form>
 QDataWidgetMapper *mapPersonForm(QWidget *owner, Form *ui, QAbstractItemModel *list,
                                  QAbstractItemDelegate *delegate)
 {
+    // A stored birthday after 2009 is shown as it is, not held at a bound.
+    limitBirthDate(ui->dateEditBirthDate);
     auto *mapper = new QDataWidgetMapper(owner);
     mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
     mapper->setModel(list);
@@ -88,7 +91,8 @@ void initContactWidgets(const ContactWidgets &widgets);
 
 // Reads the contact the agent entered, checking the way, the description and
 // the next contact in that order; the first missing one is reported (focus
-// moved where it helps) and nothing is returned.
+// moved where it helps) and nothing is returned. A next contact in the past
+// is only kept after a question ("否" focused).
 std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidgets &widgets);
 
 // Puts a freshly loaded history on its table: ids hidden, read-only.

@@ -115,6 +115,23 @@ int ageFromBirthDate(const QDate &birthDate)
     return age;
 }
 
+QDate birthDateNotGiven()
+{
+    return QDate(1900, 1, 1);
+}
+
+QDate latestBirthDate()
+{
+    return today();
+}
+
+QString ageText(const QDate &birthDate)
+{
+    if (!birthDate.isValid() || birthDate == birthDateNotGiven())
+        return QString();
+    return QString::number(ageFromBirthDate(birthDate));
+}
+
 QString todayWeekdayName()
 {
     static const char *const names[] = {"星期一", "星期二", "星期三", "星期四",

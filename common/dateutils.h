@@ -33,4 +33,9 @@ Seconds yearEndTime(int year);
 Seconds currentYearBeginTime();
 Seconds currentYearEndTime();
 int ageFromBirthDate(const QDate &birthDate);
+// Birth dates run from 1900-01-01, which stands for "not given", to today.
+QDate birthDateNotGiven();
+QDate latestBirthDate();
+// The age beside a birth date: nothing for a date not given (or not valid).
+QString ageText(const QDate &birthDate);
 QString todayWeekdayName();

@@ -59,13 +59,40 @@ struct Request
     bool allowDuplicates = false;
 };
 
+// The options Qt's application objects take themselves (with one dash or
+// two, a value after "=" or as the next argument).
+bool isQtOption(const QString &argument)
+{
+    static const QStringList options = {
+        QStringLiteral("platform"),   QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+        QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
+        QStringLiteral("geometry"),   QStringLiteral("qwindowicon"),
+        QStringLiteral("icon"),       QStringLiteral("qwindowtitle"),
+        QStringLiteral("title"),      QStringLiteral("name"),
+        QStringLiteral("display"),    QStringLiteral("reverse"),
+        QStringLiteral("session"),    QStringLiteral("style"),
+        QStringLiteral("stylesheet"), QStringLiteral("widgetcount"),
+        QStringLiteral("testability"), QStringLiteral("nograb"),
+        QStringLiteral("dograb"),     QStringLiteral("visual"),
+        QStringLiteral("ncols"),      QStringLiteral("cmap"),
+        QStringLiteral("sync")};
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    name.truncate(name.indexOf(QLatin1Char('=')) < 0 ? name.size() : name.indexOf(QLatin1Char('=')));
+    return options.contains(name);
+}
+
+// Ours are the program's own options, and any other option that Qt does not
+// know: a mistyped one is answered with the usage instead of a window.
 bool isOurs(const QString &argument)
 {
     static const QStringList options = {
         QStringLiteral("--export"),   QStringLiteral("--import"),
         QStringLiteral("--help"),     QStringLiteral("-h"),
         QStringLiteral("--encoding"), QStringLiteral("--allow-duplicates")};
-    return options.contains(argument);
+    if (options.contains(argument))
+        return true;
+    return argument.size() > 1 && argument.startsWith(QLatin1Char('-')) && !isQtOption(argument);
 }
 
 // Reads the arguments; false with the reason when they do not make sense.

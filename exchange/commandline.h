@@ -6,7 +6,8 @@
 //              [--allow-duplicates]
 //   callledger --help
 // They work on mwdb.dat in the current folder. Returns -1 when the arguments
-// ask for none of this (the program then opens its window); otherwise the exit
+// ask for none of this (the program then opens its window; Qt's own options
+// pass); an unknown option prints the usage. Otherwise the exit
 // code: 0 done, 1 nothing could be done (file missing or unreadable, data file
 // missing or damaged), 2 wrong arguments. Creates its own QCoreApplication, so
 // it must run before the GUI application object exists.

@@ -1,8 +1,10 @@
 #include "personimport.h"
 
+#include "common/dateutils.h"
 #include "common/safefile.h"
 #include "store/customerstore.h"
 #include "store/database.h"
+#include "store/fieldrules.h"
 #include "store/helperstore.h"
 
 #include <QDate>
@@ -11,8 +13,15 @@
 #include <QSqlError>
 
 namespace {
-const QDate earliestBirthDate(1900, 1, 1);
-const QDate latestBirthDate(2010, 1, 1);
+// The column each field is stored in, in field order.
+const QStringList &fieldColumns()
+{
+    static const QStringList columns = {
+        QStringLiteral("name"),     QStringLiteral("sex"),          QStringLiteral("birth_date"),
+        QStringLiteral("phone_number"), QStringLiteral("home_address"), QStringLiteral("home_tel"),
+        QStringLiteral("company_name"), QStringLiteral("office")};
+    return columns;
+}
 
 // Header words per field, most specific first.
 const QList<QStringList> &headerWords()
@@ -50,7 +59,8 @@ QString cell(const QStringList &cells, int column)
 }
 
 // The entry dialogs' rules, first failure wins.
-QString checkRow(const QStringList &cells, const ColumnMapping &mapping, PersonRow *person)
+QString checkRow(const QStringList &cells, const ColumnMapping &mapping,
+                 const QHash<QString, int> &lengths, PersonRow *person)
 {
     person->name = cell(cells, mapping.value(FieldName, -1)).trimmed();
     person->phone = cell(cells, mapping.value(FieldPhone, -1)).trimmed();
@@ -71,11 +81,25 @@ QString checkRow(const QStringList &cells, const ColumnMapping &mapping, PersonR
     if (!birth.isEmpty()) {
         person->birthDate = parseBirthDate(birth);
         if (person->birthDate.isEmpty())
-            return QStringLiteral("生日无法识别或不在 1900-01-01 至 2010-01-01 之间: %1")
-                .arg(birth);
+            return QStringLiteral("生日无法识别或不在 1900-01-01 至今天之间: %1").arg(birth);
     }
     if (person->phone.isEmpty())
         return QStringLiteral("缺少电话号码");
+    for (const auto &[field, text] : {std::pair{FieldPhone, person->phone},
+                                      std::pair{FieldHomeTel, person->homeTel}}) {
+        if (const QString problem = phoneProblem(personFieldLabel(field), text);
+            !problem.isEmpty())
+            return problem + QStringLiteral(": ") + text;
+    }
+    const QString texts[] = {person->name,        QString(),          QString(),
+                             person->phone,       person->homeAddress, person->homeTel,
+                             person->company,     person->office};
+    for (int field = 0; field < FieldCount; ++field) {
+        const QString problem = lengthProblem(personFieldLabel(field), texts[field],
+                                              lengths.value(fieldColumns().at(field)));
+        if (!problem.isEmpty())
+            return problem;
+    }
     return QString();
 }
 } // namespace
@@ -131,7 +155,7 @@ QString parseBirthDate(const QString &text)
         return QString();
     const QDate date(match.captured(1).toInt(), match.captured(2).toInt(),
                      match.captured(3).toInt());
-    if (!date.isValid() || date < earliestBirthDate || date > latestBirthDate)
+    if (!date.isValid() || date < birthDateNotGiven() || date > latestBirthDate())
         return QString();
     return date.toString(QStringLiteral("yyyy-MM-dd"));
 }
@@ -146,6 +170,8 @@ ImportPlan planImport(PersonTable table, const CsvFile &file, const ColumnMappin
         plan.mappingProblem = QStringLiteral("请指定姓名所在的列。");
     else if (mapping.value(FieldPhone, -1) < 0)
         plan.mappingProblem = QStringLiteral("请指定电话号码所在的列。");
+    const QHash<QString, int> lengths = declaredLengths(
+        table == PersonTable::Customers ? QStringLiteral("customers") : QStringLiteral("helpers"));
     // The first line of a number in the file, for rows repeating it.
     QHash<QString, int> firstLineOfNumber;
     for (qsizetype i = 1; i < file.records.size(); ++i) {
@@ -154,7 +180,7 @@ ImportPlan planImport(PersonTable table, const CsvFile &file, const ColumnMappin
         row.line = record.line;
         row.cells = record.fields;
         if (plan.mappingProblem.isEmpty())
-            row.problem = checkRow(record.fields, mapping, &row.person);
+            row.problem = checkRow(record.fields, mapping, lengths, &row.person);
         else
             row.problem = plan.mappingProblem;
         if (row.problem.isEmpty()) {

@@ -49,7 +49,7 @@ struct PersonRow
 
 // "yyyy-MM-dd" of a birth date written the common ways (1985-6-1, 1985/06/01,
 // 1985.6.1, 19850601, 1985年6月1日, with a time of 0:00 after it); empty when
-// it cannot be read or lies outside the entry dialogs' range.
+// it cannot be read or lies outside the entry dialogs' range (up to today).
 QString parseBirthDate(const QString &text);
 
 struct ImportRow

@@ -128,15 +128,29 @@ void AddCustomerOrderDialog::on_pushButtonSave_clicked()
 
     QList<OrderLine> lines;
     for (int row = 0; row < ui->tableWidget->rowCount(); ++row) {
-        if (!ui->tableWidget->item(row, ColumnProductId) ||
-            !ui->tableWidget->item(row, ColumnAmount) || !ui->tableWidget->item(row, ColumnMoney))
+        const QString amount = cellText(row, ColumnAmount);
+        const QString money = cellText(row, ColumnMoney);
+        const OrderLine line{cellText(row, ColumnProductId), amount.toInt(), money.toLongLong()};
+        if (line.productCode.isEmpty() && cellText(row, ColumnProductName).isEmpty() &&
+            amount.isEmpty() && money.isEmpty())
             continue;
-        // Text that is no whole number converts to 0 and makes the line invalid.
-        const OrderLine line{cellText(row, ColumnProductId),
-                             ui->tableWidget->item(row, ColumnAmount)->text().toInt(),
-                             ui->tableWidget->item(row, ColumnMoney)->text().toLongLong()};
-        if (!line.productCode.isEmpty() && line.amount > 0 && line.money > 0)
-            lines.append(line);
+        // A line begun but not finished (no product, no amount or price, or
+        // one that is no whole number above 0) would be lost without a word.
+        const int missing = line.productCode.isEmpty() ? ColumnProductId
+                            : line.amount <= 0         ? ColumnAmount
+                            : line.money <= 0          ? ColumnMoney
+                                                       : -1;
+        if (missing >= 0) {
+            ui->tableWidget->setCurrentCell(row, missing);
+            ui->tableWidget->setFocus();
+            showWarning(this,
+                        QStringLiteral("第 %1 行订单不完整: 请填写产品编号、数量和价格 "
+                                       "(大于 0 的整数).")
+                            .arg(row + 1),
+                        promptTitle);
+            return;
+        }
+        lines.append(line);
     }
     if (lines.isEmpty()) {
         showWarning(this, QStringLiteral("请输入有效的订单内容"), promptTitle);

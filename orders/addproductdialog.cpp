@@ -1,6 +1,7 @@
 #include "addproductdialog.h"
 #include "ui_addproductdialog.h"
 
+#include "widgets/fieldchecks.h"
 #include "widgets/messageboxes.h"
 #include "store/catalogstore.h"
 
@@ -13,6 +14,8 @@ AddProductDialog::AddProductDialog(QWidget *parent)
 {
     ui->setupUi(this);
     ui->tabWidget->setCurrentIndex(0);
+    limitToColumns(QStringLiteral("products"), {{ui->lineEditIdentifie, QStringLiteral("id")},
+                                                {ui->lineEditName, QStringLiteral("name")}});
     ui->lineEditIdentifie->setFocus();
 }
 
@@ -40,6 +43,9 @@ void AddProductDialog::on_pushButtonOk_clicked()
         showWarning(this, QStringLiteral("请输入产品介绍."), promptTitle);
         return;
     }
+    if (!checkLengthField(this, ui->textEditIntroduce, QStringLiteral("产品介绍"), introduce,
+                          QStringLiteral("products"), QStringLiteral("introduce")))
+        return;
     // On failure the store has shown why; the fields keep what was typed.
     if (!addProduct(identifier, name, introduce))
         return;

@@ -1,6 +1,8 @@
 #include "addphoneskilldialog.h"
 #include "ui_addphoneskilldialog.h"
 
+#include "widgets/fieldchecks.h"
+
 #include "widgets/messageboxes.h"
 #include "store/catalogstore.h"
 
@@ -20,6 +22,7 @@ AddPhoneSkillDialog::AddPhoneSkillDialog(QWidget *parent)
 {
     ui->setupUi(this);
     fillPhoneSkillTypes(ui->comboBoxType);
+    limitToColumns(QStringLiteral("phoneskills"), {{ui->lineEditCategory, QStringLiteral("category")}});
     ui->comboBoxType->setFocus();
 }
 

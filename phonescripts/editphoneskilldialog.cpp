@@ -1,6 +1,8 @@
 #include "editphoneskilldialog.h"
 #include "ui_editphoneskilldialog.h"
 
+#include "widgets/fieldchecks.h"
+
 #include "phonescripts/addphoneskilldialog.h"
 #include "phonescripts/editphoneskillitemdelegate.h"
 #include "phonescripts/phoneskilltypes.h"
@@ -14,6 +16,7 @@ EditPhoneSkillDialog::EditPhoneSkillDialog(QSqlTableModel *model, const QModelIn
 {
     ui->setupUi(this);
     fillPhoneSkillTypes(ui->comboBoxType);
+    limitToColumns(QStringLiteral("phoneskills"), {{ui->lineEditCategory, QStringLiteral("category")}});
 
     mapper = new QDataWidgetMapper(this);
     delegate = new EditPhoneSkillItemDelegate(this);

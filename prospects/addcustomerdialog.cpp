@@ -5,6 +5,7 @@
 #include "widgets/messageboxes.h"
 #include "widgets/duplicatephone.h"
 #include "prospects/addkinsfolkdialog.h"
+#include "prospects/editcustomerdialog.h"
 #include "widgets/kinsfolkitemdelegate.h"
 #include "store/customerstore.h"
 #include "store/database.h"
@@ -13,7 +14,6 @@
 #include <QSqlTableModel>
 
 namespace {
-const QDate noBirthDate(1900, 1, 1);
 const QString dateFormat = QStringLiteral("yyyy-MM-dd");
 const QString promptTitle = QStringLiteral("提示");
 } // namespace
@@ -23,42 +23,43 @@ AddCustomerDialog::AddCustomerDialog(QWidget *parent)
 {
     ui->setupUi(this);
     setSizeGripEnabled(false);
-    ui->tabWidget->setCurrentIndex(0);
-    ui->comboBoxSex->setCurrentIndex(-1);
     ui->tableView->setItemDelegate(new KinsfolkItemDelegate(this));
-    // After the automatic connections, so that the age follows at once.
-    ui->dateEditBirthDate->setDate(noBirthDate);
+    // After the automatic connections, so that the age follows at once; the
+    // cursor starts in the first field, not in the tab bar.
+    PersonForm::prepare(ui.get(), QStringLiteral("customers"));
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
-    // The cursor starts in the first field, not in the tab bar.
-    ui->lineEditName->setFocus();
 }
 
 AddCustomerDialog::~AddCustomerDialog() = default;
 
 void AddCustomerDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
 {
-    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+    ui->lineEditAge->setText(ageText(date));
     ui->dateEditBirthDate->calendarWidget()->setSelectedDate(date);
 }
 
 void AddCustomerDialog::on_pushButtonSave_clicked()
 {
-    const int sex = ui->comboBoxSex->currentIndex();
-    const QString birthDate = ui->dateEditBirthDate->date().toString(dateFormat);
-    const QString name = ui->lineEditName->text().trimmed();
-    const QString phone = ui->lineEditPhone->text().trimmed();
+    const PersonForm::Fields typed = PersonForm::read(ui.get());
+    const QString birthDate = typed.birthDate.toString(dateFormat);
+    const QString name = typed.name.trimmed();
+    const QString phone = typed.phone.trimmed();
 
     if (name.isEmpty()) {
         ui->lineEditName->setFocus();
         showWarning(this, QStringLiteral("请输入客户姓名."), promptTitle);
         return;
     }
-    // Guards against saving the same entry twice in a row.
+    // Guards against saving the same entry twice in a row; a change to the
+    // prospect just saved is not silently dropped.
     if (name == lastSavedName) {
-        showWarning(this, QStringLiteral("该客户已添加,请输入新的客户信息."), promptTitle);
+        if (customerId != -1 && typed != savedFields)
+            offerEditing(typed);
+        else
+            showWarning(this, QStringLiteral("该客户已添加,请输入新的客户信息."), promptTitle);
         return;
     }
-    if (sex == -1) {
+    if (typed.sex == -1) {
         ui->comboBoxSex->setFocus();
         showWarning(this, QStringLiteral("请指定客户性别."), promptTitle);
         return;
@@ -68,33 +69,62 @@ void AddCustomerDialog::on_pushButtonSave_clicked()
         showWarning(this, QStringLiteral("请输入客户电话信息."), promptTitle);
         return;
     }
-    // A number someone already has is usually the same person entered twice.
-    if (!confirmPhoneNotDuplicate(this, PersonTable::Customers, phone)) {
-        ui->lineEditPhone->setFocus();
+    if (!PersonForm::checkPhones(this, ui.get()))
         return;
-    }
-    if (!addCustomer(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
-                     ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
-                     ui->lineEditOffice->text()))
+    // A number someone already has is usually the same person entered twice.
+    qint64 newId = -1;
+    const PhoneSave saved = saveCheckingPhone(
+        this, phone, {PersonTable::Customers, -1},
+        [&] {
+            if (!addCustomer(name, typed.sex, birthDate, phone, typed.homeAddress, typed.homeTel,
+                             typed.company, typed.office))
+                return false;
+            newId = lastInsertId();
+            return true;
+        },
+        QStringLiteral("新增客户信息出错."));
+    if (saved == PhoneSave::Declined)
+        ui->lineEditPhone->setFocus();
+    if (saved != PhoneSave::Saved)
         return;
 
-    customerId = lastInsertId();
+    customerId = int(newId);
     lastSavedName = name;
+    savedFields = typed;
     ui->lineEditName->setFocus();
     showWarning(this, QStringLiteral("保存客户信息成功."), promptTitle);
+}
+
+void AddCustomerDialog::offerEditing(const PersonForm::Fields &typed)
+{
+    if (!askYesNo(this,
+                  QStringLiteral("该客户已添加,这次的修改没有保存.\n"
+                                 "是否打开已保存的客户进行编辑(编辑用户资料)?"),
+                  promptTitle))
+        return;
+    EditCustomerDialog dialog(customerId, this);
+    dialog.fillIn(typed);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The form shows the prospect as it is stored now.
+    savedFields = dialog.fields();
+    lastSavedName = savedFields.name.trimmed();
+    PersonForm::write(ui.get(), savedFields);
 }
 
 void AddCustomerDialog::on_pushButtonClear_clicked()
 {
     customerId = -1;
-    ui->lineEditName->clear();
-    ui->comboBoxSex->setCurrentIndex(-1);
-    ui->dateEditBirthDate->setDate(noBirthDate);
-    ui->lineEditPhone->clear();
-    ui->lineEditHomeAddress->clear();
-    ui->lineEditHomePhone->clear();
-    ui->lineEditCompany->clear();
-    ui->lineEditOffice->clear();
+    PersonForm::clear(ui.get());
+}
+
+void AddCustomerDialog::reject()
+{
+    const PersonForm::Fields saved = customerId != -1 ? savedFields : PersonForm::Fields();
+    if (PersonForm::read(ui.get()) != saved &&
+        !askYesNo(this, QStringLiteral("确认要关闭当前窗口吗?"), promptTitle))
+        return;
+    QDialog::reject();
 }
 
 void AddCustomerDialog::on_pushButtonClose_clicked()

@@ -2,13 +2,13 @@
 #include "ui_addkinsfolkdialog.h"
 
 #include "common/dateutils.h"
+#include "widgets/fieldchecks.h"
 #include "widgets/messageboxes.h"
 #include "store/customerstore.h"
 
 #include <QCalendarWidget>
 
 namespace {
-const QDate noBirthDate(1900, 1, 1);
 const QString promptTitle = QStringLiteral("提示");
 } // namespace
 
@@ -17,7 +17,14 @@ AddKinsfolkDialog::AddKinsfolkDialog(int customerId, QWidget *parent)
 {
     ui->setupUi(this);
     ui->comboBoxSex->setCurrentIndex(-1);
-    ui->dateEditBirthDate->setDate(noBirthDate);
+    limitBirthDate(ui->dateEditBirthDate);
+    limitToColumns(QStringLiteral("customer_kinsfolk"),
+                   {{ui->lineEditName, QStringLiteral("name")},
+                    {ui->lineEditRelation, QStringLiteral("relation")},
+                    {ui->lineEditPhone, QStringLiteral("phone_number")},
+                    {ui->lineEditCompany, QStringLiteral("company_name")},
+                    {ui->lineEditOffice, QStringLiteral("office")}});
+    ui->dateEditBirthDate->setDate(birthDateNotGiven());
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
     // The cursor starts in the first field, not in the tab bar.
     ui->lineEditName->setFocus();
@@ -27,7 +34,7 @@ AddKinsfolkDialog::~AddKinsfolkDialog() = default;
 
 void AddKinsfolkDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
 {
-    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+    ui->lineEditAge->setText(ageText(date));
     ui->dateEditBirthDate->calendarWidget()->setSelectedDate(date);
 }
 
@@ -54,13 +61,22 @@ void AddKinsfolkDialog::on_pushButtonSave_clicked()
         showWarning(this, QStringLiteral("请输入亲属关系."), promptTitle);
         return;
     }
+    if (!checkPhoneField(this, ui->lineEditPhone, QStringLiteral("联系电话")))
+        return;
     if (!addKinsfolk(customerId, relation, name, sex, birthDate, phone, ui->lineEditCompany->text(),
                      ui->lineEditOffice->text()))
         return;
 
     ui->lineEditName->clear();
     ui->comboBoxSex->setCurrentIndex(-1);
-    ui->dateEditBirthDate->setDate(noBirthDate);
+    limitBirthDate(ui->dateEditBirthDate);
+    limitToColumns(QStringLiteral("customer_kinsfolk"),
+                   {{ui->lineEditName, QStringLiteral("name")},
+                    {ui->lineEditRelation, QStringLiteral("relation")},
+                    {ui->lineEditPhone, QStringLiteral("phone_number")},
+                    {ui->lineEditCompany, QStringLiteral("company_name")},
+                    {ui->lineEditOffice, QStringLiteral("office")}});
+    ui->dateEditBirthDate->setDate(birthDateNotGiven());
     ui->lineEditPhone->clear();
     ui->lineEditRelation->clear();
     ui->lineEditCompany->clear();

@@ -2,6 +2,9 @@
 
 #include <QDate>
 #include <QDialog>
+#include <QString>
+
+#include "widgets/personform.h"
 
 #include <memory>
 
@@ -21,6 +24,11 @@ public:
     explicit EditCustomerDialog(int customerId, QWidget *parent = nullptr);
     ~EditCustomerDialog() override;
 
+    // Shows these values instead of the stored ones, to be saved or not.
+    void fillIn(const PersonForm::Fields &fields);
+    // What the form holds now.
+    PersonForm::Fields fields() const;
+
 private slots:
     void on_pushButtonSave_clicked();
     void on_pushButtonCancel_clicked();
@@ -28,6 +36,9 @@ private slots:
 
 private:
     std::unique_ptr<Ui::EditCustomerDialog> ui;
+    int customerId = -1;
+    // The number as stored: an unchanged one is not checked again.
+    QString storedPhone;
     QSqlCustomerTableModel *model = nullptr;
     QDataWidgetMapper *mapper = nullptr;
     EditCustomerItemDelegate *delegate = nullptr;

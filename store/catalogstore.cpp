@@ -1,9 +1,11 @@
 #include "catalogstore.h"
 
+#include "common/messagehook.h"
 #include "store/storequery.h"
 
 #include <QDebug>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 
@@ -17,9 +19,18 @@ QSqlTableModel *loadProductsModel(QObject *parent, const QString &filter)
 
 bool addProduct(const QString &code, const QString &name, const QString &introduce)
 {
-    return execPrepared(
-        QStringLiteral("INSERT INTO products(id, name, introduce) VALUES (?, ?, ?)"),
-        {code, name, introduce}, QStringLiteral("新增产品信息出错."));
+    QString error;
+    if (execPrepared(QStringLiteral("INSERT INTO products(id, name, introduce) VALUES (?, ?, ?)"),
+                     {code, name, introduce}, QString(), QSqlDatabase(), &error))
+        return true;
+    // The agent reads what went wrong; the database's words follow for support.
+    QSqlQuery known;
+    known.prepare(QStringLiteral("SELECT 1 FROM products WHERE id = ?"));
+    known.addBindValue(code);
+    if (known.exec() && known.next())
+        error = QStringLiteral("产品编号已存在.\n") + error;
+    reportWarning(error, QStringLiteral("新增产品信息出错."));
+    return false;
 }
 
 QSqlTableModel *loadPhoneSkillsModel(QObject *parent, const QString &filter)

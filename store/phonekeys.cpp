@@ -1,5 +1,6 @@
 #include "phonekeys.h"
 
+#include "common/messagehook.h"
 #include "store/database.h"
 #include "store/nameencoding.h"
 
@@ -7,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace {
 QString tableName(PersonTable table)
@@ -114,9 +117,62 @@ QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int
                                                       : query.value(1).toString();
         holder.phone = query.value(2).toString();
         holder.userType = query.value(3).toInt();
+        holder.table = table;
         holders.append(holder);
     }
     return holders;
+}
+
+QList<PhoneHolder> findPhoneHoldersOfBothKinds(const QString &phone, const PersonRef &self,
+                                               int limit, const QSqlDatabase &db)
+{
+    QList<PhoneHolder> holders;
+    for (const PersonTable table : {PersonTable::Customers, PersonTable::Helpers}) {
+        // One more than asked, so that leaving self out still leaves limit.
+        int taken = 0;
+        for (const PhoneHolder &holder : findPhoneHolders(table, phone, limit + 1, db)) {
+            if ((table != self.table || holder.id != self.id) && taken++ < limit)
+                holders.append(holder);
+        }
+    }
+    return holders;
+}
+
+PhoneGuardedWrite writeGuardedByPhone(const QString &phone, const PersonRef &self,
+                                      const QList<PhoneHolder> &accepted,
+                                      QList<PhoneHolder> *holders,
+                                      const std::function<bool()> &write, const QString &title)
+{
+    QSqlDatabase db = QSqlDatabase::database();
+    QSqlQuery transaction(db);
+    // Write-locking from the start: the look and the write see one state.
+    if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        reportWarning(transaction.lastError().text(), title);
+        return PhoneGuardedWrite::Failed;
+    }
+    const auto rollBack = [&] { transaction.exec(QStringLiteral("ROLLBACK")); };
+    const QList<PhoneHolder> found = findPhoneHoldersOfBothKinds(phone, self, 5, db);
+    const bool allAccepted = std::all_of(found.begin(), found.end(), [&](const PhoneHolder &h) {
+        return std::any_of(accepted.begin(), accepted.end(), [&](const PhoneHolder &a) {
+            return a.table == h.table && a.id == h.id;
+        });
+    });
+    if (!allAccepted) {
+        rollBack();
+        *holders = found;
+        return PhoneGuardedWrite::Held;
+    }
+    if (!write()) {
+        rollBack();
+        return PhoneGuardedWrite::Failed;
+    }
+    if (!transaction.exec(QStringLiteral("COMMIT"))) {
+        const QString error = transaction.lastError().text();
+        rollBack();
+        reportWarning(error, title);
+        return PhoneGuardedWrite::Failed;
+    }
+    return PhoneGuardedWrite::Written;
 }
 
 int countKnownPhones(PersonTable table, const QStringList &phones, const QSqlDatabase &db)
@@ -151,6 +207,24 @@ QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holder
         else if (holder.userType == 2)
             line += table == PersonTable::Customers ? QStringLiteral(" - 已成交")
                                                     : QStringLiteral(" - 团队成员");
+        lines.append(line);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString describePhoneHolders(const QList<PhoneHolder> &holders)
+{
+    QStringList lines;
+    for (const PhoneHolder &holder : holders) {
+        const bool prospect = holder.table == PersonTable::Customers;
+        const bool member = !prospect && holder.userType == 2;
+        QString line = (prospect ? QStringLiteral("准客户 ")
+                                 : member ? QStringLiteral("团队成员 ") : QStringLiteral("准增员 ")) +
+                       QStringLiteral("%1 (%2)").arg(holder.name, holder.phone);
+        if (holder.userType == 0)
+            line += QStringLiteral(" - 已放弃");
+        else if (prospect && holder.userType == 2)
+            line += QStringLiteral(" - 已成交");
         lines.append(line);
     }
     return lines.join(QLatin1Char('\n'));

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Phone numbers compared for duplicates: only the digits count (full-width
 // ones too), and a leading +86 or 0086 is dropped, so "+86 138-0013-8000"
 // and "13800138000" are one number. Empty when the text holds no digit.
@@ -23,12 +25,44 @@ struct PhoneHolder
     QString name;
     QString phone;
     int userType = 1;
+    PersonTable table = PersonTable::Customers;
+};
+
+// A stored person, or (id -1) one not stored yet.
+struct PersonRef
+{
+    PersonTable table = PersonTable::Customers;
+    qint64 id = -1;
 };
 
 // The people of the table whose number normalises like the given one, at
 // most limit of them; the indexed side table keeps this instant.
 QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int limit = 5,
                                     const QSqlDatabase &db = QSqlDatabase::database());
+
+// The prospects and the recruits (team members included) with the number,
+// at most limit of each kind, leaving self out.
+QList<PhoneHolder> findPhoneHoldersOfBothKinds(const QString &phone, const PersonRef &self,
+                                               int limit = 5,
+                                               const QSqlDatabase &db = QSqlDatabase::database());
+
+enum class PhoneGuardedWrite
+{
+    Written,
+    Held,
+    Failed
+};
+
+// Runs write in one write-locking transaction on the default connection,
+// after looking there for the people of both kinds (self left out) who have
+// the number: when one of them is not among accepted, nothing is written and
+// all of them go to holders. So nobody can take the number between the look
+// and the write. A transaction that cannot begin or commit is reported under
+// the title; write reports its own failures.
+PhoneGuardedWrite writeGuardedByPhone(const QString &phone, const PersonRef &self,
+                                      const QList<PhoneHolder> &accepted,
+                                      QList<PhoneHolder> *holders,
+                                      const std::function<bool()> &write, const QString &title);
 
 // How many of the numbers some stored person of the table already has (a
 // number given twice counts twice); for reporting a batch before it is added.
@@ -38,6 +72,9 @@ int countKnownPhones(PersonTable table, const QStringList &phones,
 // "张三 (13800138000)", one holder a line, with the state of those who are
 // not active ones.
 QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holders);
+// The same for holders of both kinds, each named with its kind: "准客户 张三
+// (13800138000)", "团队成员 李四 (...)".
+QString describePhoneHolders(const QList<PhoneHolder> &holders);
 
 // The side table of normalised numbers: phone_keys(kind, person_id,
 // phone_key) with an index on the key (kind 1 prospects, 2 recruits). Plain

@@ -20,7 +20,7 @@ AddHelperDialog::AddHelperDialog(QWidget *parent)
 {
     ui->setupUi(this);
     // After the automatic connections, so that the age follows at once.
-    PersonForm::prepare(ui.get());
+    PersonForm::prepare(ui.get(), QStringLiteral("helpers"));
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
 }
 
@@ -28,7 +28,7 @@ AddHelperDialog::~AddHelperDialog() = default;
 
 void AddHelperDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
 {
-    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+    ui->lineEditAge->setText(ageText(date));
     ui->dateEditBirthDate->calendarWidget()->setSelectedDate(date);
 }
 
@@ -60,14 +60,20 @@ void AddHelperDialog::on_pushButtonSave_clicked()
         showWarning(this, QStringLiteral("请输入增员电话信息."), promptTitle);
         return;
     }
-    // A number someone already has is usually the same person entered twice.
-    if (!confirmPhoneNotDuplicate(this, PersonTable::Helpers, phone)) {
-        ui->lineEditPhone->setFocus();
+    if (!PersonForm::checkPhones(this, ui.get()))
         return;
-    }
-    if (!addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
-                   ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
-                   ui->lineEditOffice->text(), 1))
+    // A number someone already has is usually the same person entered twice.
+    const PhoneSave saved = saveCheckingPhone(
+        this, phone, {PersonTable::Helpers, -1},
+        [&] {
+            return addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
+                             ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
+                             ui->lineEditOffice->text(), 1);
+        },
+        QStringLiteral("新增增员信息出错."));
+    if (saved == PhoneSave::Declined)
+        ui->lineEditPhone->setFocus();
+    if (saved != PhoneSave::Saved)
         return;
 
     clearForm();

@@ -2,6 +2,7 @@
 #include "ui_addteammatedialog.h"
 
 #include "common/dateutils.h"
+#include "widgets/duplicatephone.h"
 #include "widgets/messageboxes.h"
 #include "store/helperstore.h"
 #include "widgets/personform.h"
@@ -19,7 +20,7 @@ AddTeammateDialog::AddTeammateDialog(QWidget *parent)
 {
     ui->setupUi(this);
     // After the automatic connections, so that the age follows at once.
-    PersonForm::prepare(ui.get());
+    PersonForm::prepare(ui.get(), QStringLiteral("helpers"));
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
 }
 
@@ -27,7 +28,7 @@ AddTeammateDialog::~AddTeammateDialog() = default;
 
 void AddTeammateDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
 {
-    ui->lineEditAge->setText(QString::number(ageFromBirthDate(date)));
+    ui->lineEditAge->setText(ageText(date));
     ui->dateEditBirthDate->calendarWidget()->setSelectedDate(date);
 }
 
@@ -53,10 +54,21 @@ void AddTeammateDialog::on_pushButtonSave_clicked()
         showWarning(this, QStringLiteral("请输入成员电话信息."), promptTitle);
         return;
     }
-    if (!addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
-                   ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
-                   ui->lineEditOffice->text(), teamMemberType))
-        return; // the store has shown why; the typed data stays for correction
+    if (!PersonForm::checkPhones(this, ui.get()))
+        return;
+    // The store shows why a save failed; the typed data stays for correction.
+    const PhoneSave saved = saveCheckingPhone(
+        this, phone, {PersonTable::Helpers, -1},
+        [&] {
+            return addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
+                             ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
+                             ui->lineEditOffice->text(), teamMemberType);
+        },
+        QStringLiteral("新增增员信息出错."));
+    if (saved == PhoneSave::Declined)
+        ui->lineEditPhone->setFocus();
+    if (saved != PhoneSave::Saved)
+        return;
     clearForm();
 }
 

@@ -7,7 +7,7 @@ std::optional<PlanShare> share(const QDate &periodBegin, const QDate &periodEnd,
                                const QDate &planBegin, qint64 moneyPerDay, qint64 countPerDay)
 {
     const QDate from = std::max(periodBegin, planBegin);
-    if (!(from < periodEnd))
+    if (periodEnd < from)
         return std::nullopt;
     const qint64 days = from.daysTo(periodEnd);
     return PlanShare{from, periodEnd, days * moneyPerDay, days * countPerDay};
@@ -16,7 +16,7 @@ std::optional<PlanShare> share(const QDate &periodBegin, const QDate &periodEnd,
 
 PlanShares planShares(const QDate &today, const QDate &begin, qint64 money, qint64 helperCount)
 {
-    if (!today.isValid() || !begin.isValid() || !(begin < today))
+    if (!today.isValid() || !begin.isValid() || today < begin)
         return {};
     // The span counts with the begin date's day of the year; a begin in an
     // earlier year would spread the plan over a meaningless (even zero or

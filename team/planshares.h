@@ -24,6 +24,7 @@ struct PlanShares
 // of today's year and gives the current month's and week's parts. The team
 // reads the figures as they were always computed: the per-day amount drops
 // its fraction, and a period counts the days from its first to its last day
-// (so a 30-day month counts 29). A plan that has not begun yet, or that began
-// in an earlier year, has no month or week part.
+// (so a 30-day month counts 29). A plan that begins today has begun; one that
+// has not begun yet, or that began in an earlier year, has no month or week
+// part.
 PlanShares planShares(const QDate &today, const QDate &begin, qint64 money, qint64 helperCount);

@@ -161,6 +161,38 @@ private slots:
         QCOMPARE(countRows("customers_tel_logs") + countRows("customers_contact_track"), 0);
     }
 
+    // A next time already gone is kept only when the agent says so.
+    void pastNextTimeIsQuestioned_data()
+    {
+        QTest::addColumn<Person>("person");
+        QTest::addColumn<int>("minutes"); // from now
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("answerYes");
+        QTest::newRow("a minute ago, no") << Person::Prospect << -1 << true << false;
+        QTest::newRow("a minute ago, yes") << Person::Recruit << -1 << true << true;
+        QTest::newRow("now") << Person::Recruit << 0 << false << false;
+    }
+    void pastNextTimeIsQuestioned()
+    {
+        QFETCH(Person, person);
+        QFETCH(int, minutes);
+        QFETCH(bool, asked);
+        QFETCH(bool, answerYes);
+        auto dialog = callOn(person, owner.get(), 0);
+        auto *next = child<QDateTimeEdit>(dialog.get(), "dateTimeEditNextVisit");
+        next->setDateTime(fixedNow.addSecs(60 * minutes));
+        if (asked)
+            messages->answerNext(answerYes ? QMessageBox::Yes : QMessageBox::No);
+        saveContact(dialog.get(), "谈过", "radioButtonNextVisitTime");
+        const QString question = "下次联系时间已经过去,是否仍然保存?";
+        QCOMPARE(messages->texts(), asked ? QStringList{question} : QStringList{});
+        QCOMPARE(messages->last().defaultButton, asked ? QMessageBox::No : QMessageBox::NoButton);
+        messages->clear();
+        QCOMPARE(isSaved(dialog.get()), !asked || answerYes);
+        if (asked && !answerYes)
+            QCOMPARE(dialog->focusWidget(), next);
+    }
+
     void saveWritesContactAndCarriesChoices_data()
     {
         QTest::addColumn<int>("way"); // 1 phone, 2 visit; the same codes for the next time

@@ -133,8 +133,11 @@ private slots:
         for (const char *written :
              {"1985-06-01", "1985-6-1", "1985/6/1", "19850601", "1985年6月1日", "1985/6/1 0:00"})
             QTest::newRow(written) << QString(written) << QStringLiteral("1985-06-01");
-        // No such day, after the range, day first: nothing is stored.
-        for (const char *written : {"1985-02-30", "2015-01-01", "01/06/1985"})
+        QTest::newRow("a child") << "2015-01-01" << "2015-01-01";
+        // No such day, after today, day first: nothing is stored.
+        const QString tomorrow = QDate::currentDate().addDays(1).toString("yyyy-MM-dd");
+        QTest::newRow("tomorrow") << tomorrow << QString();
+        for (const char *written : {"1985-02-30", "01/06/1985"})
             QTest::newRow(written) << QString(written) << QString();
     }
     void birthDatesInTheCommonForms()
@@ -142,6 +145,41 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QString, stored);
         QCOMPARE(parseBirthDate(written), stored);
+    }
+
+    // The entry dialogs' number and length rules, applied to imported rows.
+    void numbersAndLengthsOfImportedRows_data()
+    {
+        QTest::addColumn<int>("table");
+        QTest::addColumn<QString>("row"); // 姓名,联系电话,家庭电话,职务
+        QTest::addColumn<QString>("problem");
+        const int prospects = int(PersonTable::Customers), recruits = int(PersonTable::Helpers);
+        const QString digitsOnly = "只能包含数字、空格、+、-和括号: ";
+        QTest::newRow("blanks, signs, brackets")
+            << recruits << "甲,+86 (138) 0013-8000,０２１－１２３４　５６７８," << "";
+        QTest::newRow("letters") << prospects << "甲,138abc,," << "电话号码" + digitsOnly + "138abc";
+        QTest::newRow("no digit") << recruits << "甲,+-(),," << "电话号码" + digitsOnly + "+-()";
+        QTest::newRow("home phone") << recruits << "甲,139,ext 5," << "家庭电话" + digitsOnly + "ext 5";
+        QTest::newRow("recruit office of 21")
+            << recruits << "甲,139,," + QString(21, u'长') << "职务不能超过 20 个字";
+        QTest::newRow("recruit name of 50")
+            << recruits << QString(50, u'名') + ",139,," << "";
+        QTest::newRow("recruit name of 51")
+            << recruits << QString(51, u'名') + ",139,," << "姓名不能超过 50 个字";
+        // Prospects' columns declare no length.
+        QTest::newRow("prospect name of 51") << prospects << QString(51, u'名') + ",139,," << "";
+    }
+    void numbersAndLengthsOfImportedRows()
+    {
+        QFETCH(int, table);
+        QFETCH(QString, row);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        const QString path = workspace.filePath("in.csv");
+        QVERIFY(writeFile(path, ("姓名,联系电话,家庭电话,职务\n" + row + "\n").toUtf8()));
+        const ImportPlan plan = planFile(PersonTable(table), path);
+        QCOMPARE(plan.rows.size(), 1);
+        QTEST(plan.rows.first().problem, "problem");
     }
 
     void columnsAreGuessedFromHeaders_data()
@@ -173,7 +211,7 @@ private slots:
         QCOMPARE(result.imported, 2);
         QCOMPARE(skippedLines(result),
                  QStringList({"第 3 行: 缺少姓名", "第 4 行: 性别只能是\"男\"、\"女\"或空: X",
-                              "第 5 行: 生日无法识别或不在 1900-01-01 至 2010-01-01 之间: "
+                              "第 5 行: 生日无法识别或不在 1900-01-01 至今天之间: "
                               "1980-13-40",
                               "第 6 行: 缺少电话号码", "第 9 行: 号码重复: 第 7 行"}));
         const QList<QStringList> stored = storedPeople(PersonTable::Customers);
@@ -366,6 +404,8 @@ private slots:
         QTest::newRow("missing file") << QStringList{"--import", "recruits", "no.csv"} << true << 1;
         QTest::newRow("no data file") << QStringList{"--export", "orders", "a.csv"} << false << 1;
         QTest::newRow("orders") << QStringList{"--export", "orders", "a.xlsx"} << true << 0;
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << true << 2;
+        QTest::newRow("unknown short option") << QStringList{"-x", "file"} << true << 2;
     }
     void commandLineExitCodes()
     {

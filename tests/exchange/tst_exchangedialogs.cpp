@@ -299,7 +299,7 @@ private slots:
         press(&dialog, "pushButtonSave");
         QCOMPARE(messages->messages().constFirst().kind, MessageKind::Question);
         QCOMPARE(messages->messages().constFirst().text,
-                 QString("该电话号码已经存在:\n张三 (+86 138-0013-8000)\n\n是否仍然保存?"));
+                 QString("该电话号码已经存在:\n准客户 张三 (+86 138-0013-8000)\n\n是否仍然保存?"));
         QCOMPARE(messages->messages().constFirst().defaultButton, QMessageBox::No);
         QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), saveAnyway ? 2 : 1);
         if (!saveAnyway)

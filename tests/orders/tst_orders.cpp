@@ -118,7 +118,8 @@ private slots:
         row("blank code", {"   ", "A", "x"}, {hint, "请输入编号."}, "lineEditIdentifie");
         row("blank name", {"P9", "  ", "x"}, {hint, "请输入名称."}, "lineEditName");
         row("no introduction", {"P9", "A", ""}, {hint, "请输入产品介绍."}, "textEditIntroduce");
-        row("existing code", {"P1", "别的", "x"}, {"新增产品信息出错.", "UNIQUE"}, "");
+        row("existing code", {"P1", "别的", "x"}, {"新增产品信息出错.", "产品编号已存在.\nUNIQUE"},
+            "");
         row("blank introduction stored as typed", {" P9 ", " A ", "   "}, {}, "lineEditIdentifie");
     }
     void productEntry()
@@ -206,9 +207,12 @@ private slots:
         };
         row("no customer", "none", {"P1|1|100"}, "请指定客户", {});
         row("customer picked", "picked", {"P1|1|5"}, "", {"P1|1|5"});
-        row("nothing valid", "given", {"P1|0|100", "|1|100", "P1|2|"}, "请输入有效的订单内容", {});
-        row("decimal price skipped", "given", {"P1|1|1.5", "P1|2|300", "P1|1 1|5"}, "",
-            {"P1|2|300"});
+        const QString incomplete = "第 %1 行订单不完整: 请填写产品编号、数量和价格 (大于 0 的整数).";
+        row("nothing", "given", {}, "请输入有效的订单内容", {});
+        row("no amount", "given", {"P1|2|300", "P1|0|100"}, incomplete.arg(2), {});
+        row("no product", "given", {"|1|100"}, incomplete.arg(1), {});
+        row("no price", "given", {"P1|2|300", "P1|2|"}, incomplete.arg(2), {});
+        row("decimal price", "given", {"P1|2|300", "P1|1|1.5"}, incomplete.arg(2), {});
         row("letters refused as typed", "given", {"P1|2x|3y00"}, "", {"P1|2|300"});
         row("unknown product stored", "given", {"NOPE|3|900", "P'2|1|2000000000"}, "",
             {"NOPE|3|900", "P'2|1|2000000000"});

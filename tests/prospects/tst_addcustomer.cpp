@@ -3,6 +3,7 @@
 #include "common/dateutils.h"
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
+#include "prospects/editcustomerdialog.h"
 #include "widgets/kinsfolkitemdelegate.h"
 #include "store/nameencoding.h"
 #include "support/messagerecorder.h"
@@ -89,18 +90,19 @@ private slots:
         auto *date = child<QDateEdit>(&dialog, "dateEditBirthDate");
         QCOMPARE(date->date(), QDate(1900, 1, 1));
         QCOMPARE(date->minimumDate(), QDate(1900, 1, 1));
-        QCOMPARE(date->maximumDate(), QDate(2010, 1, 1));
+        QCOMPARE(date->maximumDate(), QDate(2024, 6, 15)); // today, from the test clock
         QCOMPARE(date->displayFormat(), QString("yyyy-MM-dd"));
         QVERIFY(child<QLineEdit>(&dialog, "lineEditAge")->isReadOnly());
-        QCOMPARE(child<QLineEdit>(&dialog, "lineEditAge")->text(), QString("124"));
+        // No age for a birth date not given.
+        QCOMPARE(child<QLineEdit>(&dialog, "lineEditAge")->text(), QString());
 
         // The age follows the date, a birthday later in the year not yet reached.
         date->setDate(QDate(1990, 6, 16));
         QCOMPARE(child<QLineEdit>(&dialog, "lineEditAge")->text(), QString("33"));
         date->setDate(QDate(1990, 6, 15));
         QCOMPARE(child<QLineEdit>(&dialog, "lineEditAge")->text(), QString("34"));
-        date->setDate(QDate(2011, 3, 1));
-        QCOMPARE(date->date(), QDate(2010, 1, 1)); // held inside the range
+        date->setDate(QDate(2024, 6, 16));
+        QCOMPARE(date->date(), QDate(2024, 6, 15)); // held inside the range
         date->setDate(QDate(1899, 3, 1));
         QCOMPARE(date->date(), QDate(1900, 1, 1));
     }
@@ -217,6 +219,74 @@ private slots:
         QCOMPARE(messages.unexpectedQuestions(), 0);
     }
 
+    // A change to the prospect just saved is not dropped without a word: the
+    // editing dialog is offered, showing the change.
+    void changeAfterSavingOffersEditing_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("saveThere");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("declined") << false << false << "139";
+        QTest::newRow("opened, cancelled") << true << false << "139";
+        QTest::newRow("opened, saved") << true << true << "13911112222";
+    }
+    void changeAfterSavingOffersEditing()
+    {
+        QFETCH(bool, open);
+        QFETCH(bool, saveThere);
+        MessageRecorder messages;
+        AddCustomerDialog dialog;
+        fillProspect(&dialog, QStringLiteral("张三"), 1, "139");
+        press(&dialog, "pushButtonSave");
+        messages.clear();
+        typeInto(child<QLineEdit>(&dialog, "lineEditPhone"), "13911112222");
+        messages.answerNext(open ? QMessageBox::Yes : QMessageBox::No);
+        QString shownThere;
+        QTimer::singleShot(0, [&] {
+            if (auto *edit = qobject_cast<EditCustomerDialog *>(QApplication::activeModalWidget())) {
+                shownThere = child<QLineEdit>(edit, "lineEditPhone")->text();
+                press(edit, saveThere ? "pushButtonSave" : "pushButtonCancel");
+            }
+        });
+        press(&dialog, "pushButtonSave");
+        QCOMPARE(messages.texts(), QStringList({"该客户已添加,这次的修改没有保存.\n"
+                                                "是否打开已保存的客户进行编辑(编辑用户资料)?"}));
+        QCOMPARE(shownThere, open ? QString("13911112222") : QString());
+        QTEST(queryValue("SELECT phone_number FROM customers").toString(), "stored");
+        QCOMPARE(prospectCount(), 1);
+    }
+
+    void escapeAsksOnlyForUnsavedInput_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("office"); // typed afterwards
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("nothing typed") << false << "" << false;
+        QTest::newRow("typed, not saved") << false << "经理" << true;
+        QTest::newRow("saved") << true << "" << false;
+        QTest::newRow("changed after saving") << true << "经理" << true;
+    }
+    void escapeAsksOnlyForUnsavedInput()
+    {
+        QFETCH(bool, save);
+        QFETCH(QString, office);
+        QFETCH(bool, asked);
+        MessageRecorder messages;
+        AddCustomerDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        if (save) {
+            fillProspect(&dialog, QStringLiteral("张三"), 1, "139");
+            press(&dialog, "pushButtonSave");
+            messages.clear();
+        }
+        typeInto(child<QLineEdit>(&dialog, "lineEditOffice"), office);
+        messages.answerNext(QMessageBox::No);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCOMPARE(messages.texts(), asked ? QStringList{"确认要关闭当前窗口吗?"} : QStringList{});
+        QCOMPARE(dialog.isVisible(), asked);
+    }
+
     void refusedInsertChangesNothing()
     {
         MessageRecorder messages;
@@ -322,7 +392,7 @@ private slots:
         AddKinsfolkDialog dialog(customerId);
         QCOMPARE(dialog.windowTitle(), QString("添加亲属信息"));
         QCOMPARE(child<QComboBox>(&dialog, "comboBoxSex")->currentIndex(), -1);
-        QCOMPARE(child<QLineEdit>(&dialog, "lineEditAge")->text(), QString("124"));
+        QCOMPARE(child<QLineEdit>(&dialog, "lineEditAge")->text(), QString());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 

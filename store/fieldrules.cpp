@@ -1,0 +1,52 @@
+#include "fieldrules.h"
+
+#include <QDebug>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+bool isPhoneText(const QString &text)
+{
+    static const QString allowed = QStringLiteral(" +-()\u3000\uFF0B\uFF0D\uFF08\uFF09");
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            digit = true;
+        else if (!allowed.contains(c))
+            return false;
+    }
+    return digit;
+}
+
+QString phoneProblem(const QString &label, const QString &text)
+{
+    if (text.trimmed().isEmpty() || isPhoneText(text))
+        return QString();
+    return label + QStringLiteral("只能包含数字、空格、+、-和括号");
+}
+
+QHash<QString, int> declaredLengths(const QString &table, const QSqlDatabase &db)
+{
+    static const QRegularExpression sized(QStringLiteral("char\\s*\\(\\s*(\\d+)\\s*\\)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QHash<QString, int> lengths;
+    QSqlQuery query(db);
+    // The table name is one of the program's own, never typed text.
+    if (!query.exec(QStringLiteral("PRAGMA table_info(") + table + QStringLiteral(")"))) {
+        qDebug() << "table_info" << table << query.lastError().text();
+        return lengths;
+    }
+    while (query.next()) {
+        const QRegularExpressionMatch match = sized.match(query.value(2).toString());
+        if (match.hasMatch())
+            lengths.insert(query.value(1).toString(), match.captured(1).toInt());
+    }
+    return lengths;
+}
+
+QString lengthProblem(const QString &label, const QString &text, int maxLength)
+{
+    if (maxLength <= 0 || text.size() <= maxLength)
+        return QString();
+    return QStringLiteral("%1不能超过 %2 个字").arg(label).arg(maxLength);
+}
