@@ -22,6 +22,27 @@
 #include <algorithm>
 
 namespace {
+// Notes the moment the window is first exposed, before anything queued
+// behind that event runs.
+class ExposeWatch : public QObject
+{
+public:
+    ExposeWatch(const QElapsedTimer &timer) : m_timer(timer) {}
+    double at = -1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (at < 0 && event->type() == QEvent::Expose &&
+            static_cast<QWindow *>(watched)->isExposed())
+            at = double(m_timer.nsecsElapsed()) / 1e6;
+        return false;
+    }
+
+private:
+    const QElapsedTimer &m_timer;
+};
+
 // Milliseconds from nothing open to an exposed main window; -1 on failure.
 double startOnce(const QString &folder, bool asAfterAbruptEnd)
 {
@@ -36,10 +57,13 @@ double startOnce(const QString &folder, bool asAfterAbruptEnd)
     double elapsed = -1;
     if (loadSettingsAndDatabase()) {
         MainWindow window;
+        ExposeWatch watch(timer);
+        window.winId();
+        window.windowHandle()->installEventFilter(&watch);
         window.show();
-        while (!window.windowHandle() || !window.windowHandle()->isExposed())
+        while (watch.at < 0)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        elapsed = double(timer.nsecsElapsed()) / 1e6;
+        elapsed = watch.at;
         window.close();
     }
     closeDatabase();
