@@ -8,7 +8,15 @@
 #include "store/database.h"
 #include "store/snapshots.h"
 
+#include <QFileInfo>
+#include <QMap>
+#include <QLabel>
 #include <QSqlDatabase>
+#include <QStatusBar>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
 
 namespace {
 // The data file failed to open as a database: offer the newest good snapshot.
@@ -39,7 +47,79 @@ bool restoreDamagedDatabase()
         showWarning(nullptr, error, QStringLiteral("数据库错误"));
         return false;
     }
-    return initDatabase();
+    // The copy was checked, but whatever comes next must not doubt it unseen.
+    return initDatabase(FileCheck::Always);
+}
+
+// Troubles of the data file and its backups that the agent should see but
+// that need no answer: a line of red text at the right of the status bar.
+class StatusNotice
+{
+public:
+    explicit StatusNotice(MainWindow &window) : m_label(new QLabel(&window))
+    {
+        m_label->setObjectName(QStringLiteral("statusNoticeLabel"));
+        m_label->setStyleSheet(QStringLiteral("color: #b00000;"));
+        m_label->hide();
+        window.statusBar()->addPermanentWidget(m_label);
+    }
+    void set(const QString &topic, const QString &text)
+    {
+        if (text.isEmpty())
+            m_texts.remove(topic);
+        else
+            m_texts.insert(topic, text);
+        const QStringList texts = m_texts.values();
+        m_label->setText(texts.join(QStringLiteral("  ")));
+        m_label->setToolTip(texts.join(QLatin1Char('\n')));
+        m_label->setVisible(!texts.isEmpty());
+    }
+
+private:
+    QLabel *m_label;
+    QMap<QString, QString> m_texts;
+};
+
+// The whole file is read once, on a thread with its own connection, after the
+// window shows; damage is shown in the status bar (no box from the
+// background) and makes the next start check the file again.
+class BackgroundCheck
+{
+public:
+    BackgroundCheck(StatusNotice &notice, QObject *context)
+    {
+        const QString path =
+            QFileInfo(QString::fromLatin1(databaseFileName)).absoluteFilePath();
+        m_thread.reset(QThread::create([this, path] {
+            m_verdict = quickCheckFile(path, &m_damage, &m_stop);
+        }));
+        QObject::connect(m_thread.get(), &QThread::finished, context, [this, &notice] {
+            if (!m_damage)
+                return;
+            checkWholeFileAtNextStart();
+            notice.set(QStringLiteral("check"),
+                       QStringLiteral("数据文件已损坏 (%1)，请在 系统设置 → 数据备份与恢复 "
+                                      "中恢复一个备份。")
+                           .arg(m_verdict));
+        });
+        m_thread->start(QThread::LowPriority);
+    }
+    ~BackgroundCheck()
+    {
+        m_stop = true;
+        m_thread->wait();
+    }
+
+private:
+    std::unique_ptr<QThread> m_thread;
+    std::atomic_bool m_stop{false};
+    QString m_verdict;
+    bool m_damage = false;
+};
+
+void showSnapshotProblems(StatusNotice &notice)
+{
+    notice.set(QStringLiteral("backup"), snapshotProblems(Clock::now()).join(QStringLiteral("  ")));
 }
 } // namespace
 
@@ -73,10 +153,19 @@ int runApplication(QtSingleApplication &app)
     {
         MainWindow window;
         window.show();
-        // A copy a day, taken a few pages at a time while the agent works.
+        StatusNotice notice(window);
+        std::unique_ptr<BackgroundCheck> check;
+        if (databaseCheckDeferred())
+            check = std::make_unique<BackgroundCheck>(notice, &window);
+        // A copy a day, taken a few pages at a time while the agent works;
+        // what a killed run left half-written goes first.
+        removeUnfinishedSnapshots();
         SnapshotJob dailySnapshot;
+        QObject::connect(&dailySnapshot, &SnapshotJob::finished, &window,
+                         [&notice] { showSnapshotProblems(notice); });
         if (snapshotDue(Clock::now()) && dailySnapshot.begin(Clock::now()))
             dailySnapshot.runInBackground();
+        showSnapshotProblems(notice);
         result = app.exec();
     }
     closeDatabase();

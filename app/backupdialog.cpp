@@ -48,7 +48,10 @@ void BackupDialog::reload()
     for (int row = 0; row < snapshots.size(); ++row) {
         SnapshotInfo info = snapshots.at(row);
         readSnapshotCounts(info);
-        table->setItem(row, TakenColumn, cell(info.taken.toString(stampText), info.path));
+        table->setItem(row, TakenColumn,
+                       cell(info.taken.toString(stampText) +
+                                (info.future ? QStringLiteral(" (日期在将来)") : QString()),
+                            info.path));
         table->setItem(row, SizeColumn, cell(locale.formattedDataSize(info.size)));
         table->setItem(row, ProspectsColumn, cell(countText(info.prospects)));
         table->setItem(row, RecruitsColumn, cell(countText(info.recruits)));
@@ -58,6 +61,11 @@ void BackupDialog::reload()
     if (table->rowCount() > 0)
         table->selectRow(0);
     ui->pushButtonRestore->setEnabled(table->rowCount() > 0);
+    // Backups that cannot be taken, or copies dated ahead, are said here and
+    // not only when a copy is asked for.
+    const QStringList problems = snapshotProblems(Clock::now());
+    ui->labelProblems->setText(problems.join(QLatin1Char('\n')));
+    ui->labelProblems->setVisible(!problems.isEmpty());
 }
 
 void BackupDialog::setBusy(bool busy)

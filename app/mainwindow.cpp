@@ -460,7 +460,7 @@ void MainWindow::setUpContactAlerts()
                           ui->action_today_subscribe_helpers, ui->action_today_visit_helpers},
                          ui->action_exit);
     reminderTray->setToolTip(reminderSummary());
-    contactAlerts = new ContactAlerts(this);
+    contactAlerts = new ContactAlerts(this, true);
     connect(contactAlerts, &ContactAlerts::contactDue, this, &MainWindow::showContactAlert);
     connect(contactAlerts, &ContactAlerts::contactsMissed, this, &MainWindow::showMissedContacts);
 }

@@ -24,8 +24,11 @@ class ContactAlerts : public QObject
 {
     Q_OBJECT
 public:
-    // Reads today's schedule at once, so that the first tick costs nothing more.
-    explicit ContactAlerts(QObject *parent = nullptr);
+    // Reads today's schedule at once, so that the first tick costs nothing
+    // more; or, with readAfterStart, once the parent window has been painted, so that
+    // on a large file the read does not hold the main window back (ticks
+    // before that alert nothing).
+    explicit ContactAlerts(QObject *parent = nullptr, bool readAfterStart = false);
 
     void tick(bool dataChanged);
 
@@ -38,7 +41,11 @@ signals:
     // everything whose time passed unnoticed, in one notice.
     void contactsMissed(const QList<ScheduledContact> &contacts);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void readToday();
     void reloadSchedule(const QDate &day);
     void loadAlerted(const QDate &day);
     void storeAlerted(const QList<ScheduledContact> &contacts);
@@ -47,5 +54,6 @@ private:
     QList<ScheduledContact> schedule;
     QSet<QString> alerted;
     bool starting = true;
+    bool readPending = false;
     int queries = 0;
 };

@@ -157,21 +157,22 @@ bool parse(const QStringList &arguments, Request *request, QString *problem)
     return true;
 }
 
-bool openDataFile()
+bool openDataFile(bool readOnly = false)
 {
     // A script started in the wrong folder must not leave an empty data file there.
     if (!QFile::exists(QString::fromLatin1(databaseFileName))) {
         err() << "当前文件夹中没有数据文件 " << databaseFileName << Qt::endl;
         return false;
     }
-    return initDatabase();
+    // An export only reads: nothing is created or converted in the file.
+    return readOnly ? openDatabaseForReading() : initDatabase();
 }
 
 int runExport(const Request &request)
 {
     ExportList list = ExportList::Prospects;
     parseExportList(request.list, &list);
-    if (!openDataFile())
+    if (!openDataFile(true))
         return NothingDone;
     const ExportResult result = exportList(exportSource(list), request.path);
     if (result.outcome != ExportResult::Done) {

@@ -23,7 +23,55 @@
 namespace {
 const QString databaseErrorTitle = QStringLiteral("数据库错误");
 const QString createErrorTitle = QStringLiteral("创建表错误");
+const QString busyText =
+    QStringLiteral("数据库文件正被另一个程序使用 (已锁定)，请关闭那个程序后再启动。\n");
+const QString damagedText = QStringLiteral("数据库文件已损坏: ");
 bool damaged = false;
+bool checkDeferred = false;
+// The running marker this process put there (or took over from a run that
+// ended abruptly); empty when there is none to remove at closeDatabase.
+QString ownedMarker;
+
+enum class Trouble
+{
+    Busy,
+    Damaged,
+    Other
+};
+
+// Only a file SQLite calls corrupt or no database is damaged; a lock held by
+// another program or an I/O error says nothing about the file's contents.
+Trouble troubleOf(int sqliteCode)
+{
+    switch (sqliteCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Trouble::Busy;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return Trouble::Damaged;
+    default:
+        return Trouble::Other;
+    }
+}
+
+Trouble troubleOf(const QSqlError &error)
+{
+    return troubleOf(error.nativeErrorCode().toInt());
+}
+
+QString explain(Trouble trouble, const QString &error)
+{
+    switch (trouble) {
+    case Trouble::Busy:
+        return busyText + error;
+    case Trouble::Damaged:
+        return damagedText + error;
+    case Trouble::Other:
+        break;
+    }
+    return error;
+}
 
 // The file holds customers' personal data and the web account: only its owner
 // may read it. SQLite gives its write-ahead log and shared-memory files the
@@ -46,12 +94,13 @@ void reportDatabaseProblem(const QSqlDatabase &db, const QString &error, const Q
 
 // Opening is lazy in SQLite; read the schema once so that a file that is no
 // database is refused here, before anything tries to write to it.
-bool verifyReadable(QSqlDatabase &db, QString *error)
+bool verifyReadable(QSqlDatabase &db, QString *error, Trouble *trouble)
 {
     QSqlQuery probe(db);
     if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
         return true;
-    *error = probe.lastError().text();
+    *trouble = troubleOf(probe.lastError());
+    *error = explain(*trouble, probe.lastError().text());
     return false;
 }
 
@@ -61,20 +110,23 @@ bool verifyReadable(QSqlDatabase &db, QString *error)
 // it back.
 bool verifyWritable(QSqlDatabase &db, QString *error)
 {
+    const QString permissions =
+        QStringLiteral("无法写入数据库文件，请检查文件和所在文件夹的写入权限。\n");
     sqlite3 *handle = sqliteHandle(db);
     if (handle && sqlite3_db_readonly(handle, "main") == 1) {
-        *error = QStringLiteral("文件只能读取，不能写入。");
+        *error = permissions + QStringLiteral("文件只能读取，不能写入。");
         return false;
     }
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        *error = probe.lastError().text();
+        const Trouble trouble = troubleOf(probe.lastError());
+        *error = (trouble == Trouble::Busy ? busyText : permissions) + probe.lastError().text();
         return false;
     }
     const bool written =
         probe.exec(QStringLiteral("CREATE TABLE callledger_write_probe(probe INTEGER)"));
     if (!written)
-        *error = probe.lastError().text();
+        *error = permissions + probe.lastError().text();
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     return written;
 }
@@ -102,17 +154,43 @@ void tightenSideFiles(const QString &file)
     }
 }
 
-bool openConnection(QSqlDatabase &db)
+// A file is this program's when it carries the mark, or carries none and
+// holds no table yet (new) or the program's own tables (written before
+// files were marked). Anything else named mwdb.dat is left as it is.
+bool isOurFile(QSqlDatabase &db, QString *error)
 {
-    createPrivateFile(db.databaseName());
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next()) {
+        *error = explain(troubleOf(query.lastError()), query.lastError().text());
+        return false;
+    }
+    const int mark = query.value(0).toInt();
+    if (mark == databaseApplicationId)
+        return true;
+    if (mark == 0 &&
+        query.exec(QStringLiteral(
+            "SELECT count(*), count(CASE WHEN type = 'table' AND name IN "
+            "('customers', 'customers_tel_logs') THEN 1 END) FROM sqlite_master")) &&
+        query.next() && (query.value(0).toInt() == 0 || query.value(1).toInt() == 2))
+        return true;
+    *error = QStringLiteral("这个文件不是本程序的数据文件，程序没有改动它。\n"
+                            "请把它移走或换一个文件夹，再启动程序。");
+    return false;
+}
+
+bool openConnection(QSqlDatabase &db, bool create = true)
+{
+    if (create)
+        createPrivateFile(db.databaseName());
     QString error;
     if (!db.open()) {
         reportDatabaseProblem(db, db.lastError().text(), databaseErrorTitle);
         return false;
     }
-    if (!verifyReadable(db, &error)) {
+    Trouble trouble = Trouble::Other;
+    if (!verifyReadable(db, &error, &trouble)) {
         db.close();
-        damaged = true;
+        damaged = trouble == Trouble::Damaged;
         reportDatabaseProblem(db, error, databaseErrorTitle);
         return false;
     }
@@ -205,47 +283,145 @@ void removeDatabaseConnection(const QString &connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
+QString runningMarkerPath()
+{
+    return QFileInfo(QString::fromLatin1(databaseFileName)).absoluteFilePath() +
+           QStringLiteral(".running");
+}
+
+void checkWholeFileAtNextStart()
+{
+    ownedMarker.clear();
+}
+
+namespace {
+int stopRequested(void *stop)
+{
+    return static_cast<const std::atomic_bool *>(stop)->load() ? 1 : 0;
+}
+} // namespace
+
+QString quickCheckFile(const QString &path, bool *damage, const std::atomic_bool *stop)
+{
+    *damage = false;
+    sqlite3 *db = nullptr;
+    QString verdict;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) != SQLITE_OK) {
+        verdict = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
+        sqlite3_close(db);
+        return verdict;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    if (stop)
+        sqlite3_progress_handler(db, 1000, stopRequested,
+                                 const_cast<void *>(static_cast<const void *>(stop)));
+    sqlite3_stmt *statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+        verdict =
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+        *damage = verdict != QLatin1String("ok");
+    } else {
+        verdict = QString::fromUtf8(sqlite3_errmsg(db));
+        *damage = troubleOf(rc) == Trouble::Damaged;
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return verdict;
+}
+
+namespace {
 // SQLite notices most damage only where it reads; the quick check reads
-// every page once, so a damaged file is caught at start-up, not mid-call.
-bool passesQuickCheck(QSqlDatabase &db, QString *verdict)
+// every page once, so a damaged file is caught before the agent works on it.
+bool passesQuickCheck(QSqlDatabase &db, QString *error)
 {
     QSqlQuery check(db);
     if (!check.exec(QStringLiteral("PRAGMA quick_check")) || !check.next()) {
-        *verdict = check.lastError().text();
+        const Trouble trouble = troubleOf(check.lastError());
+        damaged = trouble == Trouble::Damaged;
+        *error = explain(trouble, check.lastError().text());
         return false;
     }
-    *verdict = check.value(0).toString();
-    return *verdict == QLatin1String("ok");
+    if (check.value(0).toString() == QLatin1String("ok"))
+        return true;
+    damaged = true;
+    *error = damagedText + check.value(0).toString();
+    return false;
 }
 
-bool initDatabase()
+// Refuses, with a box naming the file, what is not this program's file.
+bool refuseForeignFile(QSqlDatabase &db)
+{
+    QString error;
+    if (isOurFile(db, &error))
+        return false;
+    db.close();
+    reportDatabaseProblem(db, error, databaseErrorTitle);
+    return true;
+}
+} // namespace
+
+bool initDatabase(FileCheck check)
 {
     damaged = false;
+    checkDeferred = false;
+    const QFileInfo marker(runningMarkerPath());
+    const bool uncleanEnd = marker.exists() || marker.isSymLink();
     if (!openDatabase())
         return false;
     QSqlDatabase db = QSqlDatabase::database();
-    QString error;
-    if (!passesQuickCheck(db, &error)) {
-        db.close();
-        damaged = true;
-        reportDatabaseProblem(db, QStringLiteral("数据库文件已损坏: ") + error, databaseErrorTitle);
+    if (refuseForeignFile(db))
         return false;
+    QString error;
+    // The whole file is read only when there is a reason to doubt it: on a
+    // large file it costs many times the rest of the start-up.
+    if (check == FileCheck::Always || uncleanEnd) {
+        if (!passesQuickCheck(db, &error)) {
+            db.close();
+            reportDatabaseProblem(db, error, databaseErrorTitle);
+            return false;
+        }
+    } else {
+        checkDeferred = true;
     }
     if (!verifyWritable(db, &error)) {
         db.close();
-        reportDatabaseProblem(
-            db, QStringLiteral("无法写入数据库文件，请检查文件和所在文件夹的写入权限。\n") + error,
-            databaseErrorTitle);
+        reportDatabaseProblem(db, error, databaseErrorTitle);
         return false;
     }
     useWriteAheadLog(db);
     tightenSideFiles(db.databaseName());
-    return prepareSchema(db);
+    if (!prepareSchema(db))
+        return false;
+    if (!uncleanEnd) {
+        QFile file(marker.filePath());
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    ownedMarker = marker.absoluteFilePath();
+    return true;
+}
+
+bool openDatabaseForReading()
+{
+    damaged = false;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    db.setDatabaseName(QString::fromLatin1(databaseFileName));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    return openConnection(db, false) && !refuseForeignFile(db);
 }
 
 bool databaseFileDamaged()
 {
     return damaged;
+}
+
+bool databaseCheckDeferred()
+{
+    return checkDeferred;
 }
 
 bool prepareSchema(QSqlDatabase &db)
@@ -278,6 +454,10 @@ bool prepareSchema(QSqlDatabase &db)
     preparePhoneKeys(db);
     // Without them talk time and outcomes are not kept; start-up goes on.
     prepareCallRecords(db);
+    // Marks the file as this program's, new or written before files were marked.
+    if (lock.exec(QStringLiteral("PRAGMA application_id")) && lock.next() &&
+        lock.value(0).toInt() != databaseApplicationId)
+        lock.exec(QStringLiteral("PRAGMA application_id=%1").arg(databaseApplicationId));
     if (!lock.exec(QStringLiteral("COMMIT"))) {
         reportDatabaseProblem(db, lock.lastError().text(), databaseErrorTitle);
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
@@ -289,6 +469,9 @@ bool prepareSchema(QSqlDatabase &db)
 void closeDatabase()
 {
     QSqlDatabase db = connection(defaultConnectionName());
+    if (db.isValid() && db.isOpen() && !ownedMarker.isEmpty())
+        QFile::remove(ownedMarker);
+    ownedMarker.clear();
     if (db.isValid())
         db.close();
 }

@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <atomic>
+
 // The one data file, in the working directory.
 inline constexpr char databaseFileName[] = "mwdb.dat";
 
@@ -11,13 +13,40 @@ inline QString defaultConnectionName()
     return QLatin1String(QSqlDatabase::defaultConnection);
 }
 
+// Marks this program's data files (PRAGMA application_id), 'CLdg'.
+inline constexpr int databaseApplicationId = 0x434C6467;
+
 bool openDatabase();
-// Opens the file, refuses one that cannot be written, switches it to
-// write-ahead logging and creates what is missing.
-bool initDatabase();
+// How much of the file initDatabase reads before the program uses it.
+enum class FileCheck
+{
+    // The whole file only when the last run did not end cleanly (the marker
+    // below was left behind); otherwise the caller may check it later.
+    WhenUnclean,
+    Always,
+};
+// Opens the file, refuses a foreign one or one that cannot be written,
+// switches it to write-ahead logging and creates what is missing.
+bool initDatabase(FileCheck check = FileCheck::WhenUnclean);
+// For reading only (exports): opens an existing file of this program
+// read-only; nothing is created, marked or converted.
+bool openDatabaseForReading();
 // True when the last initDatabase failed because the file is damaged (not a
 // database, or failing SQLite's quick check), so a snapshot may replace it.
+// A busy, locked, unreadable or foreign file is not damaged.
 bool databaseFileDamaged();
+// True when the last successful initDatabase skipped the whole-file check.
+bool databaseCheckDeferred();
+// Beside mwdb.dat while initDatabase's connection is open; closeDatabase
+// removes it. One found at start-up means the last run ended abruptly.
+QString runningMarkerPath();
+// Leaves the marker at closeDatabase, so the next start checks the whole file.
+void checkWholeFileAtNextStart();
+// SQLite's quick check of the whole file, from a connection of its own
+// (read-only, no box); "ok", or what is wrong. *damage is true only for a
+// verdict other than "ok" or a corrupt or non-database file, never for a
+// busy, locked or unreadable one. *stop, when set, interrupts the check.
+QString quickCheckFile(const QString &path, bool *damage, const std::atomic_bool *stop = nullptr);
 // Creates every missing table (and seeds the phone scripts of a new file) in
 // one write-locking transaction on the open connection.
 bool prepareSchema(QSqlDatabase &db);

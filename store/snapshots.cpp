@@ -1,11 +1,13 @@
 #include "snapshots.h"
 
 #include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "store/database.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QThread>
 #include <QUrl>
@@ -19,6 +21,9 @@ namespace {
 const QString filePrefix = QStringLiteral("mwdb-");
 const QString fileSuffix = QStringLiteral(".dat");
 const QString stampFormat = QStringLiteral("yyyyMMdd-hhmmss");
+const QString partSuffix = QStringLiteral(".part");
+// Why the last snapshot of this run failed; cleared by one that succeeds.
+QString lastFailure;
 
 bool syncToDisk(const QString &path)
 {
@@ -76,6 +81,7 @@ QString snapshotFolder()
 
 QList<SnapshotInfo> listSnapshots()
 {
+    const QDateTime now = Clock::now();
     QList<SnapshotInfo> snapshots;
     const QFileInfoList files =
         QDir(snapshotFolder())
@@ -87,9 +93,12 @@ QList<SnapshotInfo> listSnapshots()
             continue;
         info.path = file.absoluteFilePath();
         info.size = file.size();
+        info.future = info.taken > now;
         snapshots.append(info);
     }
     std::sort(snapshots.begin(), snapshots.end(), [](const SnapshotInfo &a, const SnapshotInfo &b) {
+        if (a.future != b.future)
+            return b.future;
         return a.taken != b.taken ? a.taken > b.taken : a.path > b.path;
     });
     return snapshots;
@@ -109,8 +118,44 @@ bool readSnapshotCounts(SnapshotInfo &info)
 
 bool snapshotDue(const QDateTime &now)
 {
-    const QList<SnapshotInfo> snapshots = listSnapshots();
-    return snapshots.isEmpty() || snapshots.first().taken.secsTo(now) >= 24 * 3600;
+    // A copy dated ahead (the clock was once wrong) would hold the daily copy
+    // off until that date.
+    for (const SnapshotInfo &info : listSnapshots()) {
+        if (info.taken <= now)
+            return info.taken.secsTo(now) >= 24 * 3600;
+    }
+    return true;
+}
+
+void removeUnfinishedSnapshots()
+{
+    const QDir folder(snapshotFolder());
+    for (const QFileInfo &file :
+         folder.entryInfoList({filePrefix + QStringLiteral("*") + partSuffix},
+                              QDir::Files | QDir::System | QDir::Hidden)) {
+        QFile::remove(file.absoluteFilePath());
+    }
+}
+
+QStringList snapshotProblems(const QDateTime &now)
+{
+    QStringList problems;
+    const QFileInfo folder(snapshotFolder());
+    const QString name = QDir::toNativeSeparators(folder.absoluteFilePath());
+    if ((folder.exists() || folder.isSymLink()) && !folder.isDir())
+        problems << QStringLiteral("备份文件夹的位置上有一个同名文件，无法备份: ") + name;
+    else if (folder.isDir() && !folder.isWritable())
+        problems << QStringLiteral("备份文件夹不能写入，无法备份: ") + name;
+    if (!lastFailure.isEmpty())
+        problems << QStringLiteral("上次备份失败: ") + lastFailure;
+    int future = 0;
+    for (const SnapshotInfo &info : listSnapshots())
+        future += info.taken > now ? 1 : 0;
+    if (future > 0)
+        problems << QStringLiteral("有 %1 个备份的日期晚于现在 (电脑时间曾经不对)，"
+                                   "每日备份和恢复不把它们当作最新的备份。")
+                        .arg(future);
+    return problems;
 }
 
 void pruneSnapshots(int keep)
@@ -172,6 +217,7 @@ bool SnapshotJob::begin(const QDateTime &now)
     const QDir folder(snapshotFolder());
     if (!source || !QDir().mkpath(folder.path())) {
         m_error = QStringLiteral("无法创建备份文件夹 ") + QDir::toNativeSeparators(folder.path());
+        lastFailure = m_error;
         return false;
     }
     QFile::setPermissions(folder.path(),
@@ -180,14 +226,15 @@ bool SnapshotJob::begin(const QDateTime &now)
     for (int n = 2; QFileInfo::exists(folder.filePath(base + fileSuffix)); ++n)
         base = filePrefix + now.toString(stampFormat) + QStringLiteral("-%1").arg(n);
     m_finalPath = folder.filePath(base + fileSuffix);
-    m_partPath = m_finalPath + QStringLiteral(".part");
-
-    // Created owner-only before SQLite writes a byte; its journal inherits the mode.
-    QFile::remove(m_partPath);
+    // A new file of an unpredictable name, created owner-only before SQLite
+    // writes a byte; a link planted beside it is never followed.
+    m_partPath = m_finalPath + QLatin1Char('.') +
+                 QString::number(QRandomGenerator::system()->generate64(), 36) + partSuffix;
     QFile part(m_partPath);
     if (!part.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
         !part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        m_error = part.errorString();
+        m_error = QDir::toNativeSeparators(m_partPath) + QStringLiteral(": ") + part.errorString();
+        lastFailure = m_error;
         return false;
     }
     part.close();
@@ -278,7 +325,9 @@ void SnapshotJob::publish(bool ok, const QString &error)
         if (m_error.isEmpty())
             m_error = error.isEmpty() ? QStringLiteral("无法写入备份文件。") : error;
         QFile::remove(m_partPath);
+        lastFailure = m_error;
     } else {
+        lastFailure.clear();
         pruneSnapshots(appSettings.snapshotsKept());
     }
     m_finished = true;
@@ -298,17 +347,34 @@ QString newestSoundSnapshot()
 bool replaceDamagedDatabase(const QString &snapshotPath, QString *damagedPath, QString *error)
 {
     const QString file = QFileInfo(QString::fromLatin1(databaseFileName)).absoluteFilePath();
+    // The logs belong to the damaged file: left behind, SQLite would replay
+    // them into the copy. All of them move, or none does.
+    const QStringList suffixes = {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"),
+                                  QStringLiteral("-journal")};
+    const auto present = [](const QString &path) {
+        const QFileInfo info(path);
+        return info.exists() || info.isSymLink();
+    };
+    const auto anyPresent = [&](const QString &base) {
+        return std::any_of(suffixes.begin(), suffixes.end(),
+                           [&](const QString &suffix) { return present(base + suffix); });
+    };
     QString aside = file + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(aside); ++n)
+    for (int n = 2; anyPresent(aside); ++n)
         aside = file + QStringLiteral(".damaged-%1").arg(n);
-    if (!QFile::rename(file, aside)) {
-        *error = QStringLiteral("无法重命名损坏的文件 ") + QDir::toNativeSeparators(file);
-        return false;
-    }
-    // The log belongs to the damaged file and must not be replayed into the copy.
-    for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
-        if (QFileInfo::exists(file + suffix))
-            QFile::rename(file + suffix, aside + suffix);
+    QStringList moved;
+    for (const QString &suffix : suffixes) {
+        if (!present(file + suffix))
+            continue;
+        if (!QFile::rename(file + suffix, aside + suffix)) {
+            for (const QString &back : moved)
+                QFile::rename(aside + back, file + back);
+            *error = QStringLiteral("无法重命名损坏的文件 ") +
+                     QDir::toNativeSeparators(file + suffix) +
+                     QStringLiteral("\n数据文件没有改动。");
+            return false;
+        }
+        moved << suffix;
     }
     const QString part = file + QStringLiteral(".part");
     QFile::remove(part);
@@ -316,7 +382,8 @@ bool replaceDamagedDatabase(const QString &snapshotPath, QString *damagedPath, Q
         !QFile::setPermissions(part, QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
         !QFile::rename(part, file)) {
         QFile::remove(part);
-        QFile::rename(aside, file);
+        for (const QString &back : moved)
+            QFile::rename(aside + back, file + back);
         *error = QStringLiteral("无法复制备份文件 ") + QDir::toNativeSeparators(snapshotPath);
         return false;
     }

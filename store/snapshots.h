@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 
@@ -24,14 +25,24 @@ struct SnapshotInfo
     qint64 prospects = -1;
     qint64 recruits = -1;
     qint64 orders = -1;
+    // Named after a time still to come (the clock was once wrong): never
+    // counted as the newest, listed after the others.
+    bool future = false;
 };
 
 QString snapshotFolder();
-// Newest first; counts are filled in by readSnapshotCounts.
+// Newest first, those dated in the future last; counts are filled in by
+// readSnapshotCounts.
 QList<SnapshotInfo> listSnapshots();
 bool readSnapshotCounts(SnapshotInfo &info);
-// True when no snapshot is younger than a day.
+// True when no snapshot is younger than a day (ignoring those dated after now).
 bool snapshotDue(const QDateTime &now);
+// Removes the unfinished copies a killed run left in the snapshot folder.
+void removeUnfinishedSnapshots();
+// What keeps snapshots from being taken or trusted, one line each: a file
+// where the folder should be, a folder that cannot be written, the last
+// failure of this run, copies dated in the future. Empty when all is well.
+QStringList snapshotProblems(const QDateTime &now);
 // Deletes all but the newest `keep` snapshots.
 void pruneSnapshots(int keep);
 // "ok" from PRAGMA quick_check on the file, opened read-only.

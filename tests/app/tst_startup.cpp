@@ -1,9 +1,11 @@
 #include "app/application.h"
+#include "app/backupdialog.h"
 #include "common/appsettings.h"
 #include "app/mainwindow.h"
 #include "app/qtsingleapplication.h"
 #include "app/startup.h"
 #include "store/customerstore.h"
+#include "store/database.h"
 #include "store/snapshots.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
@@ -13,7 +15,9 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMap>
@@ -331,6 +335,64 @@ private slots:
             QVERIFY(workspace.openDatabase());
             QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 1);
         }
+    }
+
+    // What needs no answer is said in the status bar and the backup window,
+    // never in a box: a file where the backups go, damage found by the check
+    // in the background (the next start checks the whole file again).
+    void startUpSaysTroublesInTheStatusBar_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("backups is a file") << "backups" << "同名文件";
+        QTest::newRow("bad page, clean end") << "page" << "数据文件已损坏";
+    }
+
+    void startUpSaysTroublesInTheStatusBar()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, says);
+        TestWorkspace workspace;
+        MessageRecorder messages;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(execSql("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                        "WHERE i < 3000) INSERT INTO customers_orders(customer_id, add_time, "
+                        "product_id, amount, money, memo) SELECT i, i, 'A', 1, 1, hex(i) FROM n"));
+        QVERIFY(execSql("PRAGMA wal_checkpoint(TRUNCATE)"));
+        workspace.closeDatabase();
+        if (setup == "backups")
+            QVERIFY(QFile(workspace.filePath("backups")).open(QIODevice::WriteOnly));
+        QFile file(workspace.filePath("mwdb.dat"));
+        if (setup == "page")
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2) &&
+                    file.write(QByteArray(8192, '\x5a')) == 8192);
+        file.close();
+
+        // A closing timer an earlier test left unfired must not close this window.
+        QCoreApplication::processEvents();
+        QString notice;
+        QString dialogText;
+        QTimer poll;
+        QElapsedTimer waited;
+        waited.start();
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                auto *window = qobject_cast<MainWindow *>(widget);
+                auto *label = window ? window->findChild<QLabel *>("statusNoticeLabel") : nullptr;
+                if (!label || (!label->text().contains(says) && waited.elapsed() < 15000))
+                    continue;
+                notice = label->text();
+                dialogText = BackupDialog(window).findChild<QLabel *>("labelProblems")->text();
+                window->close();
+            }
+        });
+        poll.start(20);
+        QCOMPARE(runApplication(*qobject_cast<QtSingleApplication *>(qApp)), 0);
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(messages.count(), 0);
+        QVERIFY2(notice.contains(says), qPrintable(notice));
+        QCOMPARE(dialogText.contains(says), setup == "backups");
+        QCOMPARE(QFileInfo::exists(runningMarkerPath()), setup == "page");
     }
 
     // Where a virtual X server is at hand, look at the windows themselves:

@@ -23,6 +23,7 @@
 #include <QThread>
 
 #include <limits>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +86,17 @@ QByteArray fileHash(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+}
+
+// Runs statements on the file through a raw connection of the test's own; the
+// connection stays open (and keeps its locks) until sqlite3_close.
+sqlite3 *rawExec(const QString &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        qWarning() << sql << sqlite3_errmsg(db);
+    return db;
 }
 
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -267,6 +279,124 @@ private slots:
                  qPrintable(result.output));
         QCOMPARE(fileHash(file), before);
         QFile::setPermissions(folder, traverse);
+    }
+
+    // Only a corrupt file is damage (a snapshot may replace it); a lock held
+    // by another program is said as such. The whole file is read only after
+    // an abrupt end, else the damage is left to the check in the background.
+    void startUpTellsLockedFromDamaged_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("abruptEnd");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("locked, rollback journal") << "lock" << false << false << false << "已锁定";
+        QTest::newRow("writer, write-ahead log") << "write" << false << false << false << "已锁定";
+        QTest::newRow("not a database") << "junk" << false << false << true << "已损坏";
+        QTest::newRow("bad page, abrupt end") << "page" << true << false << true << "已损坏";
+        QTest::newRow("bad page, clean end") << "page" << false << true << false << "";
+    }
+
+    void startUpTellsLockedFromDamaged()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, abruptEnd);
+        QFETCH(bool, opens);
+        QFETCH(bool, damaged);
+        QFETCH(QString, says);
+        TestWorkspace workspace;
+        const QString file = workspace.filePath("mwdb.dat");
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(beginTransaction());
+        for (int n = 0; n < 2000; ++n)
+            QVERIFY(addCustomer(QString("P%1").arg(n), 1, "1980-01-01", "1", "", "", "", ""));
+        QVERIFY(commitTransaction());
+        QVERIFY(execSql(setup == "lock" ? "PRAGMA journal_mode=DELETE" : "PRAGMA wal_checkpoint"));
+        workspace.closeDatabase();
+        QVERIFY(!QFileInfo::exists(runningMarkerPath()));
+        sqlite3 *holder = nullptr;
+        if (setup == "lock" || setup == "write")
+            holder = rawExec(file, setup == "lock" ? "BEGIN EXCLUSIVE; DELETE FROM customers"
+                                                   : "BEGIN IMMEDIATE; DELETE FROM customers");
+        QFile bytes(file);
+        QVERIFY(bytes.open(QIODevice::ReadWrite));
+        if (setup == "junk" || setup == "page")
+            QVERIFY(bytes.seek(setup == "junk" ? 0 : bytes.size() / 2) &&
+                    bytes.write(QByteArray(8192, '\x5a')) == 8192);
+        bytes.close();
+        if (abruptEnd)
+            QVERIFY(QFile(runningMarkerPath()).open(QIODevice::WriteOnly));
+        const QByteArray before = fileHash(file);
+
+        WarningRecorder warnings;
+        QCOMPARE(initDatabase(), opens);
+        QCOMPARE(databaseFileDamaged(), damaged);
+        QCOMPARE(warnings.count(), opens ? 0 : 1);
+        if (!opens) {
+            QVERIFY2(warnings.warnings().first().text.contains(says),
+                     qPrintable(warnings.warnings().first().text));
+            QVERIFY(!warnings.warnings().first().text.contains("权限"));
+            QCOMPARE(fileHash(file), before);
+        } else {
+            QVERIFY(databaseCheckDeferred());
+            bool damage = false;
+            quickCheckFile(file, &damage);
+            QVERIFY(damage);
+        }
+        // The marker stays while the file is open, and only then.
+        QCOMPARE(QFileInfo::exists(runningMarkerPath()), opens || abruptEnd);
+        workspace.closeDatabase();
+        QCOMPARE(QFileInfo::exists(runningMarkerPath()), abruptEnd && !opens);
+        sqlite3_close(holder);
+    }
+
+    // Another program's SQLite file named mwdb.dat (or a link to one) is
+    // refused untouched; a file of ours from before the mark is marked, and
+    // an export reads it without changing a byte.
+    void foreignFileIsRefusedUntouched_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<bool>("link");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<bool>("accepted");
+        const char *foreign = "CREATE TABLE notes(text); INSERT INTO notes VALUES ('x')";
+        const char *old = "CREATE TABLE customers(id); CREATE TABLE customers_tel_logs(id)";
+        QTest::newRow("foreign") << foreign << false << false << false;
+        QTest::newRow("link to foreign") << foreign << true << false << false;
+        QTest::newRow("foreign, export") << foreign << false << true << false;
+        QTest::newRow("ours unmarked") << old << false << false << true;
+        QTest::newRow("ours unmarked, export") << old << false << true << true;
+    }
+
+    void foreignFileIsRefusedUntouched()
+    {
+        QFETCH(QString, content);
+        QFETCH(bool, link);
+        QFETCH(bool, readOnly);
+        QFETCH(bool, accepted);
+        TestWorkspace workspace;
+        const QString real = workspace.filePath(link ? "other.db" : "mwdb.dat");
+        sqlite3_close(rawExec(real, content.toUtf8().constData()));
+        if (link)
+            QVERIFY(QFile::link(real, workspace.filePath("mwdb.dat")));
+        const QByteArray before = fileHash(real);
+
+        WarningRecorder warnings;
+        QCOMPARE(readOnly ? openDatabaseForReading() : initDatabase(), accepted);
+        QCOMPARE(databaseFileDamaged(), false);
+        if (!accepted) {
+            QCOMPARE(warnings.count(), 1);
+            QVERIFY(warnings.warnings().first().text.startsWith(
+                QFileInfo(workspace.filePath("mwdb.dat")).absoluteFilePath() + "\n"));
+            QVERIFY(warnings.warnings().first().text.contains("不是本程序的数据文件"));
+        } else {
+            QCOMPARE(queryValue("PRAGMA application_id").toInt(),
+                     readOnly ? 0 : databaseApplicationId);
+        }
+        workspace.closeDatabase();
+        if (readOnly || !accepted)
+            QCOMPARE(fileHash(real), before);
     }
 
     void figuresBeyondThirtyTwoBits()

@@ -1,4 +1,5 @@
 #include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "store/snapshots.h"
@@ -7,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -125,6 +127,82 @@ private slots:
         QVERIFY(QFile::exists(taken.at(1)));
         QVERIFY(!snapshotDue(noon.addSecs(14 * 3600 + 60)));
         QVERIFY(snapshotDue(noon.addDays(2)));
+    }
+
+    // A file where the folder should be, a copy dated in the future (the
+    // clock was once wrong) and a half copy of a killed run: the daily copy
+    // still comes, the future copy is offered last, the problem is said.
+    void blockedOrFutureBackupsAreSaid_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("begins");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("file in the way") << "file" << false << "同名文件";
+        QTest::newRow("dated in the future") << "future" << true << "日期晚于现在";
+        QTest::newRow("left by a killed run") << "part" << true << "";
+    }
+
+    void blockedOrFutureBackupsAreSaid()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, begins);
+        QFETCH(QString, says);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        Clock::setFixedNow(noon);
+        const QString earlier = takeSnapshot(noon.addDays(-2));
+        const QString later = setup == "future" ? takeSnapshot(noon.addDays(30)) : QString();
+        const QString part = snapshotFolder() + "/mwdb-20260308-120000.dat.k3x9.part";
+        if (setup == "part")
+            QVERIFY(QFile(part).open(QIODevice::WriteOnly));
+        if (setup == "file")
+            QVERIFY(QDir(snapshotFolder()).removeRecursively() &&
+                    QFile(snapshotFolder()).open(QIODevice::WriteOnly));
+
+        QVERIFY(snapshotDue(noon));
+        removeUnfinishedSnapshots();
+        QVERIFY(!QFileInfo::exists(part));
+        SnapshotJob job;
+        QCOMPARE(job.begin(noon), begins);
+        QCOMPARE(job.runToEnd(), begins);
+        const QStringList problems = snapshotProblems(noon);
+        QVERIFY2(says.isEmpty() ? problems.isEmpty() : problems.join("\n").contains(says),
+                 qPrintable(problems.join("\n")));
+        if (begins) {
+            QCOMPARE(listSnapshots().first().path, job.path());
+            QCOMPARE(newestSoundSnapshot(), job.path());
+            QCOMPARE(listSnapshots().last().path, later.isEmpty() ? earlier : later);
+            QVERIFY(!snapshotDue(noon.addSecs(60)));
+        }
+        Clock::setFixedNow(QDateTime());
+    }
+
+    // The logs of a damaged file go with it: left behind, SQLite would replay
+    // them into the copy put in its place.
+    void damagedFileMovesAsideWithItsLogs()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        addProspects(3);
+        const QString snapshot = takeSnapshot(noon);
+        workspace.closeDatabase();
+        const QString file = workspace.filePath("mwdb.dat");
+        const QStringList suffixes = {"", "-wal", "-shm", "-journal"};
+        for (const QString &suffix : suffixes) {
+            QFile side(file + suffix);
+            QVERIFY(side.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            side.write(suffix.toUtf8() + "junk");
+        }
+        QString aside;
+        QString error;
+        QVERIFY2(replaceDamagedDatabase(snapshot, &aside, &error), qPrintable(error));
+        for (const QString &suffix : suffixes) {
+            QFile moved(aside + suffix);
+            QVERIFY(moved.open(QIODevice::ReadOnly));
+            QCOMPARE(moved.readAll(), suffix.toUtf8() + "junk");
+            QCOMPARE(QFileInfo::exists(file + suffix), suffix.isEmpty());
+        }
+        QCOMPARE(fileHash(file), fileHash(snapshot));
     }
 
     void restoreBringsBackWhatWasDeleted()
