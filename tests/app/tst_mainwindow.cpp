@@ -177,6 +177,21 @@ bool addLog(const char *table, int id, int addTime, int contactType, int nextTim
                        .arg(nextTime)
                        .arg(nextType));
 }
+
+// Active people with ids first..last (first contacted when contacted is 1).
+bool addPeople(const char *table, int first, int last, int contacted)
+{
+    for (int id = first; id <= last; ++id) {
+        if (!execSql(QStringLiteral("INSERT INTO %1(id, name, sex, birth_date, phone_number, "
+                                    "is_contact, user_type) VALUES (%2, 'x', 1, '1980-01-01', "
+                                    "'1', %3, 1)")
+                         .arg(QLatin1String(table))
+                         .arg(id)
+                         .arg(contacted)))
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 class TestMainWindow : public QObject
@@ -194,6 +209,7 @@ private slots:
         messages = std::make_unique<MessageRecorder>();
         QVERIFY(workspace->openDatabase());
         Clock::setFixedNow(QDateTime(QDate(2026, 3, 7), QTime(9, 5, 30)));
+        appSettings.setRegion(QString());
     }
 
     void cleanup()
@@ -359,11 +375,14 @@ private slots:
 
     void reminderNumbersOfAnEmptyDay()
     {
+        // Nobody called yet: 25 prospects for a quota of 20, 3 recruits for 15.
+        QVERIFY(addPeople("customers", 1, 25, 0));
+        QVERIFY(addPeople("helpers", 1, 3, 0));
         appSettings.setCustomersCount(20);
         appSettings.setHelpersCount(15);
         MainWindow window;
         // Counted in the constructor already, before the first tick.
-        QCOMPARE(reminderNumbers(window), QStringList({"20", "0", "0", "15", "0", "0", "0"}));
+        QCOMPARE(reminderNumbers(window), QStringList({"20", "0", "0", "3", "0", "0", "0"}));
     }
 
     void reminderNumbersOfAPreparedDay()
@@ -373,6 +392,12 @@ private slots:
         const Seconds tomorrow = todayEndTime() + 1;
         const int noon = today + 12 * 3600;
 
+        // Called before: prospects 1-60, recruits 1-25; never called: prospects
+        // 61-70, recruits 26-45.
+        QVERIFY(addPeople("customers", 1, 60, 1));
+        QVERIFY(addPeople("customers", 61, 70, 0));
+        QVERIFY(addPeople("helpers", 1, 25, 1));
+        QVERIFY(addPeople("helpers", 26, 45, 0));
         // Prospects: 25 first contacts today (one prospect twice), more on other days.
         for (int id = 1; id <= 25; ++id)
             QVERIFY(addTrack("customers_contact_track", id, noon, 1));
@@ -380,18 +405,18 @@ private slots:
         QVERIFY(addTrack("customers_contact_track", 26, noon, 2));
         QVERIFY(addTrack("customers_contact_track", 90, yesterday, 1));
         QVERIFY(addTrack("customers_contact_track", 91, tomorrow, 1));
-        // Four prospects due for a phone call today, one of them called by phone today.
+        // Four prospects due for a phone call today, one of them called and moved to tomorrow.
         for (int id = 30; id < 34; ++id)
             QVERIFY(addLog("customers_tel_logs", id, yesterday, 1, today + id, 1));
         QVERIFY(addLog("customers_tel_logs", 30, noon, 1, tomorrow, 1));
-        // Two visits due today but three prospects visited: clamped at zero.
+        // Two visits due today; three prospects visited today, the next visit tomorrow.
         QVERIFY(addLog("customers_tel_logs", 40, yesterday, 2, noon, 2));
         QVERIFY(addLog("customers_tel_logs", 41, yesterday, 2, todayEndTime(), 2));
         for (int id = 42; id < 45; ++id)
             QVERIFY(addLog("customers_tel_logs", id, noon, 2, tomorrow, 2));
 
-        // Recruits: 3 first contacts today, 5 phone calls due, 2 repeated contacts today,
-        // one visit due and nobody visited.
+        // Recruits: 3 first contacts today, 5 phone calls due (2 repeated contacts
+        // today left no log), one visit due and one overdue since yesterday.
         for (int id = 1; id <= 3; ++id)
             QVERIFY(addTrack("helpers_contact_track", id, noon, 1));
         for (int id = 10; id < 15; ++id)
@@ -405,20 +430,21 @@ private slots:
         appSettings.setCustomersCount(20);
         appSettings.setHelpersCount(20);
         MainWindow window;
-        // 20 - 25 first calls -> 0; 4 - 1; 2 - 3 -> 0; 20 - 3; 5 - 2; 1 - 0; 26 prospects.
-        QCOMPARE(reminderNumbers(window), QStringList({"0", "3", "0", "17", "3", "1", "26"}));
+        // 20 - 25 first calls -> 0; 4 - 1 moved; 2; 20 - 3 of 20 left; 5; 1; 4 prospects
+        // with a log today (tracks without a log are in no list).
+        QCOMPARE(reminderNumbers(window), QStringList({"0", "3", "2", "17", "5", "1", "4"}));
 
         // The quotas are read again at every tick.
         appSettings.setCustomersCount(30);
         appSettings.setHelpersCount(2);
         window.TimerProc();
-        QCOMPARE(reminderNumbers(window), QStringList({"5", "3", "0", "0", "3", "1", "26"}));
+        QCOMPARE(reminderNumbers(window), QStringList({"5", "3", "2", "0", "5", "1", "4"}));
 
         // New rows show at the next tick as well.
         QVERIFY(addTrack("customers_contact_track", 50, noon, 2));
         QVERIFY(addLog("customers_tel_logs", 31, noon, 1, tomorrow, 1));
         window.TimerProc();
-        QCOMPARE(reminderNumbers(window), QStringList({"5", "2", "0", "0", "3", "1", "27"}));
+        QCOMPARE(reminderNumbers(window), QStringList({"5", "2", "2", "0", "5", "1", "5"}));
     }
 
     // The board recounts only on change, yet always shows what a full
@@ -427,7 +453,7 @@ private slots:
     {
         QTest::addColumn<QString>("change");
         for (const char *change :
-             {"own write", "other thread", "other process", "midnight", "quota"})
+             {"own write", "other thread", "other process", "midnight", "quota", "region"})
             QTest::newRow(change) << QString::fromLatin1(change);
     }
 
@@ -436,6 +462,9 @@ private slots:
         QFETCH(QString, change);
         Clock::setFixedNow(QDateTime(QDate(2026, 3, 7), QTime(23, 59, 59)));
         const Seconds tomorrowNoon = todayEndTime() + 1 + 12 * 3600;
+        // 30 never called for a quota of 20, none in 北京.
+        QVERIFY(addPeople("customers", 1, 30, 0));
+        appSettings.setCustomersCount(20);
         // A call due tomorrow: it shows on the board once the day turns.
         QVERIFY(addLog("customers_tel_logs", 7, todayBeginTime(), 1, tomorrowNoon, 1));
         MainWindow window;
@@ -463,8 +492,10 @@ private slots:
             QCOMPARE(other.exitCode(), 0);
         } else if (change == "midnight") {
             Clock::setFixedNow(QDateTime(QDate(2026, 3, 8), QTime(0, 0, 1)));
-        } else {
+        } else if (change == "quota") {
             appSettings.setCustomersCount(appSettings.customersCount() + 5);
+        } else {
+            appSettings.setRegion(QStringLiteral("北京"));
         }
         window.TimerProc();
         const QStringList after = reminderNumbers(window);
