@@ -65,14 +65,6 @@ bool addLog(Person person, int id, Seconds addTime, int contactType, Seconds nex
                        .arg(nextType));
 }
 
-bool addCall(Person person, int id, Seconds time, int state, Seconds nextTime, int nextType)
-{
-    return addLog(person, id, time, 1, nextTime, nextType) && addTrack(person, id, time, state) &&
-           execSql(QStringLiteral("UPDATE %1 SET is_contact = 1 WHERE id = %2")
-                       .arg(table(person))
-                       .arg(id));
-}
-
 void press(QWidget *dialog, const QString &button)
 {
     QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);

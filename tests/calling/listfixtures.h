@@ -31,9 +31,6 @@ int addPerson(Person person, const QString &name, int userType = 1, int isContac
 bool addTrack(Person person, int id, Seconds time, int state);
 bool addLog(Person person, int id, Seconds addTime, int contactType, Seconds nextTime,
             int nextType);
-// A phone contact as the call dialogs store it: log, tracking row (state 1
-// first, 2 later) and the contacted flag.
-bool addCall(Person person, int id, Seconds time, int state, Seconds nextTime, int nextType);
 
 template <typename T> T *child(const QObject *parent, const QString &name)
 {

@@ -45,48 +45,28 @@ void addPeople(Person person, int count)
         QVERIFY(addPerson(person, QStringLiteral("人%1").arg(i)) > 0);
 }
 
-// A busy day at noon: first calls made and still to make, inside and outside
-// 北京; follow-ups due, moved to tomorrow, or asked back for this evening;
-// visits due and moved; the same kinds of recruits.
+// A busy day, the same for prospects and recruits: three never called (two in
+// 北京), an abandoned one, a first call today; calls due, moved to tomorrow or
+// asked back this evening; a visit due and one moved.
 void seedBusyDay(Seconds noon)
 {
-    const Person p = Person::Prospect;
-    const Person r = Person::Recruit;
-    const Seconds yesterday = noon - 86400;
-    const Seconds evening = noon + 6 * 3600;
-    const Seconds tomorrow = noon + 86400;
-    const auto add = [](Person person, int userType, int isContact, const QString &address) {
-        const int id = addPerson(person, "人", userType, isContact, address);
-        if (id <= 0)
-            QTest::qFail("person not added", __FILE__, __LINE__);
-        return id;
-    };
-    for (const QString address : {"北京朝阳", "上海", "北京海淀", "广州"})
-        add(p, 1, 0, address);
-    add(p, 0, 0, "北京");
-    for (int i = 0; i < 3; ++i)
-        QVERIFY(addCall(p, add(p, 1, 0, "北京"), noon, 1, tomorrow + 86400, 1));
-    QVERIFY(addLog(p, add(p, 1, 1, "北京"), yesterday, 1, noon, 1));
-    const int moved = add(p, 1, 1, "北京");
-    QVERIFY(addLog(p, moved, yesterday, 1, noon, 1));
-    QVERIFY(addCall(p, moved, noon - 60, 2, tomorrow, 1));
-    const int askedBack = add(p, 1, 1, "北京");
-    QVERIFY(addLog(p, askedBack, yesterday - 86400, 1, yesterday, 1));
-    QVERIFY(addCall(p, askedBack, noon, 2, evening, 1));
-    QVERIFY(addLog(p, add(p, 1, 1, "北京"), yesterday, 1, noon, 2));
-    const int visitMoved = add(p, 1, 1, "北京");
-    QVERIFY(addLog(p, visitMoved, yesterday, 1, evening, 2));
-    QVERIFY(addCall(p, visitMoved, noon, 2, tomorrow, 2));
-
-    add(r, 1, 0, "北京");
-    add(r, 1, 0, "上海");
-    add(r, 0, 0, "北京");
-    QVERIFY(addCall(r, add(r, 1, 0, "北京"), noon, 1, tomorrow + 86400, 1));
-    QVERIFY(addLog(r, add(r, 1, 1, "北京"), yesterday, 1, noon, 1));
-    const int recruitMoved = add(r, 1, 1, "北京");
-    QVERIFY(addLog(r, recruitMoved, yesterday, 1, noon, 1));
-    QVERIFY(addCall(r, recruitMoved, noon, 2, tomorrow, 1));
-    QVERIFY(addLog(r, add(r, 1, 1, "北京"), yesterday, 1, evening, 2));
+    const Seconds before = noon - 86400, evening = noon + 6 * 3600, after = noon + 86400;
+    for (const Person k : {Person::Prospect, Person::Recruit}) {
+        for (const QString address : {"北京朝阳", "上海", "北京海淀"})
+            QVERIFY(addPerson(k, "新", 1, 0, address) > 0);
+        QVERIFY(addPerson(k, "弃", 0, 0, "北京") > 0);
+        const auto add = [k] { return addPerson(k, "人", 1, 1, "北京"); };
+        int id = add();
+        QVERIFY(addLog(k, id, noon, 1, after + 86400, 1) && addTrack(k, id, noon, 1));
+        QVERIFY(addLog(k, add(), before, 1, noon, 1));
+        id = add();
+        QVERIFY(addLog(k, id, before, 1, noon, 1) && addLog(k, id, noon - 60, 1, after, 1));
+        id = add();
+        QVERIFY(addLog(k, id, before - 86400, 1, before, 1) && addLog(k, id, noon, 1, evening, 1));
+        QVERIFY(addLog(k, add(), before, 1, noon, 2));
+        id = add();
+        QVERIFY(addLog(k, id, before, 1, evening, 2) && addLog(k, id, noon, 1, after, 2));
+    }
 }
 
 // Saves a contact in the call dialog, then leaves it if it moved on.
@@ -255,21 +235,18 @@ private slots:
     {
         QTest::addColumn<Person>("person");
         QTest::addColumn<bool>("save");
-        QTest::addColumn<QStringList>("namesAfter");
-        // A saved call moves the first one's next call away from today.
-        const QStringList unchanged{"人0", "人1"};
-        const QStringList reloaded{"人1", "人2"};
-        QTest::newRow("prospect, returned") << Person::Prospect << false << unchanged;
-        QTest::newRow("prospect, saved") << Person::Prospect << true << reloaded;
-        QTest::newRow("recruit, returned") << Person::Recruit << false << unchanged;
-        QTest::newRow("recruit, saved") << Person::Recruit << true << reloaded;
+        QTest::addColumn<int>("rowsAfter");
+        QTest::newRow("prospect, returned") << Person::Prospect << false << 2;
+        QTest::newRow("prospect, saved") << Person::Prospect << true << 3;
+        QTest::newRow("recruit, returned") << Person::Recruit << false << 2;
+        QTest::newRow("recruit, saved") << Person::Recruit << true << 3;
     }
 
     void followUpListReloadsOnlyAfterASave()
     {
         QFETCH(Person, person);
         QFETCH(bool, save);
-        addPeople(person, 3);
+        addPeople(person, 4);
         // Two people due by phone today, a visit and tomorrow's call not.
         QVERIFY(addLog(person, 1, noon - 86400, 1, noon, 1));
         QVERIFY(addLog(person, 2, noon - 86400, 1, todayEndTime(), 1));
@@ -284,41 +261,35 @@ private slots:
         QTableView *view = tableOf(dialog.get());
         QCOMPARE(view->model()->rowCount(), 2);
 
-        // While the call runs, a third person falls due: only a reload shows him.
+        // While the call runs, two more fall due: only a reload shows them, and
+        // the saved call moves the one called to another day.
         bool ran = false;
         onNextModal([&](QWidget *call) {
             ran = true;
             addLog(person, 3, noon - 60, 1, noon, 1);
+            addLog(person, 4, noon - 60, 1, noon, 1);
             save ? saveAndLeave(call) : leaveCall(call);
         });
-        QCOMPARE(view->model()->index(0, ColumnName).data().toString(), QString("人0"));
         doubleClickRow(view, 0);
         QVERIFY(ran);
-        QStringList names = columnTexts(view, ColumnName);
-        names.sort();
-        QTEST(names, "namesAfter");
+        QTEST(view->model()->rowCount(), "rowsAfter");
     }
 
-    // Quotas 6 and 4; three prospects and one recruit called first today.
+    // Quotas of 5, one first call made: 4 left for 3 never-called people.
     void boardNumberIsItsListsRowCount_data()
     {
         QTest::addColumn<QString>("region");
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("link");
         QTest::addColumn<int>("rows");
-        QTest::newRow("first calls: quota left, 3 of 4")
-            << "" << "labelTodayFirstPhoneCustomerCount" << "label_6" << 3;
-        QTest::newRow("first calls: the 2 in the region")
-            << "北京" << "labelTodayFirstPhoneCustomerCount" << "label_6" << 2;
-        QTest::newRow("calls due, not the moved one")
-            << "北京" << "labelTodayPhoneCustomerCount" << "label" << 2;
-        QTest::newRow("visits due") << "" << "labelTodayVisitCustomerCount" << "label_2" << 1;
-        QTest::newRow("first calls of recruits: 2 left, no region")
-            << "北京" << "labelTodayFirstPhoneHelperCount" << "label_7" << 2;
-        QTest::newRow("recruit calls due")
-            << "" << "labelTodaySubscribeHelperCount" << "label_3" << 1;
-        QTest::newRow("recruit visits due") << "" << "labelTodayVisitHelperCount" << "label_4" << 1;
-        QTest::newRow("contacted today") << "" << "labelTodayContactedCount" << "label_5" << 6;
+        QTest::newRow("first calls") << "" << "labelTodayFirstPhoneCustomerCount" << "label_6" << 3;
+        QTest::newRow("in 北京") << "北京" << "labelTodayFirstPhoneCustomerCount" << "label_6" << 2;
+        QTest::newRow("calls") << "北京" << "labelTodayPhoneCustomerCount" << "label" << 2;
+        QTest::newRow("visits") << "" << "labelTodayVisitCustomerCount" << "label_2" << 1;
+        QTest::newRow("recruits") << "北京" << "labelTodayFirstPhoneHelperCount" << "label_7" << 3;
+        QTest::newRow("recruit calls") << "" << "labelTodaySubscribeHelperCount" << "label_3" << 2;
+        QTest::newRow("recruit visits") << "" << "labelTodayVisitHelperCount" << "label_4" << 1;
+        QTest::newRow("contacted") << "" << "labelTodayContactedCount" << "label_5" << 4;
     }
 
     void boardNumberIsItsListsRowCount()
@@ -327,10 +298,8 @@ private slots:
         QFETCH(QString, number);
         QFETCH(QString, link);
         seedBusyDay(noon);
-        if (QTest::currentTestFailed())
-            return;
-        appSettings.setCustomersCount(6);
-        appSettings.setHelpersCount(4);
+        appSettings.setCustomersCount(5);
+        appSettings.setHelpersCount(5);
         appSettings.setRegion(region);
         MainWindow window;
         const int shown = child<QLabel>(&window, number)->text().toInt();
@@ -342,8 +311,6 @@ private slots:
         emit child<QLabel>(&window, link)->linkActivated(QString());
         QCOMPARE(listed, shown);
         QTEST(shown, "rows");
-        for (const QString &text : messages->texts())
-            QVERIFY2(text.endsWith("名单不足."), qPrintable(text));
     }
 
     void contactedList_data()
