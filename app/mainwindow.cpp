@@ -49,7 +49,6 @@
 #include <QScreen>
 #include <QTimer>
 
-
 // The action images live in the GUI library, which is static: without a
 // reference from code it uses, the linker would leave them out.
 static void initActionImages()
@@ -70,7 +69,6 @@ QString count(int value)
 {
     return QString::number(value);
 }
-
 } // namespace
 
 QString clockText(const QDateTime &time, const QString &weekdayName)
@@ -163,8 +161,7 @@ void MainWindow::TimerProc()
     const bool dataChanged = dataWatch.changed();
     if (dataChanged || countedDay != Clock::now().date() ||
         countedCustomersQuota != appSettings.customersCount() ||
-        countedHelpersQuota != appSettings.helpersCount() ||
-        countedRegion != appSettings.region())
+        countedHelpersQuota != appSettings.helpersCount() || countedRegion != appSettings.region())
         recountReminders();
     if (reminderTray->hasTrayIcon())
         reminderTray->setToolTip(reminderSummary());

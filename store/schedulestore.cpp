@@ -20,19 +20,20 @@ const QString customerColumns = QStringLiteral(
     "company_name, office, is_contact, user_type  FROM customers, customers_tel_logs  WHERE "
     "customers.id = customers_tel_logs.customer_id AND ");
 
-const QString latestCustomerLog = isLatestContactLog(
-    QStringLiteral("customers_tel_logs"), QStringLiteral("customer_id"),
-    QStringLiteral("customers_tel_logs"));
-const QString latestHelperLog = isLatestContactLog(
-    QStringLiteral("helpers_tel_logs"), QStringLiteral("helper_id"),
-    QStringLiteral("helpers_tel_logs"));
+const QString latestCustomerLog =
+    isLatestContactLog(QStringLiteral("customers_tel_logs"), QStringLiteral("customer_id"),
+                       QStringLiteral("customers_tel_logs"));
+const QString latestHelperLog =
+    isLatestContactLog(QStringLiteral("helpers_tel_logs"), QStringLiteral("helper_id"),
+                       QStringLiteral("helpers_tel_logs"));
 
 QString customersToContact(qint64 from, qint64 to, int nextContactType)
 {
     return customerColumns + QStringLiteral("next_contact_time >= ") + number(from) +
            QStringLiteral(" AND next_contact_time <= ") + number(to) +
            optionalEquals(QStringLiteral("next_contact_type"), nextContactType) +
-           QStringLiteral(" AND ") + latestCustomerLog + QStringLiteral(" ORDER BY next_contact_time");
+           QStringLiteral(" AND ") + latestCustomerLog +
+           QStringLiteral(" ORDER BY next_contact_time");
 }
 
 QString helpersToContact(qint64 from, qint64 to, int nextContactType)
@@ -43,7 +44,8 @@ QString helpersToContact(qint64 from, qint64 to, int nextContactType)
                           "helpers_tel_logs.helper_id AND next_contact_time >= ") +
            number(from) + QStringLiteral(" AND next_contact_time <= ") + number(to) +
            optionalEquals(QStringLiteral("next_contact_type"), nextContactType) +
-           QStringLiteral(" AND ") + latestHelperLog + QStringLiteral(" ORDER BY next_contact_time");
+           QStringLiteral(" AND ") + latestHelperLog +
+           QStringLiteral(" ORDER BY next_contact_time");
 }
 
 QString contactedCustomers(qint64 from, qint64 to, int contactType, const QString &filter)

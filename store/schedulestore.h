@@ -20,8 +20,7 @@ class QObject;
 // The condition that the row `log` of the table `logs` is its person's latest
 // log. Logs are only ever appended, so the latest is the highest id; the
 // check is one seek in the index on the person column (which ends in the id).
-QString isLatestContactLog(const QString &logs, const QString &personColumn,
-                           const QString &log);
+QString isLatestContactLog(const QString &logs, const QString &personColumn, const QString &log);
 
 // One row per person whose latest log schedules a contact of the type in the
 // period: log id, next contact time, name. Prospects of every user type.

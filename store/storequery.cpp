@@ -75,7 +75,8 @@ int countRowsOf(const QString &statement)
 {
     QSqlQuery query;
     query.setForwardOnly(true);
-    const QString count = QStringLiteral("SELECT count(*) FROM (") + statement + QStringLiteral(")");
+    const QString count =
+        QStringLiteral("SELECT count(*) FROM (") + statement + QStringLiteral(")");
     if (!query.exec(count)) {
         qDebug() << count << query.lastError().text();
         return 0;

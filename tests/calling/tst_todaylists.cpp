@@ -275,34 +275,35 @@ private slots:
         QTEST(view->model()->rowCount(), "rowsAfter");
     }
 
-    // Quotas of 5, one first call made: 4 left for 3 never-called people.
+    // Quotas of 5, one first call made: 4 left for 3 never-called people; the
+    // region, where set, is 北京.
     void boardNumberIsItsListsRowCount_data()
     {
-        QTest::addColumn<QString>("region");
         QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("inRegion");
         QTest::addColumn<QString>("link");
         QTest::addColumn<int>("rows");
-        QTest::newRow("first calls") << "" << "labelTodayFirstPhoneCustomerCount" << "label_6" << 3;
-        QTest::newRow("in 北京") << "北京" << "labelTodayFirstPhoneCustomerCount" << "label_6" << 2;
-        QTest::newRow("calls") << "北京" << "labelTodayPhoneCustomerCount" << "label" << 2;
-        QTest::newRow("visits") << "" << "labelTodayVisitCustomerCount" << "label_2" << 1;
-        QTest::newRow("recruits") << "北京" << "labelTodayFirstPhoneHelperCount" << "label_7" << 3;
-        QTest::newRow("recruit calls") << "" << "labelTodaySubscribeHelperCount" << "label_3" << 2;
-        QTest::newRow("recruit visits") << "" << "labelTodayVisitHelperCount" << "label_4" << 1;
-        QTest::newRow("contacted") << "" << "labelTodayContactedCount" << "label_5" << 4;
+        QTest::newRow("first calls") << "FirstPhoneCustomerCount" << false << "label_6" << 3;
+        QTest::newRow("in 北京") << "FirstPhoneCustomerCount" << true << "label_6" << 2;
+        QTest::newRow("calls") << "PhoneCustomerCount" << true << "label" << 2;
+        QTest::newRow("visits") << "VisitCustomerCount" << false << "label_2" << 1;
+        QTest::newRow("recruits") << "FirstPhoneHelperCount" << true << "label_7" << 3;
+        QTest::newRow("recruit calls") << "SubscribeHelperCount" << false << "label_3" << 2;
+        QTest::newRow("recruit visits") << "VisitHelperCount" << false << "label_4" << 1;
+        QTest::newRow("contacted") << "ContactedCount" << false << "label_5" << 4;
     }
 
     void boardNumberIsItsListsRowCount()
     {
-        QFETCH(QString, region);
         QFETCH(QString, number);
+        QFETCH(bool, inRegion);
         QFETCH(QString, link);
         seedBusyDay(noon);
         appSettings.setCustomersCount(5);
         appSettings.setHelpersCount(5);
-        appSettings.setRegion(region);
+        appSettings.setRegion(inRegion ? QStringLiteral("北京") : QString());
         MainWindow window;
-        const int shown = child<QLabel>(&window, number)->text().toInt();
+        const int shown = child<QLabel>(&window, "labelToday" + number)->text().toInt();
         int listed = -1;
         onNextModal([&](QWidget *list) {
             listed = tableOf(list)->model()->rowCount();
