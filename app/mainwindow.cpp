@@ -13,6 +13,7 @@
 #include "calling/calendardialog.h"
 #include "calling/contactalerts.h"
 #include "calling/contactedcustomersdialog.h"
+#include "calling/todaylists.h"
 #include "calling/todayfirstphonecustomersdialog.h"
 #include "calling/todayfirstphonehelpersdialog.h"
 #include "calling/todaysubscribecustomersdialog.h"
@@ -30,8 +31,7 @@
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
-#include "store/customerstore.h"
-#include "store/helperstore.h"
+#include "store/schedulestore.h"
 #include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
 #include "team/addteammateearningreportdialog.h"
@@ -48,8 +48,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
-
-#include <algorithm>
 
 // The action images live in the GUI library, which is static: without a
 // reference from code it uses, the linker would leave them out.
@@ -70,11 +68,6 @@ template <typename Dialog, typename... Args> void runModal(QWidget *parent, Args
 QString count(int value)
 {
     return QString::number(value);
-}
-
-QString atLeastZero(int value)
-{
-    return count(std::max(value, 0));
 }
 } // namespace
 
@@ -168,7 +161,7 @@ void MainWindow::TimerProc()
     const bool dataChanged = dataWatch.changed();
     if (dataChanged || countedDay != Clock::now().date() ||
         countedCustomersQuota != appSettings.customersCount() ||
-        countedHelpersQuota != appSettings.helpersCount())
+        countedHelpersQuota != appSettings.helpersCount() || countedRegion != appSettings.region())
         recountReminders();
     if (reminderTray->hasTrayIcon())
         reminderTray->setToolTip(reminderSummary());
@@ -186,22 +179,19 @@ void MainWindow::recountReminders()
     countedDay = Clock::now().date();
     countedCustomersQuota = appSettings.customersCount();
     countedHelpersQuota = appSettings.helpersCount();
+    countedRegion = appSettings.region();
     const Seconds from = todayBeginTime();
     const Seconds to = todayEndTime();
-    // A quota changed in the settings is seen at the next tick.
-    ui->labelTodayFirstPhoneCustomerCount->setText(
-        atLeastZero(appSettings.customersCount() - countCustomerContactTracks(from, to, 1)));
-    ui->labelTodayPhoneCustomerCount->setText(
-        atLeastZero(countCustomersToContact(from, to, 1) - countCustomersContacted(from, to, 1)));
-    ui->labelTodayVisitCustomerCount->setText(
-        atLeastZero(countCustomersToContact(from, to, 2) - countCustomersContacted(from, to, 2)));
-    ui->labelTodayFirstPhoneHelperCount->setText(
-        atLeastZero(appSettings.helpersCount() - countHelperContactTracks(from, to, 1)));
-    ui->labelTodaySubscribeHelperCount->setText(
-        atLeastZero(countHelpersToContact(from, to, 1) - countHelperContactTracks(from, to, 2)));
-    ui->labelTodayVisitHelperCount->setText(
-        atLeastZero(countHelpersToContact(from, to, 2) - countHelpersContacted(from, to, 2)));
-    ui->labelTodayContactedCount->setText(count(countCustomerContactTracks(from, to, 0)));
+    // Each number is the row count of the list its link opens, counted by
+    // that list's own statement.
+    ui->labelTodayFirstPhoneCustomerCount->setText(count(countTodayFirstCallCustomers()));
+    ui->labelTodayPhoneCustomerCount->setText(count(countCustomersToContactRows(from, to, 1)));
+    ui->labelTodayVisitCustomerCount->setText(count(countCustomersToContactRows(from, to, 2)));
+    ui->labelTodayFirstPhoneHelperCount->setText(count(countTodayFirstCallHelpers()));
+    ui->labelTodaySubscribeHelperCount->setText(count(countHelpersToContactRows(from, to, 1)));
+    ui->labelTodayVisitHelperCount->setText(count(countHelpersToContactRows(from, to, 2)));
+    ui->labelTodayContactedCount->setText(
+        count(countContactedCustomersRows(from, to, 0, QString())));
 }
 
 void MainWindow::on_action_exit_triggered()

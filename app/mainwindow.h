@@ -114,9 +114,10 @@ private:
     DownInitDataDialog *initDataDialog = nullptr;
     HttpCheckNew checkNew;
     // What the numbers on the board were counted from: a tick recounts only
-    // when the data, the day or a quota has changed since.
+    // when the data, the day, a quota or the region has changed since.
     DataChangeWatch dataWatch;
     QDate countedDay;
     int countedCustomersQuota = -1;
     int countedHelpersQuota = -1;
+    QString countedRegion;
 };

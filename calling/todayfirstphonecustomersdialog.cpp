@@ -1,8 +1,6 @@
 #include "todayfirstphonecustomersdialog.h"
 #include "ui_todayfirstphonecustomersdialog.h"
 
-#include "common/appsettings.h"
-#include "common/dateutils.h"
 #include "widgets/messageboxes.h"
 #include "calling/calldialog.h"
 #include "calling/todaylists.h"
@@ -29,14 +27,14 @@ TodayFirstPhoneCustomersDialog::~TodayFirstPhoneCustomersDialog() = default;
 
 void TodayFirstPhoneCustomersDialog::LoadDb()
 {
-    const int done = countCustomerContactTracks(todayBeginTime(), todayEndTime(), 1);
+    const FirstCallList list = todayFirstCallCustomers(extraCount);
+    const int quota = list.quota;
 
     ui->tableView->setModel(nullptr);
     delete model;
     delete delegate;
 
-    const int quota = firstCallQuota(appSettings.customersCount(), extraCount, done);
-    model = loadCustomersModel(this, firstCallCustomersFilter(appSettings.region(), quota), 0, 100);
+    model = loadCustomersModel(this, list.filter, 0, 100);
     delegate = new CustomersItemDelegate(this);
     showPersonTable(ui->tableView, model, delegate, {ColumnUserType, ColumnServerCustomerId});
 

@@ -1,8 +1,6 @@
 #include "todayfirstphonehelpersdialog.h"
 #include "ui_todayfirstphonehelpersdialog.h"
 
-#include "common/appsettings.h"
-#include "common/dateutils.h"
 #include "widgets/messageboxes.h"
 #include "calling/callhelperdialog.h"
 #include "calling/todaylists.h"
@@ -32,14 +30,14 @@ TodayFirstPhoneHelpersDialog::~TodayFirstPhoneHelpersDialog() = default;
 
 void TodayFirstPhoneHelpersDialog::loadDb()
 {
-    const int done = countHelperContactTracks(todayBeginTime(), todayEndTime(), 1);
+    const FirstCallList list = todayFirstCallHelpers(extraCount);
+    const int quota = list.quota;
 
     ui->tableView->setModel(nullptr);
     delete model;
     delete delegate;
 
-    const int quota = firstCallQuota(appSettings.helpersCount(), extraCount, done);
-    model = loadHelpersModel(this, firstCallHelpersFilter(quota));
+    model = loadHelpersModel(this, list.filter);
     delegate = new HelperItemDelegate(this);
     showPersonTable(ui->tableView, model, delegate, {ColumnUserType});
 

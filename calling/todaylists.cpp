@@ -1,5 +1,9 @@
 #include "todaylists.h"
 
+#include "common/appsettings.h"
+#include "common/dateutils.h"
+#include "store/customerstore.h"
+#include "store/helperstore.h"
 #include "store/sqlcondition.h"
 
 #include <algorithm>
@@ -21,4 +25,32 @@ QString firstCallCustomersFilter(const QString &region, int quota)
 QString firstCallHelpersFilter(int quota)
 {
     return QStringLiteral("is_contact = 0 AND user_type = 1 LIMIT 0,") + QString::number(quota);
+}
+
+FirstCallList todayFirstCallCustomers(int extraCount)
+{
+    FirstCallList list;
+    list.quota = firstCallQuota(appSettings.customersCount(), extraCount,
+                                countCustomerContactTracks(todayBeginTime(), todayEndTime(), 1));
+    list.filter = firstCallCustomersFilter(appSettings.region(), list.quota);
+    return list;
+}
+
+FirstCallList todayFirstCallHelpers(int extraCount)
+{
+    FirstCallList list;
+    list.quota = firstCallQuota(appSettings.helpersCount(), extraCount,
+                                countHelperContactTracks(todayBeginTime(), todayEndTime(), 1));
+    list.filter = firstCallHelpersFilter(list.quota);
+    return list;
+}
+
+int countTodayFirstCallCustomers()
+{
+    return countCustomerRows(todayFirstCallCustomers(0).filter);
+}
+
+int countTodayFirstCallHelpers()
+{
+    return countHelperRows(todayFirstCallHelpers(0).filter);
 }

@@ -17,5 +17,22 @@ QString firstCallCustomersFilter(const QString &region, int quota);
 // Never-contacted active recruits, at most quota rows; no region.
 QString firstCallHelpersFilter(int quota);
 
+// Today's first-call list as it opens now with extraCount appended: the quota
+// left (the settings less today's first contacts) and the filter that loads
+// it, the region of the settings included.
+struct FirstCallList
+{
+    int quota = 0;
+    QString filter;
+};
+FirstCallList todayFirstCallCustomers(int extraCount);
+FirstCallList todayFirstCallHelpers(int extraCount);
+
+// The people the list holds when it opens now, counted through its own
+// filter: the quota left, at most the never-contacted active people there
+// are. The board shows these, so it never promises calls the list lacks.
+int countTodayFirstCallCustomers();
+int countTodayFirstCallHelpers();
+
 // How many people one press of the append button adds to today's quota.
 constexpr int appendStep = 5;

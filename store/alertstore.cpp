@@ -1,25 +1,25 @@
 #include "alertstore.h"
 
 #include "store/nameencoding.h"
+#include "store/schedulestore.h"
 
 #include <QDebug>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
-// A log is the latest of its person when no log of that person was saved
-// after it (logs are only ever appended, so a higher id is a later save).
-// Both the range and the check read indexes only; the person's row is the
-// one table read per scheduled contact.
+// The rule of everything planned (schedulestore.h): only a person's latest
+// log counts. Both the range and the check read indexes only; the person's
+// row is the one table read per scheduled contact.
 QString latestLogsOf(const QString &logs, const QString &persons, const QString &idColumn, int kind)
 {
     return QStringLiteral("SELECT %4, l.%3, l.next_contact_time, l.next_contact_type, p.name, "
                           "p.phone_number FROM %1 l JOIN %2 p ON p.id = l.%3 "
                           "WHERE l.next_contact_time >= :from%4 AND l.next_contact_time <= :to%4 "
-                          "AND p.user_type <> 0 AND NOT EXISTS (SELECT 1 FROM %1 n "
-                          "WHERE n.%3 = l.%3 AND n.id > l.id)")
-        .arg(logs, persons, idColumn)
-        .arg(kind);
+                          "AND p.user_type <> 0 AND ")
+               .arg(logs, persons, idColumn)
+               .arg(kind) +
+           isLatestContactLog(logs, idColumn, QStringLiteral("l"));
 }
 } // namespace
 

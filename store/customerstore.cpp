@@ -114,6 +114,12 @@ QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filte
     return model;
 }
 
+int countCustomerRows(const QString &filter)
+{
+    return countRowsOf(QStringLiteral("SELECT 1 FROM customers") +
+                       (filter.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter));
+}
+
 QSqlTableModel *loadKinsfolkModel(QObject *parent, const QString &filter)
 {
     return loadTableModel(parent, QStringLiteral("customer_kinsfolk"), filter,

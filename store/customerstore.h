@@ -29,6 +29,9 @@ int customerPageCount(const QString &filter, int pageSize);
 // page is 1-based; page 0 loads every matching row.
 QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filter, int page,
                                            int pageSize);
+// The rows loadCustomersModel(filter, page 0) holds, counted by the same
+// condition (a limit in the filter included).
+int countCustomerRows(const QString &filter);
 
 QSqlTableModel *loadKinsfolkModel(QObject *parent, const QString &filter);
 bool addKinsfolk(int customerId, const QString &relation, const QString &name, int sex,

@@ -12,6 +12,12 @@ QSqlTableModel *loadHelpersModel(QObject *parent, const QString &filter)
     return loadTableModel(parent, QStringLiteral("helpers"), filter, personHeaders());
 }
 
+int countHelperRows(const QString &filter)
+{
+    return countRowsOf(QStringLiteral("SELECT 1 FROM helpers") +
+                       (filter.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter));
+}
+
 bool addHelper(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
                const QString &homeAddress, const QString &homeTel, const QString &companyName,
                const QString &office, int userType)

@@ -9,6 +9,8 @@ class QObject;
 // rows. Names are stored as plain text.
 
 QSqlTableModel *loadHelpersModel(QObject *parent, const QString &filter);
+// The rows loadHelpersModel(filter) holds, counted by the same condition.
+int countHelperRows(const QString &filter);
 bool addHelper(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
                const QString &homeAddress, const QString &homeTel, const QString &companyName,
                const QString &office, int userType);

@@ -73,6 +73,19 @@ int countDistinct(const QString &table, const QString &idColumn, const QString &
     return query.next() ? query.value(0).toInt() : 0;
 }
 
+int countRowsOf(const QString &statement)
+{
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    const QString count =
+        QStringLiteral("SELECT count(*) FROM (") + statement + QStringLiteral(")");
+    if (!query.exec(count)) {
+        qDebug() << count << query.lastError().text();
+        return 0;
+    }
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
 void setHeaders(QAbstractItemModel *model, const QStringList &headers)
 {
     for (int column = 0; column < headers.size(); ++column)

@@ -177,6 +177,18 @@ bool addLog(const char *table, int id, int addTime, int contactType, int nextTim
                        .arg(nextTime)
                        .arg(nextType));
 }
+
+// Active people with the ids 1..count; those from uncalledFrom on never called.
+bool addPeople(const char *table, int count, int uncalledFrom)
+{
+    return execSql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                  "WHERE i < %2) INSERT INTO %1(id, name, sex, birth_date, "
+                                  "phone_number, is_contact, user_type) SELECT i, 'x', 1, '', '1', "
+                                  "i < %3, 1 FROM n")
+                       .arg(QLatin1String(table))
+                       .arg(count)
+                       .arg(uncalledFrom));
+}
 } // namespace
 
 class TestMainWindow : public QObject
@@ -194,6 +206,7 @@ private slots:
         messages = std::make_unique<MessageRecorder>();
         QVERIFY(workspace->openDatabase());
         Clock::setFixedNow(QDateTime(QDate(2026, 3, 7), QTime(9, 5, 30)));
+        appSettings.setRegion(QString());
     }
 
     void cleanup()
@@ -362,8 +375,8 @@ private slots:
         appSettings.setCustomersCount(20);
         appSettings.setHelpersCount(15);
         MainWindow window;
-        // Counted in the constructor already, before the first tick.
-        QCOMPARE(reminderNumbers(window), QStringList({"20", "0", "0", "15", "0", "0", "0"}));
+        // Nobody to call: a quota is no list.
+        QCOMPARE(reminderNumbers(window), QStringList({"0", "0", "0", "0", "0", "0", "0"}));
     }
 
     void reminderNumbersOfAPreparedDay()
@@ -373,6 +386,8 @@ private slots:
         const Seconds tomorrow = todayEndTime() + 1;
         const int noon = today + 12 * 3600;
 
+        QVERIFY(addPeople("customers", 70, 61));
+        QVERIFY(addPeople("helpers", 45, 26));
         // Prospects: 25 first contacts today (one prospect twice), more on other days.
         for (int id = 1; id <= 25; ++id)
             QVERIFY(addTrack("customers_contact_track", id, noon, 1));
@@ -380,11 +395,11 @@ private slots:
         QVERIFY(addTrack("customers_contact_track", 26, noon, 2));
         QVERIFY(addTrack("customers_contact_track", 90, yesterday, 1));
         QVERIFY(addTrack("customers_contact_track", 91, tomorrow, 1));
-        // Four prospects due for a phone call today, one of them called by phone today.
+        // Four prospects due for a phone call today, one of them called and moved to tomorrow.
         for (int id = 30; id < 34; ++id)
             QVERIFY(addLog("customers_tel_logs", id, yesterday, 1, today + id, 1));
         QVERIFY(addLog("customers_tel_logs", 30, noon, 1, tomorrow, 1));
-        // Two visits due today but three prospects visited: clamped at zero.
+        // Two visits due today; three prospects visited today, the next visit tomorrow.
         QVERIFY(addLog("customers_tel_logs", 40, yesterday, 2, noon, 2));
         QVERIFY(addLog("customers_tel_logs", 41, yesterday, 2, todayEndTime(), 2));
         for (int id = 42; id < 45; ++id)
@@ -405,20 +420,20 @@ private slots:
         appSettings.setCustomersCount(20);
         appSettings.setHelpersCount(20);
         MainWindow window;
-        // 20 - 25 first calls -> 0; 4 - 1; 2 - 3 -> 0; 20 - 3; 5 - 2; 1 - 0; 26 prospects.
-        QCOMPARE(reminderNumbers(window), QStringList({"0", "3", "0", "17", "3", "1", "26"}));
+        // 20 - 25 -> 0; 4 - 1 moved; 2; 20 - 3 of 20 uncalled; 5; 1; 4 with a log today.
+        QCOMPARE(reminderNumbers(window), QStringList({"0", "3", "2", "17", "5", "1", "4"}));
 
         // The quotas are read again at every tick.
         appSettings.setCustomersCount(30);
         appSettings.setHelpersCount(2);
         window.TimerProc();
-        QCOMPARE(reminderNumbers(window), QStringList({"5", "3", "0", "0", "3", "1", "26"}));
+        QCOMPARE(reminderNumbers(window), QStringList({"5", "3", "2", "0", "5", "1", "4"}));
 
         // New rows show at the next tick as well.
         QVERIFY(addTrack("customers_contact_track", 50, noon, 2));
         QVERIFY(addLog("customers_tel_logs", 31, noon, 1, tomorrow, 1));
         window.TimerProc();
-        QCOMPARE(reminderNumbers(window), QStringList({"5", "2", "0", "0", "3", "1", "27"}));
+        QCOMPARE(reminderNumbers(window), QStringList({"5", "2", "2", "0", "5", "1", "5"}));
     }
 
     // The board recounts only on change, yet always shows what a full
@@ -427,7 +442,7 @@ private slots:
     {
         QTest::addColumn<QString>("change");
         for (const char *change :
-             {"own write", "other thread", "other process", "midnight", "quota"})
+             {"own write", "other thread", "other process", "midnight", "quota", "region"})
             QTest::newRow(change) << QString::fromLatin1(change);
     }
 
@@ -436,6 +451,8 @@ private slots:
         QFETCH(QString, change);
         Clock::setFixedNow(QDateTime(QDate(2026, 3, 7), QTime(23, 59, 59)));
         const Seconds tomorrowNoon = todayEndTime() + 1 + 12 * 3600;
+        QVERIFY(addPeople("customers", 30, 1));
+        appSettings.setCustomersCount(20);
         // A call due tomorrow: it shows on the board once the day turns.
         QVERIFY(addLog("customers_tel_logs", 7, todayBeginTime(), 1, tomorrowNoon, 1));
         MainWindow window;
@@ -463,8 +480,10 @@ private slots:
             QCOMPARE(other.exitCode(), 0);
         } else if (change == "midnight") {
             Clock::setFixedNow(QDateTime(QDate(2026, 3, 8), QTime(0, 0, 1)));
-        } else {
+        } else if (change == "quota") {
             appSettings.setCustomersCount(appSettings.customersCount() + 5);
+        } else {
+            appSettings.setRegion(QStringLiteral("北京"));
         }
         window.TimerProc();
         const QStringList after = reminderNumbers(window);

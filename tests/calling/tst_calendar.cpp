@@ -94,14 +94,14 @@ private slots:
 
     void whoIsListed()
     {
-        const int twice = insertProspect(prospect("张三"));
+        const int moved = insertProspect(prospect("张三"));
         const int abandoned = insertProspect(prospect("王五", 0));
         const int abandonedRecruit = insertRecruit("赵六", 0);
         const int member = insertRecruit("钱七", 2);
         const int recruit = insertRecruit("孙八", 1);
         const Seconds noon = at(saturday, QTime(12, 0));
-        QVERIFY(addLog(Person::Prospect, twice, noon - 86400, 1, noon, 2));
-        QVERIFY(addLog(Person::Prospect, twice, noon - 3600, 1, noon + 60, 2));
+        QVERIFY(addLog(Person::Prospect, moved, noon - 86400, 1, noon, 2));
+        QVERIFY(addLog(Person::Prospect, moved, noon - 3600, 1, noon + 60, 2));
         QVERIFY(addLog(Person::Prospect, abandoned, noon - 86400, 1, noon, 2));
         for (const int id : {abandonedRecruit, member, recruit})
             QVERIFY(addLog(Person::Recruit, id, noon - 86400, 1, noon, 2));
@@ -109,7 +109,8 @@ private slots:
         CalendarDialog dialog(nullptr, todayBeginTime(), todayEndTime());
         QStringList names = columnTexts(prospects(&dialog), 2);
         names.sort();
-        QCOMPARE(names, QStringList({"张三", "张三", "王五"}));
+        // 张三's second log moved the visit: only the latest plan counts.
+        QCOMPARE(names, QStringList({"张三", "王五"}));
         QCOMPARE(columnTexts(recruits(&dialog), 2), QStringList{"孙八"});
     }
 
@@ -156,9 +157,10 @@ private slots:
         QFETCH(QDate, begin);
         QFETCH(QDate, end);
         Clock::setFixedNow(QDateTime(QDate(2026, 3, 8), QTime(22, 0)));
-        const int id = insertProspect(prospect("张三"));
-        QVERIFY(addLog(Person::Prospect, id, 0, 1, at(begin, QTime(0, 0)), 2));
-        QVERIFY(addLog(Person::Prospect, id, 0, 1, at(end, QTime(23, 59, 59)), 2));
+        const int first = insertProspect(prospect("张三"));
+        const int last = insertProspect(prospect("李四"));
+        QVERIFY(addLog(Person::Prospect, first, 0, 1, at(begin, QTime(0, 0)), 2));
+        QVERIFY(addLog(Person::Prospect, last, 0, 1, at(end, QTime(23, 59, 59)), 2));
 
         const QDate elsewhere(2025, 1, 1);
         CalendarDialog dialog(nullptr, at(elsewhere, QTime(0, 0)), at(elsewhere, QTime(0, 0)));

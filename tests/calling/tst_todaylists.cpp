@@ -1,6 +1,7 @@
 #include "listfixtures.h"
 #include "prospectfixtures.h"
 
+#include "app/mainwindow.h"
 #include "common/appsettings.h"
 #include "calling/contactedcustomersdialog.h"
 #include "calling/todayfirstphonecustomersdialog.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
 
@@ -41,6 +43,30 @@ void addPeople(Person person, int count)
 {
     for (int i = 0; i < count; ++i)
         QVERIFY(addPerson(person, QStringLiteral("人%1").arg(i)) > 0);
+}
+
+// A busy day, the same for prospects and recruits: three never called (two in
+// 北京), an abandoned one, a first call today; calls due, moved to tomorrow or
+// asked back this evening; a visit due and one moved.
+void seedBusyDay(Seconds noon)
+{
+    const Seconds before = noon - 86400, evening = noon + 6 * 3600, after = noon + 86400;
+    for (const Person k : {Person::Prospect, Person::Recruit}) {
+        for (const QString address : {"北京朝阳", "上海", "北京海淀"})
+            QVERIFY(addPerson(k, "新", 1, 0, address) > 0);
+        QVERIFY(addPerson(k, "弃", 0, 0, "北京") > 0);
+        const auto add = [k] { return addPerson(k, "人", 1, 1, "北京"); };
+        int id = add();
+        QVERIFY(addLog(k, id, noon, 1, after + 86400, 1) && addTrack(k, id, noon, 1));
+        QVERIFY(addLog(k, add(), before, 1, noon, 1));
+        id = add();
+        QVERIFY(addLog(k, id, before, 1, noon, 1) && addLog(k, id, noon - 60, 1, after, 1));
+        id = add();
+        QVERIFY(addLog(k, id, before - 86400, 1, before, 1) && addLog(k, id, noon, 1, evening, 1));
+        QVERIFY(addLog(k, add(), before, 1, noon, 2));
+        id = add();
+        QVERIFY(addLog(k, id, before, 1, evening, 2) && addLog(k, id, noon, 1, after, 2));
+    }
 }
 
 // Saves a contact in the call dialog, then leaves it if it moved on.
@@ -220,7 +246,7 @@ private slots:
     {
         QFETCH(Person, person);
         QFETCH(bool, save);
-        addPeople(person, 3);
+        addPeople(person, 4);
         // Two people due by phone today, a visit and tomorrow's call not.
         QVERIFY(addLog(person, 1, noon - 86400, 1, noon, 1));
         QVERIFY(addLog(person, 2, noon - 86400, 1, todayEndTime(), 1));
@@ -235,16 +261,57 @@ private slots:
         QTableView *view = tableOf(dialog.get());
         QCOMPARE(view->model()->rowCount(), 2);
 
-        // While the call runs, a third person falls due: only a reload shows him.
+        // While the call runs, two more fall due: only a reload shows them, and
+        // the saved call moves the one called to another day.
         bool ran = false;
         onNextModal([&](QWidget *call) {
             ran = true;
             addLog(person, 3, noon - 60, 1, noon, 1);
+            addLog(person, 4, noon - 60, 1, noon, 1);
             save ? saveAndLeave(call) : leaveCall(call);
         });
         doubleClickRow(view, 0);
         QVERIFY(ran);
         QTEST(view->model()->rowCount(), "rowsAfter");
+    }
+
+    // Quotas of 5, one first call made: 4 left for 3 never-called people; the
+    // region, where set, is 北京.
+    void boardNumberIsItsListsRowCount_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("inRegion");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("first calls") << "FirstPhoneCustomerCount" << false << "label_6" << 3;
+        QTest::newRow("in 北京") << "FirstPhoneCustomerCount" << true << "label_6" << 2;
+        QTest::newRow("calls") << "PhoneCustomerCount" << true << "label" << 2;
+        QTest::newRow("visits") << "VisitCustomerCount" << false << "label_2" << 1;
+        QTest::newRow("recruits") << "FirstPhoneHelperCount" << true << "label_7" << 3;
+        QTest::newRow("recruit calls") << "SubscribeHelperCount" << false << "label_3" << 2;
+        QTest::newRow("recruit visits") << "VisitHelperCount" << false << "label_4" << 1;
+        QTest::newRow("contacted") << "ContactedCount" << false << "label_5" << 4;
+    }
+
+    void boardNumberIsItsListsRowCount()
+    {
+        QFETCH(QString, number);
+        QFETCH(bool, inRegion);
+        QFETCH(QString, link);
+        seedBusyDay(noon);
+        appSettings.setCustomersCount(5);
+        appSettings.setHelpersCount(5);
+        appSettings.setRegion(inRegion ? QStringLiteral("北京") : QString());
+        MainWindow window;
+        const int shown = child<QLabel>(&window, "labelToday" + number)->text().toInt();
+        int listed = -1;
+        onNextModal([&](QWidget *list) {
+            listed = tableOf(list)->model()->rowCount();
+            list->close();
+        });
+        emit child<QLabel>(&window, link)->linkActivated(QString());
+        QCOMPARE(listed, shown);
+        QTEST(shown, "rows");
     }
 
     void contactedList_data()
