@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 using namespace ExchangeTesting;
 
@@ -383,6 +384,58 @@ private slots:
         QCOMPARE(errors.contains("用法"), code == 2);
         // Nothing creates a data file where there was none.
         QCOMPARE(QFile::exists(workspace.filePath("mwdb.dat")), dataFile);
+    }
+
+    // FILE is the one in the folder the command was typed in; a data folder
+    // that cannot be used ends the run instead of falling back to that folder.
+    void commandLineDataHome_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("blocked"); // a file stands where the data folder belongs
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("prospectsInDataHome");
+        const QStringList import = {"--data-home", "--import", "prospects", "in.csv"};
+        QTest::newRow("import") << import << false << 0 << 2;
+        QTest::newRow("export") << QStringList{"--data-home", "--export", "prospects", "out.csv"}
+                                << false << 0 << 1;
+        QTest::newRow("folder blocked") << import << true << 1 << -1;
+    }
+    void commandLineDataHome()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, blocked);
+        QFETCH(int, code);
+        QFETCH(int, prospectsInDataHome);
+        TestWorkspace typedIn;
+        QVERIFY(writeFile(typedIn.filePath("in.csv"), "姓名,电话\n张三,13800000001\n"));
+        QVERIFY(typedIn.openDatabase());
+        QVERIFY(addCustomer("李四", 1, "1900-01-01", "13900000000", "", "", "", ""));
+        typedIn.closeDatabase();
+        QTemporaryDir xdg;
+        const QString home = xdg.filePath("CallLedger");
+        QVERIFY(blocked ? writeFile(home, "x") : QDir().mkdir(home));
+        QVERIFY(blocked || QFile::copy(typedIn.filePath("mwdb.dat"), home + "/mwdb.dat"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.path()));
+        QString errors;
+        const int exitCode = runProgram(arguments, nullptr, &errors);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(exitCode, code);
+        QCOMPARE(errors.contains(home), blocked);
+        const auto prospects = [](const QString &path) {
+            int rows = -1;
+            if (QFile::exists(path)) {
+                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "count");
+                db.setDatabaseName(path);
+                db.open();
+                QSqlQuery query("SELECT count(*) FROM customers", db);
+                rows = query.next() ? query.value(0).toInt() : -1;
+            }
+            QSqlDatabase::removeDatabase("count");
+            return rows;
+        };
+        QCOMPARE(prospects(typedIn.filePath("mwdb.dat")), 1);
+        QCOMPARE(prospects(home + "/mwdb.dat"), prospectsInDataHome);
+        QCOMPARE(QFile::exists(typedIn.filePath("out.csv")), arguments.contains("out.csv"));
     }
 };
 
