@@ -80,17 +80,19 @@ void ImportPeopleDialog::fillMapping()
     const QStringList headers =
         file.records.isEmpty() ? QStringList() : file.records.constFirst().fields;
     const ColumnMapping guessed = guessMapping(headers);
+    // Item i + 1 is column i. Added in one go: item by item, a header line of
+    // many thousand columns took minutes.
+    QStringList items{QStringLiteral("(不导入)")};
+    for (int column = 0; column < headers.size(); ++column) {
+        const QString header = headers.at(column).trimmed();
+        items.append(header.isEmpty() ? QStringLiteral("第 %1 列").arg(column + 1) : header);
+    }
     const QList<QComboBox *> boxes = fieldBoxes();
     for (int field = 0; field < boxes.size(); ++field) {
         QComboBox *box = boxes.at(field);
         const QSignalBlocker blocker(box);
         box->clear();
-        box->addItem(QStringLiteral("(不导入)"), -1);
-        for (int column = 0; column < headers.size(); ++column) {
-            const QString header = headers.at(column).trimmed();
-            box->addItem(header.isEmpty() ? QStringLiteral("第 %1 列").arg(column + 1) : header,
-                         column);
-        }
+        box->addItems(items);
         box->setCurrentIndex(guessed.value(field, -1) + 1);
     }
     ui->groupBoxMapping->setEnabled(!headers.isEmpty());
@@ -100,7 +102,7 @@ ColumnMapping ImportPeopleDialog::mapping() const
 {
     ColumnMapping result;
     for (QComboBox *box : fieldBoxes())
-        result.append(box->currentData().isValid() ? box->currentData().toInt() : -1);
+        result.append(qMax(-1, box->currentIndex() - 1));
     return result;
 }
 

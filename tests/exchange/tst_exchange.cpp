@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace ExchangeTesting;
 
 namespace {
@@ -384,6 +386,104 @@ private slots:
         QCOMPARE(errors.contains("用法"), code == 2);
         // Nothing creates a data file where there was none.
         QCOMPARE(QFile::exists(workspace.filePath("mwdb.dat")), dataFile);
+    }
+
+    // The duplicate check guards the write: an import planned before another
+    // one (a second window, a script) stored the same numbers skips them.
+    void concurrentImportsStoreEachNumberOnce_data()
+    {
+        QTest::addColumn<bool>("otherProcess");
+        QTest::newRow("second window") << false;
+        QTest::newRow("command line") << true;
+    }
+    void concurrentImportsStoreEachNumberOnce()
+    {
+        QFETCH(bool, otherProcess);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(addAwkwardPeople(PersonTable::Customers, 300));
+        QVERIFY(exportList(exportSource(ExportList::Prospects), workspace.filePath("all.csv"))
+                    .outcome == ExportResult::Done);
+        QVERIFY(execSql("DELETE FROM customers"));
+        const ImportPlan late = planFile(PersonTable::Customers, workspace.filePath("all.csv"));
+        if (otherProcess)
+            QCOMPARE(runProgram({"--import", "prospects", "all.csv"}), 0);
+        else
+            QCOMPARE(runImport(planFile(PersonTable::Customers, workspace.filePath("all.csv")),
+                               false)
+                         .imported,
+                     300);
+        const ImportResult result = runImport(late, false);
+        QCOMPARE(result.imported, 0);
+        QCOMPARE(skippedLines(result).size(), 300);
+        QVERIFY(skippedLines(result).constFirst().startsWith("第 2 行: 号码重复: 张0"));
+        QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 300);
+    }
+
+    void formulaCellsRoundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("guarded");
+        for (const char *text : {"=cmd|' /C calc'!A0", "+1+1", "-x", "@SUM(A1)", "\t=1", "\r=1",
+                                 "-", "'=1", "''+1"})
+            QTest::newRow(text) << QString(text) << true;
+        for (const char *text : {"+86 138-0000-0007", "(010) 8888-1234", "-5", "'-5", "'text",
+                                 "a=b", "'"})
+            QTest::newRow(text) << QString(text) << false;
+    }
+    void formulaCellsRoundTrip()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, guarded);
+        const QString line = csvLine({text, "x"});
+        QCOMPARE(line.startsWith("'") || line.startsWith("\"'"), guarded);
+        TestWorkspace workspace;
+        QVERIFY(writeFile(workspace.filePath("in.csv"), line.toUtf8()));
+        QCOMPARE(csvRows(workspace.filePath("in.csv")), QList<QStringList>{QStringList{text, "x"}});
+    }
+
+    // Only regular files of a sane size; the reader holds a chunk and a record
+    // at most, and an unclosed quote is named by its line.
+    void unusableFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message"); // empty: read to the end
+        QTest::newRow("fifo") << "fifo" << "不是普通文件";
+        QTest::newRow("folder") << "folder" << "不是普通文件";
+        QTest::newRow("oversized") << "oversized" << "大于 512 MB";
+        QTest::newRow("unclosed quote") << "quote" << "第 3 行的引号没有结束";
+        QTest::newRow("long cell") << "cell" << "第 2 行有超过 32767 个字符的单元格";
+        QTest::newRow("many rows") << "rows" << "";
+    }
+    void unusableFilesAreRefused()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        TestWorkspace workspace;
+        const QString path = workspace.filePath("in.csv");
+        QByteArray rows = "姓名,电话\n张三,1\n";
+        for (int n = 0; n < 100000; ++n)
+            rows += "李四,13800000000\n";
+        if (kind == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == "oversized") // sparse: no disk is filled
+            QVERIFY(writeFile(path, rows) && QFile(path).resize(CsvReader::sizeLimit + 1));
+        else // the quote opens the phone of line 3, the long cell ends line 2
+            QVERIFY(writeFile(path, kind == "quote"  ? rows.insert(30, '"')
+                                    : kind == "cell" ? rows.insert(22, 40000, 'x')
+                                                     : rows));
+        CsvFile file;
+        QString error;
+        QCOMPARE(readCsvFile(path, TextEncoding::Automatic, &file, &error), message.isEmpty());
+        QVERIFY2(error.contains(message), qPrintable(error));
+        CsvReader reader;
+        CsvRecord record;
+        for (bool open = reader.open(path, TextEncoding::Automatic); open && reader.next(&record);) {
+        }
+        QCOMPARE(reader.error(), error);
+        QVERIFY(reader.peakHeld() <= 2 * CsvReader::chunkSize + CsvReader::cellLimit);
     }
 
     // FILE is the one in the folder the command was typed in; a data folder
