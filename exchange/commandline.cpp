@@ -166,7 +166,7 @@ int runImportRequest(const Request &request)
         err() << error << Qt::endl;
         return NothingDone;
     }
-    if (file.records.isEmpty()) {
+    if (file.isEmpty()) {
         err() << "文件中没有数据: " << request.path << Qt::endl;
         return NothingDone;
     }
@@ -174,10 +174,10 @@ int runImportRequest(const Request &request)
         return NothingDone;
     const PersonTable table =
         request.list == QLatin1String("prospects") ? PersonTable::Customers : PersonTable::Helpers;
-    const ImportPlan plan = planImport(table, file, guessMapping(file.records.constFirst().fields));
+    const ImportPlan plan = planImport(table, file, guessMapping(file.fields(0)));
     if (!plan.mappingProblem.isEmpty()) {
         err() << plan.mappingProblem
-              << " (表头: " << file.records.constFirst().fields.join(QStringLiteral(", ")) << ")"
+              << " (表头: " << file.fields(0).join(QStringLiteral(", ")) << ")"
               << Qt::endl;
         return NothingDone;
     }
@@ -187,8 +187,10 @@ int runImportRequest(const Request &request)
         return NothingDone;
     }
     out() << importSummary(result) << Qt::endl;
-    for (const QString &line : skippedLines(result))
-        err() << line << Qt::endl;
+    // One at a time: a million skipped rows are not all held as text.
+    for (const ImportRow &row : result.skipped)
+        err() << skippedLine(plan, row) << '\n';
+    err().flush();
     return Success;
 }
 

@@ -144,6 +144,7 @@ bool CsvReader::openRegularFile(const QString &path)
         ::close(fd);
         return fail(QStringLiteral("文件 %1 大于 512 MB，不能导入。").arg(path));
     }
+    m_fileSize = info.st_size;
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!d->file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
@@ -319,18 +320,43 @@ bool CsvReader::next(CsvRecord *record)
     }
 }
 
+QStringList CsvFile::fields(int record) const
+{
+    QStringList fields;
+    qsizetype start = record > 0 ? m_ends.at(record - 1) : 0;
+    const qsizetype end = m_ends.at(record);
+    while (start < end) {
+        const qsizetype stop = m_cells.indexOf('\0', start);
+        fields.append(QString::fromUtf8(m_cells.constData() + start, stop - start));
+        start = stop + 1;
+    }
+    return fields;
+}
+
+void CsvFile::append(const CsvRecord &record)
+{
+    for (const QString &field : record.fields) {
+        m_cells += field.toUtf8();
+        m_cells += '\0';
+    }
+    m_ends.append(quint32(m_cells.size()));
+    m_lines.append(record.line);
+}
+
 bool readCsvFile(const QString &path, TextEncoding encoding, CsvFile *file, QString *error)
 {
     CsvReader reader;
-    file->records.clear();
+    *file = CsvFile();
     if (reader.open(path, encoding)) {
+        // Packed, the cells of a UTF-8 file take no more than the file.
+        file->reserve(reader.fileSize());
         CsvRecord record;
         while (reader.next(&record))
-            file->records.append(std::move(record));
+            file->append(record);
     }
     if (!reader.error().isEmpty()) {
         *error = reader.error();
-        file->records.clear();
+        *file = CsvFile();
         return false;
     }
     file->encoding = reader.encoding();

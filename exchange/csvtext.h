@@ -55,6 +55,7 @@ public:
     QString error() const { return m_error; }
     // The most characters held at once (decoded chunk and record so far).
     qsizetype peakHeld() const { return m_peak; }
+    qint64 fileSize() const { return m_fileSize; }
 
 private:
     bool openRegularFile(const QString &path);
@@ -68,12 +69,28 @@ private:
     TextEncoding m_encoding = TextEncoding::Utf8;
     QString m_error;
     qsizetype m_peak = 0;
+    qint64 m_fileSize = 0;
 };
 
-struct CsvFile
+// The records of a file, packed: the cells as UTF-8, each ended by a NUL (no
+// cell of a file holds one), so a large list takes about its own size in
+// memory instead of a string object per cell. Copies share the data.
+class CsvFile
 {
+public:
     TextEncoding encoding = TextEncoding::Utf8;
-    QList<CsvRecord> records;
+
+    int size() const { return int(m_lines.size()); }
+    bool isEmpty() const { return m_lines.isEmpty(); }
+    int line(int record) const { return m_lines.at(record); }
+    QStringList fields(int record) const;
+    void append(const CsvRecord &record);
+    void reserve(qint64 bytes) { m_cells.reserve(bytes); }
+
+private:
+    QByteArray m_cells;
+    QList<quint32> m_ends; // where each record's cells end
+    QList<int> m_lines;
 };
 
 // Reads and splits a file; with Automatic the encoding is detected. On failure

@@ -65,10 +65,10 @@ void ImportPeopleDialog::loadFile()
     if (!readCsvFile(path, chosen, &file, &error)) {
         file = CsvFile();
         showWarning(this, error, promptTitle);
-    } else if (file.records.isEmpty()) {
+    } else if (file.isEmpty()) {
         showWarning(this, QStringLiteral("文件中没有数据。"), promptTitle);
     }
-    ui->labelEncoding->setText(file.records.isEmpty()
+    ui->labelEncoding->setText(file.isEmpty()
                                    ? QStringLiteral("编码:")
                                    : QStringLiteral("编码 (%1):").arg(encodingName(file.encoding)));
     fillMapping();
@@ -78,7 +78,7 @@ void ImportPeopleDialog::loadFile()
 void ImportPeopleDialog::fillMapping()
 {
     const QStringList headers =
-        file.records.isEmpty() ? QStringList() : file.records.constFirst().fields;
+        file.isEmpty() ? QStringList() : file.fields(0);
     const ColumnMapping guessed = guessMapping(headers);
     // Item i + 1 is column i. Added in one go: item by item, a header line of
     // many thousand columns took minutes.
@@ -109,7 +109,7 @@ ColumnMapping ImportPeopleDialog::mapping() const
 void ImportPeopleDialog::replan()
 {
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    plan = file.records.isEmpty() ? ImportPlan() : planImport(table, file, mapping());
+    plan = file.isEmpty() ? ImportPlan() : planImport(table, file, mapping());
     QGuiApplication::restoreOverrideCursor();
     showPreview();
 }
@@ -136,11 +136,12 @@ void ImportPeopleDialog::showPreview()
     for (int row = 0; row < shown; ++row) {
         const ImportRow &item = plan.rows.at(row);
         QStringList cells{QString::number(item.line)};
+        const QStringList fileCells = plan.cells(item);
         for (int field = 0; field < FieldCount; ++field)
-            cells.append(item.cells.value(columns.value(field, -1)));
-        cells.append(skipReason(item));
+            cells.append(fileCells.value(columns.value(field, -1)));
+        cells.append(skipReason(plan, item));
         const bool problem = !item.problem.isEmpty();
-        const bool duplicate = !problem && !item.duplicateOf.isEmpty();
+        const bool duplicate = !problem && item.isDuplicate();
         for (int column = 0; column < cells.size(); ++column) {
             auto *cell = new QTableWidgetItem(cells.at(column));
             if (problem)
@@ -156,7 +157,7 @@ void ImportPeopleDialog::showPreview()
     for (const ImportRow &item : plan.rows) {
         if (!item.problem.isEmpty())
             ++bad;
-        else if (!item.duplicateOf.isEmpty())
+        else if (item.isDuplicate())
             ++duplicates;
         else
             ++good;
@@ -164,7 +165,7 @@ void ImportPeopleDialog::showPreview()
     QString summary;
     if (!plan.mappingProblem.isEmpty())
         summary = plan.mappingProblem;
-    else if (!file.records.isEmpty())
+    else if (!file.isEmpty())
         summary = QStringLiteral("共 %1 行: 可导入 %2 行, 有问题 %3 行, 号码重复 %4 行")
                       .arg(plan.rows.size())
                       .arg(good + (allowDuplicates ? duplicates : 0))
@@ -222,7 +223,7 @@ void ImportPeopleDialog::on_pushButtonSaveSkipped_clicked()
     if (target.isEmpty())
         return;
     QString error;
-    if (!saveSkippedRows(target, plan.headers, skipped, &error))
+    if (!saveSkippedRows(target, plan, skipped, &error))
         showWarning(this, QStringLiteral("无法保存文件: %1").arg(error), promptTitle);
 }
 
