@@ -140,7 +140,7 @@ void ImportPeopleDialog::showPreview()
         for (int field = 0; field < FieldCount; ++field)
             cells.append(fileCells.value(columns.value(field, -1)));
         cells.append(skipReason(plan, item));
-        const bool problem = !item.problem.isEmpty();
+        const bool problem = item.hasProblem;
         const bool duplicate = !problem && item.isDuplicate();
         for (int column = 0; column < cells.size(); ++column) {
             auto *cell = new QTableWidgetItem(cells.at(column));
@@ -155,7 +155,7 @@ void ImportPeopleDialog::showPreview()
 
     qint64 good = 0, bad = 0, duplicates = 0;
     for (const ImportRow &item : plan.rows) {
-        if (!item.problem.isEmpty())
+        if (item.hasProblem)
             ++bad;
         else if (item.isDuplicate())
             ++duplicates;

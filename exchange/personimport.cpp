@@ -170,6 +170,12 @@ QString parseBirthDate(const QString &text)
     return date.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+QString ImportPlan::problem(const ImportRow &row) const
+{
+    PersonRow person;
+    return mappingProblem.isEmpty() ? checkRow(cells(row), mapping, &person) : mappingProblem;
+}
+
 PersonRow ImportPlan::person(const ImportRow &row) const
 {
     PersonRow person;
@@ -199,14 +205,14 @@ ImportPlan planImport(PersonTable table, const CsvFile &file, const ColumnMappin
         row.line = file.line(record);
         row.record = record;
         if (!plan.mappingProblem.isEmpty()) {
-            row.problem = plan.mappingProblem;
+            row.hasProblem = true;
             plan.rows.append(row);
             continue;
         }
         PersonRow person;
-        row.problem = checkRow(file.fields(record), mapping, &person);
+        row.hasProblem = !checkRow(file.fields(record), mapping, &person).isEmpty();
         const QString key = normalizedPhone(person.phone);
-        if (row.problem.isEmpty() && !key.isEmpty()) {
+        if (!row.hasProblem && !key.isEmpty()) {
             const size_t hash = qHash(key);
             const auto first = firstRowOfNumber.constFind(hash);
             if (first == firstRowOfNumber.constEnd())
@@ -217,20 +223,20 @@ ImportPlan planImport(PersonTable table, const CsvFile &file, const ColumnMappin
         }
         plan.rows.append(row);
     }
-    markKnownNumbers(plan, [](const ImportRow &row) { return row.problem.isEmpty(); },
+    markKnownNumbers(plan, [](const ImportRow &row) { return !row.hasProblem; },
                      [&](qsizetype index) { plan.rows[index].knownNumber = true; });
     return plan;
 }
 
 bool rowWillBeImported(const ImportRow &row, bool allowDuplicates)
 {
-    return row.problem.isEmpty() && (allowDuplicates || !row.isDuplicate());
+    return !row.hasProblem && (allowDuplicates || !row.isDuplicate());
 }
 
 QString skipReason(const ImportPlan &plan, const ImportRow &row)
 {
-    if (!row.problem.isEmpty())
-        return row.problem;
+    if (row.hasProblem)
+        return plan.problem(row);
     if (row.knownNumber) {
         const QList<PhoneHolder> holders =
             findPhoneHolders(plan.table, plan.person(row).phone, 1);

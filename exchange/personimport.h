@@ -64,8 +64,8 @@ struct ImportRow
     int repeatsLine = 0;
     // Someone stored already has the number.
     bool knownNumber = false;
-    // Why the row cannot be stored (empty when it can).
-    QString problem;
+    // The row breaks a rule (ImportPlan::problem says which).
+    bool hasProblem = false;
 
     bool isDuplicate() const { return knownNumber || repeatsLine > 0; }
 };
@@ -83,6 +83,8 @@ struct ImportPlan
 
     QStringList cells(const ImportRow &row) const { return file.fields(row.record); }
     PersonRow person(const ImportRow &row) const;
+    // Why the row cannot be stored, found again (empty when it can).
+    QString problem(const ImportRow &row) const;
 };
 
 // Checks every data row of the file (the first record holds the headers)
