@@ -402,17 +402,15 @@ private slots:
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
         QVERIFY(addAwkwardPeople(PersonTable::Customers, 300));
-        QVERIFY(exportList(exportSource(ExportList::Prospects), workspace.filePath("all.csv"))
-                    .outcome == ExportResult::Done);
+        const QString path = workspace.filePath("all.csv");
+        QVERIFY(exportList(exportSource(ExportList::Prospects), path).outcome ==
+                ExportResult::Done);
         QVERIFY(execSql("DELETE FROM customers"));
-        const ImportPlan late = planFile(PersonTable::Customers, workspace.filePath("all.csv"));
+        const ImportPlan late = planFile(PersonTable::Customers, path);
         if (otherProcess)
             QCOMPARE(runProgram({"--import", "prospects", "all.csv"}), 0);
         else
-            QCOMPARE(runImport(planFile(PersonTable::Customers, workspace.filePath("all.csv")),
-                               false)
-                         .imported,
-                     300);
+            QCOMPARE(runImport(planFile(PersonTable::Customers, path), false).imported, 300);
         const ImportResult result = runImport(late, false);
         QCOMPARE(result.imported, 0);
         QCOMPARE(skippedLines(result).size(), 300);
@@ -523,17 +521,12 @@ private slots:
         qunsetenv("XDG_DATA_HOME");
         QCOMPARE(exitCode, code);
         QCOMPARE(errors.contains(home), blocked);
-        const auto prospects = [](const QString &path) {
-            int rows = -1;
-            if (QFile::exists(path)) {
-                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "count");
-                db.setDatabaseName(path);
-                db.open();
-                QSqlQuery query("SELECT count(*) FROM customers", db);
-                rows = query.next() ? query.value(0).toInt() : -1;
-            }
-            QSqlDatabase::removeDatabase("count");
-            return rows;
+        const auto prospects = [](const QString &path) { // -1: no data file
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", path);
+            db.setDatabaseName(path);
+            QSqlQuery query(QFile::exists(path) && db.open() ? "SELECT count(*) FROM customers" : "",
+                            db);
+            return query.next() ? query.value(0).toInt() : -1;
         };
         QCOMPARE(prospects(typedIn.filePath("mwdb.dat")), 1);
         QCOMPARE(prospects(home + "/mwdb.dat"), prospectsInDataHome);
