@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QTextStream>
@@ -43,7 +44,8 @@ const char *const usage =
     "  callledger --help\n"
     "      显示本说明\n"
     "\n"
-    "使用当前文件夹中的数据文件 mwdb.dat, 不打开窗口。一行摘要写到标准输出,\n"
+    "使用当前文件夹中的数据文件 mwdb.dat (加 --data-home 时使用程序的数据文件夹),\n"
+    "不打开窗口; 相对的文件名总是相对于当前文件夹。一行摘要写到标准输出,\n"
     "跳过的行 (行号和原因) 写到标准错误。\n"
     "退出码: 0 完成; 1 无法完成 (文件不存在或无法读取, 数据文件缺失或损坏); 2 参数错误。\n";
 
@@ -53,7 +55,8 @@ struct Request
     bool exporting = false;
     bool importing = false;
     QString list;
-    QString path;
+    QString path; // as typed, for the messages
+    QString filePath; // resolved against the folder the command was typed in
     bool encodingGiven = false;
     TextEncoding encoding = TextEncoding::Automatic;
     bool allowDuplicates = false;
@@ -174,7 +177,7 @@ int runExport(const Request &request)
     parseExportList(request.list, &list);
     if (!openDataFile(true))
         return NothingDone;
-    const ExportResult result = exportList(exportSource(list), request.path);
+    const ExportResult result = exportList(exportSource(list), request.filePath);
     if (result.outcome != ExportResult::Done) {
         err() << exportSummary(result, request.path) << Qt::endl;
         return NothingDone;
@@ -187,11 +190,11 @@ int runImportRequest(const Request &request)
 {
     CsvFile file;
     QString error;
-    if (!readCsvFile(request.path, request.encoding, &file, &error)) {
+    if (!readCsvFile(request.filePath, request.encoding, &file, &error)) {
         err() << error << Qt::endl;
         return NothingDone;
     }
-    if (file.records.isEmpty()) {
+    if (file.isEmpty()) {
         err() << "文件中没有数据: " << request.path << Qt::endl;
         return NothingDone;
     }
@@ -199,10 +202,10 @@ int runImportRequest(const Request &request)
         return NothingDone;
     const PersonTable table =
         request.list == QLatin1String("prospects") ? PersonTable::Customers : PersonTable::Helpers;
-    const ImportPlan plan = planImport(table, file, guessMapping(file.records.constFirst().fields));
+    const ImportPlan plan = planImport(table, file, guessMapping(file.fields(0)));
     if (!plan.mappingProblem.isEmpty()) {
         err() << plan.mappingProblem
-              << " (表头: " << file.records.constFirst().fields.join(QStringLiteral(", ")) << ")"
+              << " (表头: " << file.fields(0).join(QStringLiteral(", ")) << ")"
               << Qt::endl;
         return NothingDone;
     }
@@ -212,12 +215,14 @@ int runImportRequest(const Request &request)
         return NothingDone;
     }
     out() << importSummary(result) << Qt::endl;
-    for (const QString &line : skippedLines(result))
-        err() << line << Qt::endl;
+    // One at a time: a million skipped rows are not all held as text.
+    for (const ImportRow &row : result.skipped)
+        err() << skippedLine(plan, row) << '\n';
+    err().flush();
     return Success;
 }
 
-int run(const QStringList &arguments)
+int run(const QStringList &arguments, const std::function<bool(QString *)> &enterDataFolder)
 {
     Request request;
     QString problem;
@@ -231,6 +236,14 @@ int run(const QStringList &arguments)
         out().flush();
         return Success;
     }
+    request.filePath = QFileInfo(request.path).absoluteFilePath();
+    if (enterDataFolder) {
+        QString error;
+        if (!enterDataFolder(&error)) {
+            err() << error << Qt::endl;
+            return NothingDone;
+        }
+    }
     // The store's failure reports go where the caller reads them.
     setWarningHook([](const QString &text, const QString &title) {
         err() << title << ": " << text << Qt::endl;
@@ -243,7 +256,8 @@ int run(const QStringList &arguments)
 }
 } // namespace
 
-int runCommandLine(int argc, char *argv[])
+int runCommandLine(int argc, char *argv[],
+                   const std::function<bool(QString *error)> &enterDataFolder)
 {
     bool asked = false;
     for (int i = 1; i < argc && !asked; ++i)
@@ -252,5 +266,5 @@ int runCommandLine(int argc, char *argv[])
         return -1;
     int count = argc;
     QCoreApplication app(count, argv);
-    return run(QCoreApplication::arguments());
+    return run(QCoreApplication::arguments(), enterDataFolder);
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <functional>
+
 // Export and import without a window, for backups by script:
 //   callledger --export prospects|recruits|team|orders FILE.xlsx|FILE.csv
 //   callledger --import prospects|recruits FILE.csv [--encoding utf-8|gb18030]
@@ -11,4 +15,8 @@
 // code: 0 done, 1 nothing could be done (file missing or unreadable, data file
 // missing or damaged), 2 wrong arguments. Creates its own QCoreApplication, so
 // it must run before the GUI application object exists.
-int runCommandLine(int argc, char *argv[]);
+// enterDataFolder, when given, moves into the data folder (false with the
+// reason when it cannot); it runs after FILE has been resolved against the
+// folder the command was typed in, and its failure ends the run with code 1.
+int runCommandLine(int argc, char *argv[],
+                   const std::function<bool(QString *error)> &enterDataFolder = {});

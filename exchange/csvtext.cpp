@@ -3,6 +3,13 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace {
 const QByteArray utf8Bom("\xEF\xBB\xBF");
 
@@ -14,6 +21,33 @@ bool needsQuotes(const QString &field)
     }
     // Leading or trailing blanks would be trimmed by some readers.
     return !field.isEmpty() && (field.front().isSpace() || field.back().isSpace());
+}
+
+bool isPlainNumber(QStringView text)
+{
+    bool digit = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c >= u'0' && c <= u'9')
+            digit = true;
+        else if (!(c == u' ' || c == u'-' || c == u'(' || c == u')' || (c == u'+' && i == 0)))
+            return false;
+    }
+    return digit;
+}
+
+// Starts like a formula once any leading apostrophes are taken away.
+bool readsAsFormula(QStringView text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && text.at(start) == u'\'')
+        ++start;
+    if (start == text.size())
+        return false;
+    const QChar c = text.at(start);
+    const bool formula =
+        c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+    return formula && !isPlainNumber(text.mid(start));
 }
 } // namespace
 
@@ -43,122 +77,289 @@ QString encodingName(TextEncoding encoding)
     return QStringLiteral("自动");
 }
 
-TextEncoding detectEncoding(const QByteArray &bytes)
+QString guardedCell(const QString &text)
 {
-    if (bytes.startsWith(utf8Bom))
-        return TextEncoding::Utf8;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    Q_UNUSED(text);
-    return decoder.hasError() ? TextEncoding::Gb18030 : TextEncoding::Utf8;
+    return readsAsFormula(text) ? QLatin1Char('\'') + text : text;
 }
 
-bool decodeText(const QByteArray &bytes, TextEncoding encoding, QString *text)
+QString unguardedCell(const QString &cell)
 {
-    if (encoding == TextEncoding::Automatic)
-        encoding = detectEncoding(bytes);
-    QByteArray body = bytes;
-    if (body.startsWith(utf8Bom))
-        body.remove(0, utf8Bom.size());
-    QStringDecoder decoder = encoding == TextEncoding::Utf8 ? QStringDecoder(QStringDecoder::Utf8)
-                                                            : QStringDecoder("GB18030");
-    if (!decoder.isValid())
-        return false;
-    *text = decoder.decode(body);
-    return !decoder.hasError();
+    return cell.startsWith(u'\'') && readsAsFormula(QStringView(cell).mid(1)) ? cell.mid(1)
+                                                                               : cell;
 }
 
-QList<CsvRecord> parseCsv(const QString &text)
+struct CsvReader::Private
 {
-    QList<CsvRecord> records;
+    QFile file;
+    QString path;
+    QStringDecoder decoder;
+    qint64 bytesRead = 0;
+    bool atEnd = false;
+    // The decoded chunk and the position in it.
+    QString text;
+    qsizetype position = 0;
+    // The record being read.
     CsvRecord record;
     QString field;
-    bool quoted = false;
-    bool fieldStarted = false;
+    qsizetype recordChars = 0;
     int line = 1;
-    record.line = 1;
-    const auto endField = [&] {
-        record.fields.append(field);
-        field.clear();
-        fieldStarted = false;
-    };
-    const auto endRecord = [&](int nextLine) {
+    int quoteLine = 0;
+    bool quoted = false;
+    bool quoteSeen = false; // a quote inside quotes: closing, or the first of two
+    bool fieldStarted = false;
+    bool skipLineFeed = false; // a CR ended the last record
+};
+
+CsvReader::CsvReader() : d(std::make_unique<Private>()) {}
+
+CsvReader::~CsvReader() = default;
+
+bool CsvReader::fail(const QString &error)
+{
+    m_error = error;
+    d->file.close();
+    d->atEnd = true;
+    d->text.clear();
+    d->position = 0;
+    return false;
+}
+
+// Opened without waiting (a pipe would block the open until a writer came),
+// then checked on the open descriptor, so nothing can be swapped in between.
+bool CsvReader::openRegularFile(const QString &path)
+{
+    d->path = path;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return fail(errno == ENOENT ? QStringLiteral("找不到文件 %1").arg(path)
+                                    : QStringLiteral("无法读取文件 %1: %2")
+                                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail(QStringLiteral("%1 不是普通文件，不能导入。").arg(path));
+    }
+    if (info.st_size > sizeLimit) {
+        ::close(fd);
+        return fail(QStringLiteral("文件 %1 大于 512 MB，不能导入。").arg(path));
+    }
+    m_fileSize = info.st_size;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!d->file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(QStringLiteral("无法读取文件 %1: %2").arg(path, d->file.errorString()));
+    }
+    return true;
+}
+
+// The next chunk of bytes; false with the error set when the file cannot be
+// used. An empty chunk is the end.
+bool CsvReader::readChunk(QByteArray *bytes)
+{
+    *bytes = d->file.read(chunkSize);
+    if (d->file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("无法读取文件 %1: %2").arg(d->path, d->file.errorString()));
+    const bool first = d->bytesRead == 0;
+    d->bytesRead += bytes->size();
+    // It may have grown since it was opened.
+    if (d->bytesRead > sizeLimit)
+        return fail(QStringLiteral("文件 %1 大于 512 MB，不能导入。").arg(d->path));
+    // Neither encoding would refuse these; they would come in as gibberish.
+    if (first && (bytes->startsWith("\xFF\xFE") || bytes->startsWith("\xFE\xFF")))
+        return fail(QStringLiteral(
+            "文件是 UTF-16 编码的文本，请在表格程序中另存为 CSV (UTF-8) 后再导入。"));
+    if (bytes->contains('\0'))
+        return fail(QStringLiteral("%1 不是 CSV 文本文件。").arg(d->path));
+    if (first && bytes->startsWith(utf8Bom))
+        bytes->remove(0, utf8Bom.size());
+    return true;
+}
+
+bool CsvReader::open(const QString &path, TextEncoding encoding)
+{
+    d = std::make_unique<Private>();
+    m_error.clear();
+    m_peak = 0;
+    if (!openRegularFile(path))
+        return false;
+    if (encoding == TextEncoding::Automatic) {
+        // UTF-8 when the file carries its byte-order mark or decodes as UTF-8
+        // without a fault; otherwise GB18030, which Chinese spreadsheet
+        // programs write.
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        encoding = TextEncoding::Utf8;
+        const QByteArray head = d->file.peek(utf8Bom.size());
+        QByteArray bytes;
+        while (!head.startsWith(utf8Bom) && readChunk(&bytes) && !bytes.isEmpty()) {
+            const QString decoded = utf8.decode(bytes); // decodes only when converted
+            if (utf8.hasError()) {
+                encoding = TextEncoding::Gb18030;
+                break;
+            }
+        }
+        if (!m_error.isEmpty())
+            return false;
+        d->file.seek(0);
+        d->bytesRead = 0;
+    }
+    m_encoding = encoding;
+    d->decoder = encoding == TextEncoding::Utf8 ? QStringDecoder(QStringDecoder::Utf8)
+                                                : QStringDecoder("GB18030");
+    return d->decoder.isValid() || fail(QStringLiteral("无法使用 %1 编码").arg(encodingName(encoding)));
+}
+
+bool CsvReader::fill()
+{
+    QByteArray bytes;
+    if (!readChunk(&bytes))
+        return false;
+    if (bytes.isEmpty()) {
+        d->atEnd = true;
+        d->file.close();
+        return false;
+    }
+    d->text = d->decoder.decode(bytes);
+    d->position = 0;
+    if (d->decoder.hasError())
+        return fail(QStringLiteral("文件不是有效的 %1 文本，请选择其他编码。")
+                        .arg(encodingName(m_encoding)));
+    return true;
+}
+
+void CsvReader::endField()
+{
+    d->record.fields.append(unguardedCell(d->field));
+    d->recordChars += d->field.size();
+    d->field.clear();
+    d->fieldStarted = false;
+}
+
+bool CsvReader::next(CsvRecord *record)
+{
+    Private &p = *d;
+    // Ends the record; false for a line with nothing on it, which is no record.
+    const auto endRecord = [&] {
         endField();
-        // A line with nothing on it is no record.
-        if (!(record.fields.size() == 1 && record.fields.constFirst().isEmpty()))
-            records.append(record);
-        record = CsvRecord();
-        record.line = nextLine;
+        m_peak = qMax(m_peak, p.text.size() + p.recordChars);
+        const bool blank = p.record.fields.size() == 1 && p.record.fields.constFirst().isEmpty();
+        if (!blank)
+            *record = std::move(p.record);
+        p.record = CsvRecord();
+        p.record.line = p.line;
+        p.recordChars = 0;
+        return !blank;
     };
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c == u'"') {
-                if (i + 1 < size && text.at(i + 1) == u'"') {
-                    field += u'"';
-                    ++i;
-                } else {
-                    quoted = false;
+    if (p.record.line == 0)
+        p.record.line = p.line;
+    while (true) {
+        if (p.position >= p.text.size()) {
+            if (!m_error.isEmpty() || p.atEnd || !fill()) {
+                if (!m_error.isEmpty())
+                    return false;
+                if (p.quoted && !p.quoteSeen)
+                    return fail(QStringLiteral("第 %1 行的引号没有结束，其后的内容无法读取。")
+                                    .arg(p.quoteLine));
+                p.quoted = false;
+                p.quoteSeen = false;
+                if (!p.fieldStarted && p.record.fields.isEmpty() && p.field.isEmpty())
+                    return false;
+                p.fieldStarted = false;
+                if (endRecord())
+                    return true;
+                continue;
+            }
+            m_peak = qMax(m_peak, p.text.size() + p.recordChars + p.field.size());
+        }
+        const QChar c = p.text.at(p.position++);
+        if (p.skipLineFeed) {
+            p.skipLineFeed = false;
+            if (c == u'\n')
+                continue;
+        }
+        if (p.quoted) {
+            if (p.quoteSeen) {
+                p.quoteSeen = false;
+                if (c == u'"') {
+                    p.field += c;
+                    continue;
                 }
+                p.quoted = false; // and c is read as outside the quotes
+            } else if (c == u'"') {
+                p.quoteSeen = true;
+                continue;
             } else {
                 if (c == u'\n')
-                    ++line;
-                field += c;
+                    ++p.line;
+                p.field += c;
+                if (p.field.size() > cellLimit)
+                    return fail(QStringLiteral("第 %1 行的引号没有结束，其后的内容无法读取。")
+                                    .arg(p.quoteLine));
+                continue;
             }
-            continue;
         }
-        if (c == u'"' && !fieldStarted) {
-            quoted = true;
-            fieldStarted = true;
+        if (c == u'"' && !p.fieldStarted) {
+            p.quoted = true;
+            p.quoteLine = p.line;
+            p.fieldStarted = true;
         } else if (c == u',') {
             endField();
         } else if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
-                ++i;
-            ++line;
-            endRecord(line);
+            p.skipLineFeed = c == u'\r';
+            ++p.line;
+            if (endRecord())
+                return true;
         } else {
-            field += c;
-            fieldStarted = true;
+            p.field += c;
+            p.fieldStarted = true;
+            if (p.field.size() > cellLimit)
+                return fail(QStringLiteral("第 %1 行有超过 %2 个字符的单元格，不能导入。")
+                                .arg(p.line)
+                                .arg(cellLimit));
         }
     }
-    if (fieldStarted || !record.fields.isEmpty() || !field.isEmpty())
-        endRecord(line);
-    return records;
+}
+
+QStringList CsvFile::fields(int record) const
+{
+    QStringList fields;
+    qsizetype start = record > 0 ? m_ends.at(record - 1) : 0;
+    const qsizetype end = m_ends.at(record);
+    while (start < end) {
+        const qsizetype stop = m_cells.indexOf('\0', start);
+        fields.append(QString::fromUtf8(m_cells.constData() + start, stop - start));
+        start = stop + 1;
+    }
+    return fields;
+}
+
+void CsvFile::append(const CsvRecord &record)
+{
+    for (const QString &field : record.fields) {
+        m_cells += field.toUtf8();
+        m_cells += '\0';
+    }
+    m_ends.append(quint32(m_cells.size()));
+    m_lines.append(record.line);
 }
 
 bool readCsvFile(const QString &path, TextEncoding encoding, CsvFile *file, QString *error)
 {
-    QFile input(path);
-    if (!input.exists()) {
-        *error = QStringLiteral("找不到文件 %1").arg(path);
+    CsvReader reader;
+    *file = CsvFile();
+    if (reader.open(path, encoding)) {
+        // Packed, the cells of a UTF-8 file take no more than the file.
+        file->reserve(reader.fileSize());
+        CsvRecord record;
+        while (reader.next(&record))
+            file->append(record);
+    }
+    if (!reader.error().isEmpty()) {
+        *error = reader.error();
+        *file = CsvFile();
         return false;
     }
-    if (!input.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("无法读取文件 %1: %2").arg(path, input.errorString());
-        return false;
-    }
-    const QByteArray bytes = input.readAll();
-    // Neither encoding would refuse these; they would come in as gibberish.
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        *error =
-            QStringLiteral("文件是 UTF-16 编码的文本，请在表格程序中另存为 CSV (UTF-8) 后再导入。");
-        return false;
-    }
-    if (bytes.contains('\0')) {
-        *error = QStringLiteral("%1 不是 CSV 文本文件。").arg(path);
-        return false;
-    }
-    const TextEncoding used =
-        encoding == TextEncoding::Automatic ? detectEncoding(bytes) : encoding;
-    QString text;
-    if (!decodeText(bytes, used, &text)) {
-        *error = QStringLiteral("文件不是有效的 %1 文本，请选择其他编码。").arg(encodingName(used));
-        return false;
-    }
-    file->encoding = used;
-    file->records = parseCsv(text);
+    file->encoding = reader.encoding();
     return true;
 }
 
@@ -168,7 +369,7 @@ QString csvLine(const QStringList &fields)
     for (int i = 0; i < fields.size(); ++i) {
         if (i > 0)
             line += u',';
-        const QString &field = fields.at(i);
+        const QString field = guardedCell(fields.at(i));
         if (needsQuotes(field)) {
             QString escaped = field;
             escaped.replace(u'"', QLatin1String("\"\""));

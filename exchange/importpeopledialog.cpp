@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProgressDialog>
-#include <QSignalBlocker>
+#include <QStringListModel>
 
 namespace {
 const QString promptTitle = QStringLiteral("提示");
@@ -21,6 +21,11 @@ ImportPeopleDialog::ImportPeopleDialog(PersonTable table, QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::ImportPeopleDialog>()), table(table)
 {
     ui->setupUi(this);
+    // One list of the file's columns serves all eight boxes: a header line of
+    // a million columns is held once, not eight times.
+    auto *columns = new QStringListModel(this);
+    for (QComboBox *box : fieldBoxes())
+        box->setModel(columns);
     setWindowTitle(table == PersonTable::Customers ? QStringLiteral("导入准客户")
                                                    : QStringLiteral("导入准增员"));
     for (QComboBox *box : fieldBoxes())
@@ -65,10 +70,10 @@ void ImportPeopleDialog::loadFile()
     if (!readCsvFile(path, chosen, &file, &error)) {
         file = CsvFile();
         showWarning(this, error, promptTitle);
-    } else if (file.records.isEmpty()) {
+    } else if (file.isEmpty()) {
         showWarning(this, QStringLiteral("文件中没有数据。"), promptTitle);
     }
-    ui->labelEncoding->setText(file.records.isEmpty()
+    ui->labelEncoding->setText(file.isEmpty()
                                    ? QStringLiteral("编码:")
                                    : QStringLiteral("编码 (%1):").arg(encodingName(file.encoding)));
     fillMapping();
@@ -78,20 +83,21 @@ void ImportPeopleDialog::loadFile()
 void ImportPeopleDialog::fillMapping()
 {
     const QStringList headers =
-        file.records.isEmpty() ? QStringList() : file.records.constFirst().fields;
+        file.isEmpty() ? QStringList() : file.fields(0);
     const ColumnMapping guessed = guessMapping(headers);
+    // Item i + 1 is column i.
+    QStringList items{QStringLiteral("(不导入)")};
+    for (int column = 0; column < headers.size(); ++column) {
+        const QString header = headers.at(column).trimmed();
+        items.append(header.isEmpty() ? QStringLiteral("第 %1 列").arg(column + 1) : header);
+    }
     const QList<QComboBox *> boxes = fieldBoxes();
+    for (QComboBox *box : boxes)
+        box->blockSignals(true);
+    qobject_cast<QStringListModel *>(boxes.constFirst()->model())->setStringList(items);
     for (int field = 0; field < boxes.size(); ++field) {
-        QComboBox *box = boxes.at(field);
-        const QSignalBlocker blocker(box);
-        box->clear();
-        box->addItem(QStringLiteral("(不导入)"), -1);
-        for (int column = 0; column < headers.size(); ++column) {
-            const QString header = headers.at(column).trimmed();
-            box->addItem(header.isEmpty() ? QStringLiteral("第 %1 列").arg(column + 1) : header,
-                         column);
-        }
-        box->setCurrentIndex(guessed.value(field, -1) + 1);
+        boxes.at(field)->setCurrentIndex(guessed.value(field, -1) + 1);
+        boxes.at(field)->blockSignals(false);
     }
     ui->groupBoxMapping->setEnabled(!headers.isEmpty());
 }
@@ -100,14 +106,14 @@ ColumnMapping ImportPeopleDialog::mapping() const
 {
     ColumnMapping result;
     for (QComboBox *box : fieldBoxes())
-        result.append(box->currentData().isValid() ? box->currentData().toInt() : -1);
+        result.append(qMax(-1, box->currentIndex() - 1));
     return result;
 }
 
 void ImportPeopleDialog::replan()
 {
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    plan = file.records.isEmpty() ? ImportPlan() : planImport(table, file, mapping());
+    plan = file.isEmpty() ? ImportPlan() : planImport(table, file, mapping());
     QGuiApplication::restoreOverrideCursor();
     showPreview();
 }
@@ -134,11 +140,12 @@ void ImportPeopleDialog::showPreview()
     for (int row = 0; row < shown; ++row) {
         const ImportRow &item = plan.rows.at(row);
         QStringList cells{QString::number(item.line)};
+        const QStringList fileCells = plan.cells(item);
         for (int field = 0; field < FieldCount; ++field)
-            cells.append(item.cells.value(columns.value(field, -1)));
-        cells.append(skipReason(item));
-        const bool problem = !item.problem.isEmpty();
-        const bool duplicate = !problem && !item.duplicateOf.isEmpty();
+            cells.append(fileCells.value(columns.value(field, -1)));
+        cells.append(skipReason(plan, item));
+        const bool problem = item.hasProblem;
+        const bool duplicate = !problem && item.isDuplicate();
         for (int column = 0; column < cells.size(); ++column) {
             auto *cell = new QTableWidgetItem(cells.at(column));
             if (problem)
@@ -152,9 +159,9 @@ void ImportPeopleDialog::showPreview()
 
     qint64 good = 0, bad = 0, duplicates = 0;
     for (const ImportRow &item : plan.rows) {
-        if (!item.problem.isEmpty())
+        if (item.hasProblem)
             ++bad;
-        else if (!item.duplicateOf.isEmpty())
+        else if (item.isDuplicate())
             ++duplicates;
         else
             ++good;
@@ -162,7 +169,7 @@ void ImportPeopleDialog::showPreview()
     QString summary;
     if (!plan.mappingProblem.isEmpty())
         summary = plan.mappingProblem;
-    else if (!file.records.isEmpty())
+    else if (!file.isEmpty())
         summary = QStringLiteral("共 %1 行: 可导入 %2 行, 有问题 %3 行, 号码重复 %4 行")
                       .arg(plan.rows.size())
                       .arg(good + (allowDuplicates ? duplicates : 0))
@@ -220,7 +227,7 @@ void ImportPeopleDialog::on_pushButtonSaveSkipped_clicked()
     if (target.isEmpty())
         return;
     QString error;
-    if (!saveSkippedRows(target, plan.headers, skipped, &error))
+    if (!saveSkippedRows(target, plan, skipped, &error))
         showWarning(this, QStringLiteral("无法保存文件: %1").arg(error), promptTitle);
 }
 

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 // The column each field is stored in, in field order.
@@ -48,8 +49,13 @@ const QList<QStringList> &headerWords()
 
 QString headerKey(const QString &header)
 {
-    QString key = header.trimmed().toLower();
-    key.remove(QRegularExpression(QStringLiteral("[\\s:：*]")));
+    // Character by character: a header line of a million columns must not
+    // compile a pattern per column.
+    QString key;
+    for (const QChar c : header) {
+        if (!c.isSpace() && c != u':' && c != u'：' && c != u'*')
+            key += c.toLower();
+    }
     return key;
 }
 
@@ -101,6 +107,34 @@ QString checkRow(const QStringList &cells, const ColumnMapping &mapping,
             return problem;
     }
     return QString();
+}
+
+// Marks the rows whose number someone stored has, looked up a block at a
+// time (one indexed lookup each) so the numbers are never all held at once.
+template <class Takes, class Mark>
+void markKnownNumbers(const ImportPlan &plan, Takes takesPart, Mark mark)
+{
+    constexpr qsizetype block = 1000;
+    QList<qsizetype> indices;
+    QStringList phones;
+    const auto lookUp = [&] {
+        const QList<bool> known = knownPhones(plan.table, phones);
+        for (qsizetype i = 0; i < known.size(); ++i) {
+            if (known.at(i))
+                mark(indices.at(i));
+        }
+        indices.clear();
+        phones.clear();
+    };
+    for (qsizetype i = 0; i < plan.rows.size(); ++i) {
+        if (!takesPart(plan.rows.at(i)))
+            continue;
+        indices.append(i);
+        phones.append(plan.person(plan.rows.at(i)).phone);
+        if (indices.size() == block)
+            lookUp();
+    }
+    lookUp();
 }
 } // namespace
 
@@ -160,86 +194,123 @@ QString parseBirthDate(const QString &text)
     return date.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+QString ImportPlan::problem(const ImportRow &row) const
+{
+    PersonRow person;
+    return mappingProblem.isEmpty() ? checkRow(cells(row), mapping, lengths, &person) : mappingProblem;
+}
+
+PersonRow ImportPlan::person(const ImportRow &row) const
+{
+    PersonRow person;
+    checkRow(cells(row), mapping, lengths, &person);
+    return person;
+}
+
 ImportPlan planImport(PersonTable table, const CsvFile &file, const ColumnMapping &mapping)
 {
     ImportPlan plan;
     plan.table = table;
-    if (!file.records.isEmpty())
-        plan.headers = file.records.constFirst().fields;
+    plan.file = file;
+    plan.mapping = mapping;
+    if (!file.isEmpty())
+        plan.headers = file.fields(0);
     if (mapping.value(FieldName, -1) < 0)
         plan.mappingProblem = QStringLiteral("请指定姓名所在的列。");
     else if (mapping.value(FieldPhone, -1) < 0)
         plan.mappingProblem = QStringLiteral("请指定电话号码所在的列。");
-    const QHash<QString, int> lengths = declaredLengths(
+    plan.lengths = declaredLengths(
         table == PersonTable::Customers ? QStringLiteral("customers") : QStringLiteral("helpers"));
-    // The first line of a number in the file, for rows repeating it.
-    QHash<QString, int> firstLineOfNumber;
-    for (qsizetype i = 1; i < file.records.size(); ++i) {
-        const CsvRecord &record = file.records.at(i);
+    plan.rows.reserve(file.size());
+    // The first row of each number, by a hash of the number: a map of the
+    // numbers themselves would take more than the file. Rows that meet are
+    // compared by their numbers, so a repeat is never made up.
+    QHash<size_t, int> firstRowOfNumber;
+    for (int record = 1; record < file.size(); ++record) {
         ImportRow row;
-        row.line = record.line;
-        row.cells = record.fields;
-        if (plan.mappingProblem.isEmpty())
-            row.problem = checkRow(record.fields, mapping, lengths, &row.person);
-        else
-            row.problem = plan.mappingProblem;
-        if (row.problem.isEmpty()) {
-            const QList<PhoneHolder> holders = findPhoneHolders(table, row.person.phone, 1);
-            const QString key = normalizedPhone(row.person.phone);
-            if (!holders.isEmpty())
-                row.duplicateOf = describePhoneHolders(table, holders);
-            else if (firstLineOfNumber.contains(key))
-                row.duplicateOf = QStringLiteral("第 %1 行").arg(firstLineOfNumber.value(key));
-            if (!key.isEmpty() && !firstLineOfNumber.contains(key))
-                firstLineOfNumber.insert(key, row.line);
+        row.line = file.line(record);
+        row.record = record;
+        if (!plan.mappingProblem.isEmpty()) {
+            row.hasProblem = true;
+            plan.rows.append(row);
+            continue;
+        }
+        PersonRow person;
+        row.hasProblem = !checkRow(file.fields(record), mapping, plan.lengths, &person).isEmpty();
+        const QString key = normalizedPhone(person.phone);
+        if (!row.hasProblem && !key.isEmpty()) {
+            const size_t hash = qHash(key);
+            const auto first = firstRowOfNumber.constFind(hash);
+            if (first == firstRowOfNumber.constEnd())
+                firstRowOfNumber.insert(hash, int(plan.rows.size()));
+            else if (const ImportRow &earlier = plan.rows.at(*first);
+                     normalizedPhone(plan.person(earlier).phone) == key)
+                row.repeatsLine = earlier.line;
         }
         plan.rows.append(row);
     }
+    markKnownNumbers(plan, [](const ImportRow &row) { return !row.hasProblem; },
+                     [&](qsizetype index) { plan.rows[index].knownNumber = true; });
     return plan;
 }
 
 bool rowWillBeImported(const ImportRow &row, bool allowDuplicates)
 {
-    return row.problem.isEmpty() && (allowDuplicates || row.duplicateOf.isEmpty());
+    return !row.hasProblem && (allowDuplicates || !row.isDuplicate());
 }
 
-QString skipReason(const ImportRow &row)
+QString skipReason(const ImportPlan &plan, const ImportRow &row)
 {
-    if (!row.problem.isEmpty())
-        return row.problem;
-    if (!row.duplicateOf.isEmpty())
-        return QStringLiteral("号码重复: %1").arg(row.duplicateOf);
-    return QString();
+    if (row.hasProblem)
+        return plan.problem(row);
+    if (row.knownNumber) {
+        const QList<PhoneHolder> holders =
+            findPhoneHolders(plan.table, plan.person(row).phone, 1);
+        if (!holders.isEmpty())
+            return QStringLiteral("号码重复: %1").arg(describePhoneHolders(plan.table, holders));
+    }
+    if (row.repeatsLine > 0)
+        return QStringLiteral("号码重复: 第 %1 行").arg(row.repeatsLine);
+    return row.knownNumber ? QStringLiteral("号码重复") : QString();
 }
 
 ImportResult runImport(const ImportPlan &plan, bool allowDuplicates, const ImportProgress &progress)
 {
     ImportResult result;
+    result.plan = plan;
     if (!plan.mappingProblem.isEmpty()) {
         result.error = plan.mappingProblem;
         return result;
     }
-    qint64 total = 0;
-    for (const ImportRow &row : plan.rows) {
-        if (rowWillBeImported(row, allowDuplicates))
-            ++total;
-        else
-            result.skipped.append(row);
-    }
-    if (!beginTransaction()) {
-        result.error = QSqlDatabase::database().lastError().text();
+    // The write lock comes first: the duplicate check below then sees every
+    // number another import (a window, a script) committed since the plan was
+    // made, and nobody can add one before this commits.
+    QSqlQuery begin;
+    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        result.error = begin.lastError().text();
         return result;
     }
+    QList<bool> storedMeanwhile(plan.rows.size(), false);
+    if (!allowDuplicates)
+        markKnownNumbers(plan, [](const ImportRow &row) { return rowWillBeImported(row, false); },
+                         [&](qsizetype index) { storedMeanwhile[index] = true; });
+    qint64 total = 0;
+    for (qsizetype i = 0; i < plan.rows.size(); ++i)
+        total += rowWillBeImported(plan.rows.at(i), allowDuplicates) && !storedMeanwhile.at(i);
     const auto giveUp = [&](ImportResult::Outcome outcome) {
         rollbackTransaction();
         result.outcome = outcome;
         result.imported = 0;
         return result;
     };
-    for (const ImportRow &row : plan.rows) {
-        if (!rowWillBeImported(row, allowDuplicates))
+    for (qsizetype i = 0; i < plan.rows.size(); ++i) {
+        const ImportRow &row = plan.rows.at(i);
+        if (!rowWillBeImported(row, allowDuplicates) || storedMeanwhile.at(i)) {
+            result.skipped.append(row);
+            result.skipped.last().knownNumber |= storedMeanwhile.at(i);
             continue;
-        const PersonRow &p = row.person;
+        }
+        const PersonRow p = plan.person(row);
         const bool stored = plan.table == PersonTable::Customers
                                 ? addCustomer(p.name, p.sex, p.birthDate, p.phone, p.homeAddress,
                                               p.homeTel, p.company, p.office)
@@ -278,15 +349,20 @@ QString importSummary(const ImportResult &result)
     return QStringLiteral("导入失败: %1").arg(result.error);
 }
 
+QString skippedLine(const ImportPlan &plan, const ImportRow &row)
+{
+    return QStringLiteral("第 %1 行: %2").arg(row.line).arg(skipReason(plan, row));
+}
+
 QStringList skippedLines(const ImportResult &result)
 {
     QStringList lines;
     for (const ImportRow &row : result.skipped)
-        lines.append(QStringLiteral("第 %1 行: %2").arg(row.line).arg(skipReason(row)));
+        lines.append(skippedLine(result.plan, row));
     return lines;
 }
 
-bool saveSkippedRows(const QString &path, const QStringList &headers, const QList<ImportRow> &rows,
+bool saveSkippedRows(const QString &path, const ImportPlan &plan, const QList<ImportRow> &rows,
                      QString *error)
 {
     SafeFileWriter file(path);
@@ -294,13 +370,14 @@ bool saveSkippedRows(const QString &path, const QStringList &headers, const QLis
         *error = file.errorString();
         return false;
     }
+    const QStringList &headers = plan.headers;
     QString text =
         csvLine(QStringList(headers) << QStringLiteral("行号") << QStringLiteral("跳过原因"));
     for (const ImportRow &row : rows) {
-        QStringList cells = row.cells;
+        QStringList cells = plan.cells(row);
         while (cells.size() < headers.size())
             cells.append(QString());
-        text += csvLine(cells << QString::number(row.line) << skipReason(row));
+        text += csvLine(cells << QString::number(row.line) << skipReason(plan, row));
     }
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     if (file.file().write(bytes) != bytes.size()) {

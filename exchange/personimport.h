@@ -3,6 +3,7 @@
 #include "exchange/csvtext.h"
 #include "store/phonekeys.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -52,24 +53,41 @@ struct PersonRow
 // it cannot be read or lies outside the entry dialogs' range (up to today).
 QString parseBirthDate(const QString &text);
 
+// One data row of the file, as small as it can be: its cells stay packed in
+// the plan's file and are read again when needed, so a plan of a large file
+// takes a fraction of the file's size.
 struct ImportRow
 {
     int line = 0;
-    QStringList cells;
-    PersonRow person;
-    // Why the row cannot be stored (empty when it can).
-    QString problem;
-    // Who already has the number, when someone does.
-    QString duplicateOf;
+    // The row's record in the plan's file.
+    int record = 0;
+    // The first line of the file with the same number, when a row above has it.
+    int repeatsLine = 0;
+    // Someone stored already has the number.
+    bool knownNumber = false;
+    // The row breaks a rule (ImportPlan::problem says which).
+    bool hasProblem = false;
+
+    bool isDuplicate() const { return knownNumber || repeatsLine > 0; }
 };
 
 struct ImportPlan
 {
     PersonTable table = PersonTable::Customers;
+    // Shared with the caller's file, not copied.
+    CsvFile file;
+    ColumnMapping mapping;
     QStringList headers;
     QList<ImportRow> rows;
     // True when the mapping lacks the name or the phone column.
     QString mappingProblem;
+    // The declared lengths of the table's text columns.
+    QHash<QString, int> lengths;
+
+    QStringList cells(const ImportRow &row) const { return file.fields(row.record); }
+    PersonRow person(const ImportRow &row) const;
+    // Why the row cannot be stored, found again (empty when it can).
+    QString problem(const ImportRow &row) const;
 };
 
 // Checks every data row of the file (the first record holds the headers)
@@ -78,8 +96,9 @@ ImportPlan planImport(PersonTable table, const CsvFile &file, const ColumnMappin
 
 // The row is stored with these settings.
 bool rowWillBeImported(const ImportRow &row, bool allowDuplicates);
-// Why a row is skipped ("缺少姓名", "号码重复: ...").
-QString skipReason(const ImportRow &row);
+// Why a row is skipped ("缺少姓名", "号码重复: ..."); who has the number is
+// looked up now.
+QString skipReason(const ImportPlan &plan, const ImportRow &row);
 
 using ImportProgress = std::function<bool(qint64 done, qint64 total)>;
 
@@ -93,6 +112,8 @@ struct ImportResult
     };
     Outcome outcome = Failed;
     qint64 imported = 0;
+    // The plan the skipped rows belong to (shared, not copied).
+    ImportPlan plan;
     QList<ImportRow> skipped;
     QString error;
 };
@@ -105,8 +126,9 @@ ImportResult runImport(const ImportPlan &plan, bool allowDuplicates,
 
 // "导入 980 条, 跳过 20 条".
 QString importSummary(const ImportResult &result);
-// "第 12 行: 缺少姓名" for each skipped row.
+// "第 12 行: 缺少姓名" for a skipped row, and for each of them.
+QString skippedLine(const ImportPlan &plan, const ImportRow &row);
 QStringList skippedLines(const ImportResult &result);
 // The skipped rows as a CSV file to fix: the headers, a reason column, the rows.
-bool saveSkippedRows(const QString &path, const QStringList &headers, const QList<ImportRow> &rows,
+bool saveSkippedRows(const QString &path, const ImportPlan &plan, const QList<ImportRow> &rows,
                      QString *error);

@@ -73,11 +73,14 @@ void DownloadCustomerListDialog::downloadFinish(bool ok)
     for (const DownloadedCustomer &customer : m_download->downloadedCustomers())
         phones.append(customer.mobile);
     const int known = countKnownPhones(PersonTable::Customers, phones);
-    if (!storeCustomers())
+    int stored = 0, refused = 0;
+    if (!storeCustomers(&stored, &refused))
         return;
-    QString text = QStringLiteral("共下载 ") +
-                   QString::number(m_download->downloadedCustomers().size()) +
+    // The count is what was stored, not what arrived.
+    QString text = QStringLiteral("共下载 ") + QString::number(stored) +
                    QStringLiteral(" 条客户信息,已添加到准客户列表中.");
+    if (refused > 0)
+        text += QStringLiteral("\n另有 %1 条客户信息无法保存,没有添加.").arg(refused);
     if (known > 0)
         text += QStringLiteral("\n其中 %1 条客户的电话号码与已有的准客户相同.").arg(known);
     showInformation(this, text, hintTitle);
@@ -85,16 +88,18 @@ void DownloadCustomerListDialog::downloadFinish(bool ok)
 }
 
 // One transaction for the whole list: a thousand records are written at once
-// instead of with a commit each. A record the store refuses is skipped, as
-// the agent would not be able to do anything about it either.
-bool DownloadCustomerListDialog::storeCustomers()
+// instead of with a commit each. A record the store refuses is skipped and
+// counted, as the agent would not be able to do anything about it either.
+bool DownloadCustomerListDialog::storeCustomers(int *stored, int *refused)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool inTransaction = beginTransaction();
     const auto customers = m_download->downloadedCustomers();
     for (const DownloadedCustomer &customer : customers) {
-        addDownloadedCustomer(customer.name, customer.mobile, customer.company, customer.major,
-                              customer.company_address, customer.id);
+        ++*(addDownloadedCustomer(customer.name, customer.mobile, customer.company,
+                                  customer.major, customer.company_address, customer.id)
+                ? stored
+                : refused);
     }
     const bool committed = !inTransaction || commitTransaction();
     QString error;

@@ -30,7 +30,9 @@ private slots:
     void progress(bool send, int done, int total);
 
 private:
-    bool storeCustomers();
+    // The records stored and those the store refused; false when the batch
+    // could not be committed (reported).
+    bool storeCustomers(int *stored, int *refused);
 
     std::unique_ptr<Ui::DownloadCustomerListDialog> ui;
     DownloadCustomerList *m_download;

@@ -127,6 +127,12 @@ DownloadedCustomer readUser(ReplyReader &reader)
             *fields[which] = text.trimmed();
     }
     customer.id = numberOrZero(idText);
+    // A missing or empty element is an empty text, never a null one: the
+    // store would bind null as NULL, which the prospect columns refuse.
+    for (QString *text : fields) {
+        if (text && text->isNull())
+            *text = QStringLiteral("");
+    }
     return customer;
 }
 

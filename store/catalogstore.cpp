@@ -133,8 +133,16 @@ bool clearAccount()
 
 bool saveAccount(const QString &userName, const QString &password)
 {
-    // The insert goes ahead even when clearing failed; it reports its own failure.
-    clearAccount();
-    return execPrepared(QStringLiteral("INSERT INTO account(userName, password)VALUES (?, ?)"),
-                        {userName, password}, QStringLiteral("新增帐号信息出错."));
+    // One transaction: a failed insert must not lose the account stored before.
+    // The insert is still tried after a failed clear, so both report.
+    const QString title = QStringLiteral("新增帐号信息出错.");
+    return runInTransaction(
+        [&] {
+            const bool cleared = clearAccount();
+            const bool inserted = execPrepared(
+                QStringLiteral("INSERT INTO account(userName, password)VALUES (?, ?)"),
+                {userName, password}, title);
+            return cleared && inserted;
+        },
+        title);
 }

@@ -175,26 +175,30 @@ PhoneGuardedWrite writeGuardedByPhone(const QString &phone, const PersonRef &sel
     return PhoneGuardedWrite::Written;
 }
 
-int countKnownPhones(PersonTable table, const QStringList &phones, const QSqlDatabase &db)
+QList<bool> knownPhones(PersonTable table, const QStringList &phones, const QSqlDatabase &db)
 {
+    QList<bool> known(phones.size(), false);
     drainPhoneKeyBacklog(db);
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QStringLiteral("SELECT 1 FROM phone_keys WHERE kind = ") +
                        QString::number(kindOf(table)) +
                        QStringLiteral(" AND phone_key = ? LIMIT 1")))
-        return 0;
-    int known = 0;
-    for (const QString &phone : phones) {
-        const QString key = normalizedPhone(phone);
+        return known;
+    for (qsizetype i = 0; i < phones.size(); ++i) {
+        const QString key = normalizedPhone(phones.at(i));
         if (key.isEmpty())
             continue;
         query.addBindValue(key);
-        if (query.exec() && query.next())
-            ++known;
+        known[i] = query.exec() && query.next();
         query.finish();
     }
     return known;
+}
+
+int countKnownPhones(PersonTable table, const QStringList &phones, const QSqlDatabase &db)
+{
+    return int(knownPhones(table, phones, db).count(true));
 }
 
 QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holders)

@@ -64,6 +64,11 @@ PhoneGuardedWrite writeGuardedByPhone(const QString &phone, const PersonRef &sel
                                       QList<PhoneHolder> *holders,
                                       const std::function<bool()> &write, const QString &title);
 
+// For each number whether some stored person of the table already has it,
+// one indexed lookup each; run inside a write transaction, it is the check
+// that guards the write.
+QList<bool> knownPhones(PersonTable table, const QStringList &phones,
+                        const QSqlDatabase &db = QSqlDatabase::database());
 // How many of the numbers some stored person of the table already has (a
 // number given twice counts twice); for reporting a batch before it is added.
 int countKnownPhones(PersonTable table, const QStringList &phones,

@@ -93,8 +93,8 @@ inline QList<QStringList> csvRows(const QString &path)
     if (!readCsvFile(path, TextEncoding::Automatic, &file, &error))
         return {};
     QList<QStringList> rows;
-    for (const CsvRecord &record : file.records)
-        rows.append(record.fields);
+    for (int record = 0; record < file.size(); ++record)
+        rows.append(file.fields(record));
     return rows;
 }
 

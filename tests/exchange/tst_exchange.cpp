@@ -9,6 +9,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 using namespace ExchangeTesting;
 
@@ -31,9 +34,9 @@ ImportPlan planFile(PersonTable table, const QString &path,
 {
     CsvFile file;
     QString error;
-    if (!readCsvFile(path, encoding, &file, &error) || file.records.isEmpty())
+    if (!readCsvFile(path, encoding, &file, &error) || file.isEmpty())
         return {};
-    return planImport(table, file, guessMapping(file.records.constFirst().fields));
+    return planImport(table, file, guessMapping(file.fields(0)));
 }
 
 const QString badRowsFile =
@@ -423,6 +426,151 @@ private slots:
         QCOMPARE(errors.contains("用法"), code == 2);
         // Nothing creates a data file where there was none.
         QCOMPARE(QFile::exists(workspace.filePath("mwdb.dat")), dataFile);
+    }
+
+    // The duplicate check guards the write: an import planned before another
+    // one (a second window, a script) stored the same numbers skips them.
+    void concurrentImportsStoreEachNumberOnce_data()
+    {
+        QTest::addColumn<bool>("otherProcess");
+        QTest::newRow("second window") << false;
+        QTest::newRow("command line") << true;
+    }
+    void concurrentImportsStoreEachNumberOnce()
+    {
+        QFETCH(bool, otherProcess);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(addAwkwardPeople(PersonTable::Customers, 300));
+        const QString path = workspace.filePath("all.csv");
+        QVERIFY(exportList(exportSource(ExportList::Prospects), path).outcome ==
+                ExportResult::Done);
+        QVERIFY(execSql("DELETE FROM customers"));
+        const ImportPlan late = planFile(PersonTable::Customers, path);
+        if (otherProcess)
+            QCOMPARE(runProgram({"--import", "prospects", "all.csv"}), 0);
+        else
+            QCOMPARE(runImport(planFile(PersonTable::Customers, path), false).imported, 300);
+        const ImportResult result = runImport(late, false);
+        QCOMPARE(result.imported, 0);
+        QCOMPARE(skippedLines(result).size(), 300);
+        QVERIFY(skippedLines(result).constFirst().startsWith("第 2 行: 号码重复: 张0"));
+        QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 300);
+    }
+
+    void formulaCellsRoundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("guarded");
+        for (const char *text : {"=cmd|' /C calc'!A0", "+1+1", "-x", "@SUM(A1)", "\t=1", "\r=1",
+                                 "-", "'=1", "''+1"})
+            QTest::newRow(text) << QString(text) << true;
+        for (const char *text : {"+86 138-0000-0007", "(010) 8888-1234", "-5", "'-5", "'text",
+                                 "a=b", "'"})
+            QTest::newRow(text) << QString(text) << false;
+    }
+    void formulaCellsRoundTrip()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, guarded);
+        const QString line = csvLine({text, "x"});
+        const QString guard = "'" + text.left(1); // before the text, in quotes or not
+        QCOMPARE(line.startsWith(guard) || line.startsWith('"' + guard), guarded);
+        TestWorkspace workspace;
+        QVERIFY(writeFile(workspace.filePath("in.csv"), line.toUtf8()));
+        const QList<QStringList> rows = csvRows(workspace.filePath("in.csv"));
+        QCOMPARE(rows, QList<QStringList>() << (QStringList() << text << "x"));
+    }
+
+    // Only regular files of a sane size; the reader holds a chunk and a record
+    // at most, and an unclosed quote is named by its line.
+    void unusableFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message"); // empty: read to the end
+        QTest::newRow("fifo") << "fifo" << "不是普通文件";
+        QTest::newRow("folder") << "folder" << "不是普通文件";
+        QTest::newRow("oversized") << "oversized" << "大于 512 MB";
+        QTest::newRow("unclosed quote") << "quote" << "第 3 行的引号没有结束";
+        QTest::newRow("long cell") << "cell" << "第 2 行有超过 32767 个字符的单元格";
+        QTest::newRow("many rows") << "rows" << "";
+    }
+    void unusableFilesAreRefused()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        TestWorkspace workspace;
+        const QString path = workspace.filePath("in.csv");
+        QByteArray rows = "姓名,电话\n张三,1\n";
+        for (int n = 0; n < 100000; ++n)
+            rows += "李四,13800000000\n";
+        if (kind == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == "oversized") // sparse: no disk is filled
+            QVERIFY(writeFile(path, rows) && QFile(path).resize(CsvReader::sizeLimit + 1));
+        else // the quote opens the phone of line 3, the long cell ends line 2
+            QVERIFY(writeFile(path, kind == "quote"  ? rows.insert(30, '"')
+                                    : kind == "cell" ? rows.insert(22, 40000, 'x')
+                                                     : rows));
+        CsvFile file;
+        QString error;
+        QCOMPARE(readCsvFile(path, TextEncoding::Automatic, &file, &error), message.isEmpty());
+        QVERIFY2(error.contains(message), qPrintable(error));
+        CsvReader reader;
+        CsvRecord record;
+        for (bool open = reader.open(path, TextEncoding::Automatic); open && reader.next(&record);) {
+        }
+        QCOMPARE(reader.error(), error);
+        QVERIFY(reader.peakHeld() <= 2 * CsvReader::chunkSize + CsvReader::cellLimit);
+    }
+
+    // FILE is the one in the folder the command was typed in; a data folder
+    // that cannot be used ends the run instead of falling back to that folder.
+    void commandLineDataHome_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("blocked"); // a file stands where the data folder belongs
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("prospectsInDataHome");
+        const QStringList import = {"--data-home", "--import", "prospects", "in.csv"};
+        QTest::newRow("import") << import << false << 0 << 2;
+        QTest::newRow("export") << QStringList{"--data-home", "--export", "prospects", "out.csv"}
+                                << false << 0 << 1;
+        QTest::newRow("folder blocked") << import << true << 1 << -1;
+    }
+    void commandLineDataHome()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, blocked);
+        QFETCH(int, code);
+        QFETCH(int, prospectsInDataHome);
+        TestWorkspace typedIn;
+        QVERIFY(writeFile(typedIn.filePath("in.csv"), "姓名,电话\n张三,13800000001\n"));
+        QVERIFY(typedIn.openDatabase());
+        QVERIFY(addCustomer("李四", 1, "1900-01-01", "13900000000", "", "", "", ""));
+        typedIn.closeDatabase();
+        QTemporaryDir xdg;
+        const QString home = xdg.filePath("CallLedger");
+        QVERIFY(blocked ? writeFile(home, "x") : QDir().mkdir(home));
+        QVERIFY(blocked || QFile::copy(typedIn.filePath("mwdb.dat"), home + "/mwdb.dat"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.path()));
+        QString errors;
+        const int exitCode = runProgram(arguments, nullptr, &errors);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(exitCode, code);
+        QCOMPARE(errors.contains(home), blocked);
+        const auto prospects = [](const QString &path) { // -1: no data file
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", path);
+            db.setDatabaseName(path);
+            QSqlQuery query(QFile::exists(path) && db.open() ? "SELECT count(*) FROM customers" : "",
+                            db);
+            return query.next() ? query.value(0).toInt() : -1;
+        };
+        QCOMPARE(prospects(typedIn.filePath("mwdb.dat")), 1);
+        QCOMPARE(prospects(home + "/mwdb.dat"), prospectsInDataHome);
+        QCOMPARE(QFile::exists(typedIn.filePath("out.csv")), arguments.contains("out.csv"));
     }
 };
 

@@ -189,6 +189,50 @@ private slots:
             QStringLiteral("陈静|-1|1900-01-01|13800000002|人民路5号||新华书店|经理|0|1"));
     }
 
+    // A missing element is an empty text, so the row is stored, in both
+    // downloads; the purchased list counts what it stored and what it could not.
+    void missingElementsAreEmptyTexts_data()
+    {
+        QTest::addColumn<bool>("initial");
+        QTest::addColumn<int>("refusedId"); // 0: no insert fails
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("rows");
+        const QString purchased = QStringLiteral("共下载 %1 条客户信息,已添加到准客户列表中.");
+        QTest::newRow("purchased") << false << 0 << purchased.arg(2) << 2;
+        QTest::newRow("purchased, one refused")
+            << false << 8 << purchased.arg(1) + QStringLiteral("\n另有 1 条客户信息无法保存,没有添加.")
+            << 1;
+        QTest::newRow("initial") << true << 0
+                                 << "全部下载完成,共下载2条客户信息,已添加到准客户列表中" << 2;
+    }
+
+    void missingElementsAreEmptyTexts()
+    {
+        QFETCH(bool, initial);
+        QFETCH(int, refusedId);
+        QFETCH(QString, message);
+        QFETCH(int, rows);
+        QVERIFY(saveAccount(agentEmail, agentPassword));
+        QVERIFY(execSql(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON customers WHEN "
+                                       "NEW.server_customer_id = %1 BEGIN "
+                                       "SELECT RAISE(ABORT, 'refused by test'); END")
+                            .arg(refusedId)));
+        server->queueReply("<result><user><id>7</id><name>李明</name></user>"
+                           "<user><id>8</id><mobile/><company> </company></user></result>");
+        std::unique_ptr<QDialog> dialog;
+        if (initial)
+            dialog = std::make_unique<DownInitDataDialog>();
+        else
+            dialog = std::make_unique<DownloadCustomerListDialog>();
+        click(dialog.get(), initial ? "pushButtonInit" : "pushButtonDown");
+        QTRY_COMPARE_WITH_TIMEOUT(messages->count(), 1, 10000);
+        QCOMPARE(messages->last().text, message);
+        QCOMPARE(queryValue("SELECT count(*) FROM customers WHERE phone_number = '' AND "
+                            "home_address = '' AND office = ''")
+                     .toInt(),
+                 rows);
+    }
+
     void noAccountSendsNothing()
     {
         DownloadCustomerListDialog dialog;

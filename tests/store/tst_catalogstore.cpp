@@ -177,6 +177,21 @@ private slots:
         QCOMPARE(warnings.count(), 0);
     }
 
+    void failedAccountInsertKeepsTheStoredAccount()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(saveAccount("first", "p1"));
+        QVERIFY(execSql("CREATE TRIGGER refuse BEFORE INSERT ON account "
+                        "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+        WarningRecorder warnings;
+        QVERIFY(!saveAccount("second", "p2"));
+        QCOMPARE(warnings.count(), 1);
+        QString user, password;
+        QVERIFY(loadAccount(user, password));
+        QCOMPARE(user + password, QString("firstp1"));
+    }
+
     void failedWritesReportTheDatabaseError()
     {
         TestWorkspace workspace;
