@@ -15,7 +15,8 @@ struct Source
     int fields[2];
 };
 
-// Every statement takes the period as its two bound values.
+// Every statement takes the period as bound values (from, to), the talk time
+// twice over.
 const Source sources[] = {
     {"SELECT date(contact_time, 'unixepoch', 'localtime') AS d, "
      "count(DISTINCT CASE contact_state WHEN 1 THEN customer_id END), "
@@ -45,10 +46,10 @@ const Source sources[] = {
     {"SELECT d, sum(s) FROM ("
      "SELECT date(l.add_time, 'unixepoch', 'localtime') AS d, c.seconds AS s "
      "FROM contact_durations c JOIN customers_tel_logs l ON l.id = c.log_id "
-     "WHERE c.kind = 1 AND l.add_time >= ?1 AND l.add_time <= ?2 "
+     "WHERE c.kind = 1 AND l.add_time >= ? AND l.add_time <= ? "
      "UNION ALL SELECT date(l.add_time, 'unixepoch', 'localtime'), c.seconds "
      "FROM contact_durations c JOIN helpers_tel_logs l ON l.id = c.log_id "
-     "WHERE c.kind = 2 AND l.add_time >= ?1 AND l.add_time <= ?2) GROUP BY d",
+     "WHERE c.kind = 2 AND l.add_time >= ? AND l.add_time <= ?) GROUP BY d",
      {TalkSeconds, -1}},
 };
 
@@ -102,8 +103,11 @@ bool computeActivity(QSqlDatabase &db, const QDate &from, const QDate &to,
             ok = false;
             break;
         }
-        query.addBindValue(GetDayBegin(from));
-        query.addBindValue(dayEndTime(to));
+        const int periods = QString::fromLatin1(source.statement).count(QLatin1Char('?')) / 2;
+        for (int period = 0; period < periods; ++period) {
+            query.addBindValue(GetDayBegin(from));
+            query.addBindValue(dayEndTime(to));
+        }
         if (!query.exec()) {
             ok = false;
             break;

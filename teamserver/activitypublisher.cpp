@@ -103,8 +103,12 @@ struct ActivityPublisher::Worker
                     return;
                 }
             }
-            QSqlDatabase server = QSqlDatabase::database(serverName, false);
-            if (!publishActivity(server, settings.member, changedDays, &error)) {
+            bool written = false;
+            {
+                QSqlDatabase server = QSqlDatabase::database(serverName, false);
+                written = publishActivity(server, settings.member, changedDays, &error);
+            }
+            if (!written) {
                 // A broken link is opened anew at the next try.
                 serverOpen = false;
                 closeTeamServer(serverName);

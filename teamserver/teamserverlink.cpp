@@ -39,7 +39,7 @@ const char upsertStatement[] =
 // Each member with a row this week: whether it published today, today's
 // row, the week's sums. The row-level policies limit the members.
 const char teamStatement[] =
-    "SELECT w.member, t.member IS NOT NULL, "
+    "SELECT w.week_member, t.member IS NOT NULL, "
     "coalesce(t.prospect_first_calls, 0), coalesce(t.prospect_later_calls, 0), "
     "coalesce(t.prospect_visits, 0), coalesce(t.recruit_first_calls, 0), "
     "coalesce(t.recruit_later_calls, 0), coalesce(t.recruit_visits, 0), "

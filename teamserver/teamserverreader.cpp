@@ -58,8 +58,12 @@ void TeamServerReader::readTeam(const QDate &today, const QDate &weekBegin, QObj
         QList<MemberActivity> members;
         QString error;
         if (link->ensureOpen(&error)) {
-            QSqlDatabase db = QSqlDatabase::database(link->name, false);
-            if (!readTeamActivity(db, today, weekBegin, &members, &error))
+            bool read = false;
+            {
+                QSqlDatabase db = QSqlDatabase::database(link->name, false);
+                read = readTeamActivity(db, today, weekBegin, &members, &error);
+            }
+            if (!read)
                 link->drop();
         }
         const qint64 ms = clock.elapsed();
@@ -79,8 +83,12 @@ void TeamServerReader::readMember(const QString &member, const QDate &from, cons
         ActivityValues sums{};
         QString error;
         if (link->ensureOpen(&error)) {
-            QSqlDatabase db = QSqlDatabase::database(link->name, false);
-            if (!readMemberActivity(db, member, from, to, &sums, &error))
+            bool read = false;
+            {
+                QSqlDatabase db = QSqlDatabase::database(link->name, false);
+                read = readMemberActivity(db, member, from, to, &sums, &error);
+            }
+            if (!read)
                 link->drop();
         }
         deliver(this, [guard, answer, sums, error] {
