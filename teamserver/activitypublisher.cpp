@@ -39,7 +39,8 @@ struct ActivityPublisher::Worker
         QObject::connect(retryTimer, &QTimer::timeout, context, [this] { publish(); });
         dayTimer = new QTimer(context);
         QObject::connect(dayTimer, &QTimer::timeout, context, [this] {
-            if (Clock::now().date() != lastDay)
+            // A pending retry covers the new day too, and keeps its pause.
+            if (Clock::now().date() != lastDay && !retryTimer->isActive())
                 publish();
         });
         dayTimer->start(pauses.dayCheckMs);
@@ -77,6 +78,7 @@ struct ActivityPublisher::Worker
         retryTimer->stop();
         const QDate today = Clock::now().date();
         const QDate from = today.addDays(-30);
+        lastDay = today;
         QMap<QDate, ActivityValues> days;
         QString error;
         if (!openSqlite(&error)) {
@@ -119,7 +121,6 @@ struct ActivityPublisher::Worker
                 published.insert(day.key(), day.value());
             published.erase(published.begin(), published.lowerBound(from));
         }
-        lastDay = today;
         retryPause = pauses.firstRetryMs;
         report(true, QString(), Clock::now());
     }

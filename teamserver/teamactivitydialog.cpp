@@ -58,8 +58,9 @@ void TeamActivityDialog::on_pushButtonRefresh_clicked()
     ui->labelStatus->setText(QStringLiteral("正在读取..."));
     const QDate today = Clock::now().date();
     reader->readTeam(today, weekBeginDate(), this,
-                     [this](const QList<MemberActivity> &members, const QString &error,
-                            qint64 ms) { showMembers(members, error, ms); });
+                     [this](const QList<MemberActivity> &members, const QString &error, qint64 ms) {
+                         showMembers(members, error, ms);
+                     });
 }
 
 void TeamActivityDialog::showMembers(const QList<MemberActivity> &members, const QString &error,
@@ -92,12 +93,12 @@ void TeamActivityDialog::showMembers(const QList<MemberActivity> &members, const
             state = QStringLiteral("未关联");
         table->setItem(row, TodayState, fixedItem(state));
         for (int field = 0; field < ActivityFieldCount; ++field) {
-            table->setItem(row, FirstFigure + field,
-                           fixedItem(activity ? activityText(field, activity->today[field])
-                                              : QString()));
-            table->setItem(row, FirstFigure + ActivityFieldCount + field,
-                           fixedItem(activity ? activityText(field, activity->week[field])
-                                              : QString()));
+            table->setItem(
+                row, FirstFigure + field,
+                fixedItem(activity ? activityText(field, activity->today[field]) : QString()));
+            table->setItem(
+                row, FirstFigure + ActivityFieldCount + field,
+                fixedItem(activity ? activityText(field, activity->week[field]) : QString()));
         }
         if (!reported) {
             for (int column = 0; column < table->columnCount(); ++column)

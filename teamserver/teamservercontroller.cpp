@@ -42,11 +42,11 @@ void answerRecordedActivity(int teammateId, const QDate &from, const QDate &to, 
         return;
     }
     show(QStringLiteral("正在读取..."));
-    reader->readMember(member, from, to, receiver,
-                       [show](const ActivityValues &values, const QString &error) {
-                           show(error.isEmpty() ? activitySummary(values)
-                                                : QStringLiteral("无法读取: ") + error.simplified());
-                       });
+    reader->readMember(
+        member, from, to, receiver, [show](const ActivityValues &values, const QString &error) {
+            show(error.isEmpty() ? activitySummary(values)
+                                 : QStringLiteral("无法读取: ") + error.simplified());
+        });
 }
 } // namespace
 
@@ -67,12 +67,12 @@ TeamServerController::TeamServerController(QMainWindow *window) : QObject(window
     if (settings.enabled && settings.complete()) {
         m_statusLabel->setText(QStringLiteral("团队服务器: 正在连接"));
         m_statusLabel->show();
-        TeamServerPassword::read(settings, this, [this, settings](const QString &password,
-                                                                  const QString &note) {
-            if (!note.isEmpty())
-                showNote(note);
-            apply(settings, password);
-        });
+        TeamServerPassword::read(settings, this,
+                                 [this, settings](const QString &password, const QString &note) {
+                                     if (!note.isEmpty())
+                                         showNote(note);
+                                     apply(settings, password);
+                                 });
     }
 }
 

@@ -24,11 +24,12 @@ TeamServerDialog::TeamServerDialog(QWidget *parent)
     ui->comboBoxTlsMode->setCurrentText(settings.tlsMode);
     connect(ui->lineEditPassword, &QLineEdit::textEdited, this, [this] { passwordEdited = true; });
     if (settings.complete()) {
-        TeamServerPassword::read(settings, this, [this](const QString &password, const QString &note) {
-            if (!passwordEdited)
-                ui->lineEditPassword->setText(password);
-            ui->labelPasswordNote->setText(note);
-        });
+        TeamServerPassword::read(settings, this,
+                                 [this](const QString &password, const QString &note) {
+                                     if (!passwordEdited)
+                                         ui->lineEditPassword->setText(password);
+                                     ui->labelPasswordNote->setText(note);
+                                 });
     }
     ui->lineEditHost->setFocus();
 }
@@ -89,10 +90,11 @@ void TeamServerDialog::on_pushButtonOk_clicked()
     TeamServerController *controller = TeamServerController::instance();
     if (settings.complete()) {
         // This session keeps its copy; the window says when the keyring refused it.
-        TeamServerPassword::write(settings, password, controller, [controller](const QString &note) {
-            if (!note.isEmpty())
-                controller->showNote(note);
-        });
+        TeamServerPassword::write(settings, password, controller,
+                                  [controller](const QString &note) {
+                                      if (!note.isEmpty())
+                                          controller->showNote(note);
+                                  });
     }
     if (controller)
         controller->apply(settings, password);

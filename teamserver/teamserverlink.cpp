@@ -72,10 +72,10 @@ bool openTeamServer(const QString &connectionName, const TeamServerSettings &set
     db.setUserName(settings.member);
     db.setPassword(password);
     // Fixed option names; the mode is one of the three known values.
-    const QString mode =
-        teamServerTlsModes().contains(settings.tlsMode) ? settings.tlsMode : QStringLiteral("prefer");
-    db.setConnectOptions(QStringLiteral("sslmode=%1;connect_timeout=10;application_name=CallLedger")
-                             .arg(mode));
+    const QString mode = teamServerTlsModes().contains(settings.tlsMode) ? settings.tlsMode
+                                                                         : QStringLiteral("prefer");
+    db.setConnectOptions(
+        QStringLiteral("sslmode=%1;connect_timeout=10;application_name=CallLedger").arg(mode));
     if (!db.open()) {
         *error = errorText(db.lastError());
         return false;
@@ -173,8 +173,8 @@ bool readTeamActivity(QSqlDatabase &db, const QDate &today, const QDate &weekBeg
     return true;
 }
 
-bool readMemberActivity(QSqlDatabase &db, const QString &member, const QDate &from,
-                        const QDate &to, ActivityValues *sums, QString *error)
+bool readMemberActivity(QSqlDatabase &db, const QString &member, const QDate &from, const QDate &to,
+                        ActivityValues *sums, QString *error)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);

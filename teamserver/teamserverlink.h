@@ -35,5 +35,5 @@ struct MemberActivity
 bool readTeamActivity(QSqlDatabase &db, const QDate &today, const QDate &weekBegin,
                       QList<MemberActivity> *members, QString *error);
 // One member's sums over [from, to]; false with an error text when unreadable.
-bool readMemberActivity(QSqlDatabase &db, const QString &member, const QDate &from,
-                        const QDate &to, ActivityValues *sums, QString *error);
+bool readMemberActivity(QSqlDatabase &db, const QString &member, const QDate &from, const QDate &to,
+                        ActivityValues *sums, QString *error);

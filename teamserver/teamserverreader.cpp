@@ -36,8 +36,8 @@ TeamServerReader::TeamServerReader(const TeamServerSettings &settings, const QSt
 {
     m_link->settings = settings;
     m_link->password = password;
-    m_link->name = QStringLiteral("teamserver-read-") +
-                   QString::number(reinterpret_cast<quintptr>(this), 16);
+    m_link->name =
+        QStringLiteral("teamserver-read-") + QString::number(reinterpret_cast<quintptr>(this), 16);
     std::shared_ptr<Link> link = m_link;
     m_thread = std::make_unique<TeamServerThread>([link] { link->drop(); });
 }

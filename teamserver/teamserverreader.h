@@ -25,10 +25,9 @@ public:
         std::function<void(const QList<MemberActivity> &, const QString &error, qint64 ms)>;
     using MemberAnswer = std::function<void(const ActivityValues &, const QString &error)>;
 
-    void readTeam(const QDate &today, const QDate &weekBegin, QObject *receiver,
-                  TeamAnswer answer);
-    void readMember(const QString &member, const QDate &from, const QDate &to,
-                    QObject *receiver, MemberAnswer answer);
+    void readTeam(const QDate &today, const QDate &weekBegin, QObject *receiver, TeamAnswer answer);
+    void readMember(const QString &member, const QDate &from, const QDate &to, QObject *receiver,
+                    MemberAnswer answer);
 
 private:
     struct Link;

@@ -2,7 +2,6 @@
 
 #include "teamserver/teamserversettings.h"
 
-#include <QString>
 #include <QStringList>
 
 class QProcess;
@@ -34,10 +33,9 @@ public:
 private:
     // The command's exit code (-1 when it did not end normally).
     int run(const QStringList &command, QString *output = nullptr,
-             const QStringList &environment = {}, const QByteArray &input = {});
+            const QStringList &environment = {}, const QByteArray &input = {});
     QStringList asServer(const QString &tool, const QStringList &arguments) const;
 
-    QString m_folder;
-    QString m_bin;
+    QString m_folder, m_bin;
     int m_port = 0;
 };

@@ -66,7 +66,8 @@ int main(int argc, char *argv[])
             "((m + d) % 4) * 1200, (m * d) % 7200 "
             "FROM generate_series(1, 200) m, generate_series(0, 1095) d ON CONFLICT DO NOTHING") &&
         run(db,
-            "INSERT INTO team_members (leader, member) SELECT ?, 'bench_m' || lpad(m::text, 3, '0') "
+            "INSERT INTO team_members (leader, member) SELECT ?, 'bench_m' || lpad(m::text, 3, "
+            "'0') "
             "FROM generate_series(1, 200) m ON CONFLICT DO NOTHING",
             {leader}) &&
         run(db, "ANALYZE activity");
