@@ -71,11 +71,15 @@ bool openTeamServer(const QString &connectionName, const TeamServerSettings &set
     db.setDatabaseName(settings.database);
     db.setUserName(settings.member);
     db.setPassword(password);
-    // Fixed option names; the mode is one of the three known values.
+    // Fixed option names; the mode is one of the three known values. The
+    // timeouts bound how long a dead network or a held lock can keep the
+    // thread (and so the closing program, or new settings) waiting.
     const QString mode = teamServerTlsModes().contains(settings.tlsMode) ? settings.tlsMode
                                                                          : QStringLiteral("prefer");
-    db.setConnectOptions(
-        QStringLiteral("sslmode=%1;connect_timeout=10;application_name=CallLedger").arg(mode));
+    db.setConnectOptions(QStringLiteral("sslmode=%1;connect_timeout=10;keepalives_idle=30;"
+                                        "application_name=CallLedger;"
+                                        "options='-c statement_timeout=30000'")
+                             .arg(mode));
     if (!db.open()) {
         *error = errorText(db.lastError());
         return false;
