@@ -41,6 +41,7 @@
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
 #include "team/teammatetaskdialog.h"
+#include "teamserver/teamservercontroller.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -123,6 +124,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     // The numbers must be right before the first tick.
     refreshReminderCounts();
     setUpContactAlerts();
+    setUpTeamServer(this);
 
     // Asynchronous: an unreachable service never delays the window.
     connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);

@@ -2,6 +2,7 @@
 #include "ui_systemsetdialog.h"
 
 #include "common/appsettings.h"
+#include "teamserver/teamserverdialog.h"
 
 SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SystemSetDialog)
 {
@@ -25,11 +26,25 @@ SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::
     ui->spinBoxContactAlertMinutes->setEnabled(appSettings.contactAlerts());
     connect(ui->checkBoxContactAlert, &QCheckBox::toggled, ui->spinBoxContactAlertMinutes,
             &QWidget::setEnabled);
+    addTeamServerButton();
     // The cursor starts in the first field, not in the tab bar; Enter saves.
     ui->lineEditRegion->setFocus();
 }
 
 SystemSetDialog::~SystemSetDialog() = default;
+
+// The team server has a dialog of its own; its button sits beside the others.
+void SystemSetDialog::addTeamServerButton()
+{
+    auto *button = new QPushButton(QStringLiteral("团队服务器..."), this);
+    button->setObjectName(QStringLiteral("pushButtonTeamServer"));
+    button->setAutoDefault(false);
+    ui->horizontalLayout->insertWidget(0, button);
+    connect(button, &QPushButton::clicked, this, [this] {
+        TeamServerDialog dialog(this);
+        dialog.exec();
+    });
+}
 
 void SystemSetDialog::on_pushButtonOk_clicked()
 {

@@ -22,5 +22,7 @@ private slots:
     void on_pushButtonCancel_clicked();
 
 private:
+    void addTeamServerButton();
+
     std::unique_ptr<Ui::SystemSetDialog> ui;
 };

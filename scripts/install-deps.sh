@@ -10,6 +10,8 @@ packages=(
     libxlsxwriter-dev pkg-config unzip
     xvfb xauth x11-utils fonts-wqy-microhei
     sqlite3
+    # the team server: its driver, the keyring and the server the tests run
+    libqt6sql6-psql qtkeychain-qt6-dev postgresql
     # the Debian package, its checks and the drawing of the program icon
     dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
 )

@@ -56,6 +56,12 @@ void showShare(QTableWidget *table, const PlanShare &share)
     table->resizeColumnsToContents();
 }
 
+TeammateExamineDialog::RecordedActivitySource &recordedActivitySource()
+{
+    static TeammateExamineDialog::RecordedActivitySource source;
+    return source;
+}
+
 void showSums(QTableView *view, QSqlQueryModel *model)
 {
     view->setModel(model);
@@ -125,6 +131,10 @@ void TeammateExamineDialog::runAssessment()
     clearShareTable(ui->tableWidgetWeekTask);
     ui->labelMonth->clear();
     ui->labelWeek->clear();
+    ++activityQueries;
+    ui->labelActivityYear->clear();
+    ui->labelActivityMonth->clear();
+    ui->labelActivityWeek->clear();
     ui->labelYear->setText(QString::number(year) + QStringLiteral("年"));
 
     delete taskModel;
@@ -142,14 +152,17 @@ void TeammateExamineDialog::runAssessment()
     yearSumModel.reset(
         loadEarningSumModelForPeriod(teammateId, yearBeginTime(year), yearEndTime(year)));
     showSums(ui->tableViewEarningReport, yearSumModel.get());
+    showRecordedActivity(ui->labelActivityYear, yearBeginTime(year), yearEndTime(year));
 
     // Month and week only mean something in the current year.
     if (year != Clock::now().date().year())
         return;
     monthSumModel.reset(loadEarningSumModelForPeriod(teammateId, monthBeginTime(), monthEndTime()));
     showSums(ui->tableViewEarningReportMonth, monthSumModel.get());
+    showRecordedActivity(ui->labelActivityMonth, monthBeginTime(), monthEndTime());
     weekSumModel.reset(loadEarningSumModelForPeriod(teammateId, weekBeginTime(), weekEndTime()));
     showSums(ui->tableViewEarningReportWeek, weekSumModel.get());
+    showRecordedActivity(ui->labelActivityWeek, weekBeginTime(), weekEndTime());
     showPlanShares();
 }
 
@@ -179,4 +192,23 @@ void TeammateExamineDialog::showPlanShares()
 void TeammateExamineDialog::on_pushButtonClose_clicked()
 {
     close();
+}
+
+void TeammateExamineDialog::setRecordedActivitySource(RecordedActivitySource source)
+{
+    recordedActivitySource() = std::move(source);
+}
+
+void TeammateExamineDialog::showRecordedActivity(QLabel *label, qint64 from, qint64 to)
+{
+    const RecordedActivitySource &source = recordedActivitySource();
+    if (!source)
+        return;
+    const auto date = [](qint64 time) { return QDateTime::fromSecsSinceEpoch(time).date(); };
+    // The answer may come after a new query: only the latest query's is shown.
+    const int asked = activityQueries;
+    source(teammateId, date(from), date(to), label, [this, label, asked](const QString &text) {
+        if (asked == activityQueries)
+            label->setText(QStringLiteral("团队服务器记录的活动量: ") + text);
+    });
 }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "store/changewatch.h"
+#include "teamserver/teamserversettings.h"
+
+#include <QObject>
+
+#include <memory>
+
+class ActivityPublisher;
+class QLabel;
+class QMainWindow;
+class QTimer;
+class TeamServerReader;
+
+// The team server in the main window: menu entries, the status-bar field,
+// the publisher fed by a change watch of the data file, and the reader the
+// leader's windows share. One per program.
+class TeamServerController : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TeamServerController(QMainWindow *window);
+    ~TeamServerController() override;
+
+    static TeamServerController *instance();
+
+    // New settings from the dialog: publishing starts again with them.
+    void apply(const TeamServerSettings &settings, const QString &password);
+    // The leader's reader, or null while no server is set up.
+    TeamServerReader *reader() const { return m_reader.get(); }
+    ActivityPublisher *publisher() const { return m_publisher.get(); }
+    QLabel *statusLabel() const { return m_statusLabel; }
+    void showNote(const QString &note);
+
+private:
+    void watchData();
+
+    QMainWindow *m_window;
+    QLabel *m_statusLabel = nullptr;
+    QTimer *m_watchTimer = nullptr;
+    DataChangeWatch m_watch;
+    std::unique_ptr<ActivityPublisher> m_publisher;
+    std::unique_ptr<TeamServerReader> m_reader;
+};
+
+// Adds the team server to the main window (menu, status bar, publishing);
+// called once from its constructor.
+void setUpTeamServer(QMainWindow *window);

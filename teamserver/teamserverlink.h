@@ -1,0 +1,39 @@
+#pragma once
+
+#include "teamserver/activityfigures.h"
+#include "teamserver/teamserversettings.h"
+
+#include <QDate>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+// The schema this program reads and writes (packaging/teamserver/schema.sql).
+inline constexpr int teamServerSchemaVersion = 1;
+
+// Opens a PostgreSQL connection of the given name in the calling thread (it
+// belongs to that thread) and checks the schema version. On failure returns
+// false with the reason: the server's own text, or what is missing.
+bool openTeamServer(const QString &connectionName, const TeamServerSettings &settings,
+                    const QString &password, QString *error);
+void closeTeamServer(const QString &connectionName);
+
+// Upserts this member's rows in one transaction: either all of them are on
+// the server afterwards, or none (a kill midway leaves the previous publish).
+bool publishActivity(QSqlDatabase &db, const QString &member,
+                     const QMap<QDate, ActivityValues> &days, QString *error);
+
+// One member's recorded sums over a period, as the leader may read them.
+struct MemberActivity
+{
+    QString member;
+    bool reportedToday = false;
+    ActivityValues today{};
+    ActivityValues week{};
+};
+// Today's and this week's figures of every member the leader may read.
+bool readTeamActivity(QSqlDatabase &db, const QDate &today, const QDate &weekBegin,
+                      QList<MemberActivity> *members, QString *error);
+// One member's sums over [from, to]; false with an error text when unreadable.
+bool readMemberActivity(QSqlDatabase &db, const QString &member, const QDate &from, const QDate &to,
+                        ActivityValues *sums, QString *error);

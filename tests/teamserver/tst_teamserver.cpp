@@ -1,0 +1,385 @@
+#include "pgcluster.h"
+
+#include "common/dateutils.h"
+#include "store/catalogstore.h"
+#include "store/customerstore.h"
+#include "store/helperstore.h"
+#include "store/snapshots.h"
+#include "support/testmain.h"
+#include "support/testworkspace.h"
+#include "team/teammateexaminedialog.h"
+#include "teamserver/activitypublisher.h"
+#include "teamserver/memberlinks.h"
+#include "teamserver/teamactivitydialog.h"
+#include "teamserver/teamservercontroller.h"
+#include "teamserver/teamserverdialog.h"
+#include "teamserver/teamserverreader.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString none = u"0|0|0|0|0|0|0|0|0|0"_s;
+
+// The day's figures as the program's own lists and totals count them.
+QString localFigures(const QDate &day, qint64 talkSeconds)
+{
+    const qint64 from = GetDayBegin(day), to = dayEndTime(day);
+    qint64 amount = 0, money = 0, buyers = 0;
+    orderTotalsForPeriod(from, to, amount, money, buyers);
+    const QList<qint64> values = {countCustomerContactTracks(from, to, 1),
+                                  countCustomerContactTracks(from, to, 2),
+                                  countCustomersContacted(from, to, 2),
+                                  countHelperContactTracks(from, to, 1),
+                                  countHelperContactTracks(from, to, 2),
+                                  countHelpersContacted(from, to, 2),
+                                  buyers,
+                                  amount, // one policy per order in these tests
+                                  money,
+                                  talkSeconds};
+    QStringList text;
+    for (qint64 value : values)
+        text << QString::number(value);
+    return text.join(QLatin1Char('|'));
+}
+
+// One save of the agent's day: calls, visits with talk time, an order of a
+// new customer. Returns the talk time recorded.
+qint64 saveWork(int k, const QDateTime &when)
+{
+    const qint64 time = when.toSecsSinceEpoch();
+    addCustomerContactTrack(k, time, 1);
+    addCustomerContactTrack(k + 100, time, 2);
+    addCustomerTelLog(k, 2, u"拜访"_s, time, 1, time);
+    execSql(u"INSERT INTO contact_durations VALUES (1, last_insert_rowid(), %1)"_s.arg(60 * k));
+    addHelperContactTrack(k, time, 1);
+    addHelperTelLog(k, 2, u"面谈"_s, time, 1, time);
+    execSql(u"INSERT INTO contact_durations VALUES (2, last_insert_rowid(), 7)"_s);
+    addCustomerOrder(k, time, u"P1"_s, 1, 1000 * k);
+    return 60 * k + 7;
+}
+
+// A publisher with short pauses, and its reports.
+struct Publishing
+{
+    Publishing(const TeamServerSettings &settings)
+        : publisher(settings, u"pw-"_s + settings.member, {0, 200, 1000, 100}),
+          status(&publisher, &ActivityPublisher::statusChanged)
+    {
+    }
+    bool next(bool synced, bool changed = false)
+    {
+        status.clear();
+        if (changed)
+            publisher.localDataChanged();
+        return QTest::qWaitFor(
+            [&] { return !status.isEmpty() && status.last().at(0).toBool() == synced; }, 20000);
+    }
+    ActivityPublisher publisher;
+    QSignalSpy status;
+};
+
+// Fills the dialog's line edits, by object name.
+void fill(QWidget *dialog, const QStringList &names, const QStringList &values)
+{
+    for (int i = 0; i < names.size(); ++i)
+        dialog->findChild<QLineEdit *>(names.at(i))->setText(values.at(i));
+}
+} // namespace
+
+class TeamServerTest : public QObject
+{
+    Q_OBJECT
+    PgCluster cluster;
+
+    QString serverFigures(const QString &member, const QDate &day)
+    {
+        QString row;
+        cluster.sql(u"SELECT prospect_first_calls, prospect_later_calls, prospect_visits, "
+                    "recruit_first_calls, recruit_later_calls, recruit_visits, new_customers, "
+                    "orders, order_money, talk_seconds FROM activity WHERE member = '%1' AND "
+                    "day = '%2'"_s.arg(member, day.toString(Qt::ISODate)),
+                    &row);
+        return row;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(cluster.create(&error), qPrintable(error));
+        // A database left by a newer program: the setup refuses it.
+        QCOMPARE(cluster.setup({u"team_v2"_s}), 0);
+        QVERIFY(cluster.sql(u"UPDATE schema_version SET version = 2"_s, nullptr, u"team_v2"_s));
+        QCOMPARE(cluster.setup({u"team_v2"_s}), 1);
+    }
+
+    void init() { Clock::setFixedNow(QDateTime()); }
+
+    void rowsByRole_data()
+    {
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("expected");
+        const QString read =
+            u"SELECT string_agg(member || ':' || orders, ',' ORDER BY member) FROM activity"_s;
+        const QString insert = u"INSERT INTO activity (member, day) VALUES ('%1', '2020-01-02')"_s;
+        const QString denied = u"permission denied"_s, policy = u"row-level security"_s;
+        QTest::newRow("m1 reads its own") << u"m1"_s << read << u"m1:1"_s;
+        QTest::newRow("m2 reads its own") << u"m2"_s << read << u"m2:2"_s;
+        QTest::newRow("leader reads its team") << u"boss"_s << read << u"m1:1,m2:2"_s;
+        QTest::newRow("outsider reads nothing") << u"outsider"_s << read << denied;
+        QTest::newRow("m1 inserts m2's row") << u"m1"_s << insert.arg(u"m2") << policy;
+        QTest::newRow("m1 updates m2's row")
+            << u"m1"_s << u"UPDATE activity SET orders = 99 WHERE member = 'm2'"_s << QString();
+        QTest::newRow("m1 deletes m2's row")
+            << u"m1"_s << u"DELETE FROM activity WHERE member = 'm2'"_s << denied;
+        // The leader publishes too, so it may write, but only its own rows.
+        QTest::newRow("leader updates")
+            << u"boss"_s << u"UPDATE activity SET orders = 99"_s << QString();
+        QTest::newRow("leader inserts") << u"boss"_s << insert.arg(u"m1") << policy;
+    }
+
+    void rowsByRole()
+    {
+        QFETCH(QString, role);
+        QFETCH(QString, statement);
+        QFETCH(QString, expected);
+        const QString rows = u"m1:2020-01-01:1,m2:2020-01-01:2,m3x:2020-01-01:3"_s;
+        QVERIFY(cluster.sql(u"DELETE FROM activity; INSERT INTO activity (member, day, orders) "
+                            "VALUES ('m1', '2020-01-01', 1), ('m2', '2020-01-01', 2), "
+                            "('m3x', '2020-01-01', 3)"_s));
+        // Straight SQL through the role's own connection, as any client could send it.
+        QProcess psql;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"PGPASSWORD"_s, PgCluster::password(role));
+        psql.setProcessEnvironment(env);
+        const TeamServerSettings s = cluster.settings(role);
+        psql.start(u"psql"_s, {u"-XAt"_s, u"-h"_s, s.host, u"-p"_s, QString::number(s.port),
+                               u"-U"_s, role, u"-d"_s, s.database, u"-c"_s, statement});
+        QVERIFY(psql.waitForFinished(30000));
+        const QString out =
+            QString::fromUtf8(psql.readAllStandardOutput() + psql.readAllStandardError());
+        QVERIFY2(expected.isEmpty() ? !out.contains(u"ERROR") : out.contains(expected),
+                 qPrintable(out));
+        // Whatever the role tried, the other members' rows are as they were.
+        QString now;
+        QVERIFY(cluster.sql(u"SELECT string_agg(member || ':' || day || ':' || orders, ',' "
+                            "ORDER BY member, day) FROM activity"_s,
+                            &now));
+        QCOMPARE(now, rows);
+    }
+
+    void figuresFollowLocalFile()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(cluster.sql(u"DELETE FROM activity"_s));
+        const QDate day(2026, 3, 10);
+        Clock::setFixedNow(QDateTime(day, QTime(10, 0)));
+        qint64 talk = saveWork(1, Clock::now());
+        Publishing m1(cluster.settings(u"m1"_s));
+        QVERIFY(m1.next(true));
+        QCOMPARE(serverFigures(u"m1"_s, day), localFigures(day, talk));
+        QCOMPARE(serverFigures(u"m1"_s, day.addDays(-30)), none);
+
+        // A further save, then a restore of a snapshot taken before it.
+        SnapshotJob snapshot;
+        QVERIFY(snapshot.begin(Clock::now()) && snapshot.runToEnd());
+        const QString before = localFigures(day, talk);
+        talk += saveWork(2, Clock::now().addSecs(60));
+        QVERIFY(m1.next(true, true));
+        QCOMPARE(serverFigures(u"m1"_s, day), localFigures(day, talk));
+        QString error;
+        QVERIFY2(restoreSnapshot(snapshot.path(), &error), qPrintable(error));
+        QVERIFY(m1.next(true, true));
+        QCOMPARE(serverFigures(u"m1"_s, day), before);
+
+        // Midnight: the new day gets its row without any change to the file.
+        Clock::setFixedNow(QDateTime(day.addDays(1), QTime(0, 0, 30)));
+        QVERIFY(m1.next(true));
+        QCOMPARE(serverFigures(u"m1"_s, day.addDays(1)), none);
+        talk = saveWork(3, Clock::now());
+        QVERIFY(m1.next(true, true));
+        QCOMPARE(serverFigures(u"m1"_s, day.addDays(1)), localFigures(day.addDays(1), talk));
+        QCOMPARE(serverFigures(u"m1"_s, day), before);
+    }
+
+    void serverStoppedAndBack()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        const QDate day = Clock::now().date();
+        qint64 talk = saveWork(1, Clock::now());
+        Publishing m2(cluster.settings(u"m2"_s));
+        QVERIFY(m2.next(true));
+        QVERIFY(cluster.stop());
+        talk += saveWork(2, Clock::now());
+        QVERIFY(m2.next(false, true));
+        const QString text = teamServerStatusText(false, m2.publisher.lastReason(), {});
+        QVERIFY2(text.startsWith(u"团队服务器: 无法连接 (") && text.size() > 20, qPrintable(text));
+        // The agent works on while the server is away.
+        talk += saveWork(3, Clock::now());
+        QVERIFY(cluster.start());
+        QVERIFY(m2.next(true));
+        QCOMPARE(serverFigures(u"m2"_s, day), localFigures(day, talk));
+    }
+
+    void killedMidPublishLeavesLastPublish()
+    {
+        QCOMPARE(cluster.setup({u"team"_s, u"member"_s, u"m3"_s}, PgCluster::password(u"m3"_s)), 0);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        const QDate day = Clock::now().date(), earlierDay = day.addDays(-2);
+        qint64 talk = saveWork(1, Clock::now().addDays(-2));
+        saveWork(1, Clock::now());
+        QVERIFY(Publishing(cluster.settings(u"m3"_s)).next(true));
+        const QString earlier = serverFigures(u"m3"_s, earlierDay);
+        talk += saveWork(2, Clock::now().addDays(-2));
+        saveWork(2, Clock::now());
+        // Hold today's row (the last of the batch) so that the child's
+        // transaction stops after writing the earlier days, then kill it there.
+        QProcess locker;
+        cluster.prepare(locker);
+        locker.start(u"psql"_s, {u"-XAt"_s, u"-d"_s, u"team"_s});
+        locker.write(u"BEGIN; SELECT 1 FROM activity WHERE member = 'm3' AND day = '%1' FOR "
+                     "UPDATE; SELECT 'locked';\n"_s.arg(day.toString(Qt::ISODate))
+                         .toUtf8());
+        QVERIFY(QTest::qWaitFor([&] { return locker.readAllStandardOutput().contains("locked"); },
+                                20000));
+        QProcess child;
+        child.start(u"" PUBLISH_CHILD ""_s,
+                    {workspace.path(), QString::number(cluster.settings({}).port), u"m3"_s,
+                     PgCluster::password(u"m3"_s)});
+        const auto backends = [this](const QString &condition) {
+            QString count;
+            cluster.sql(u"SELECT count(*) FROM pg_stat_activity WHERE usename = 'm3'"_s + condition,
+                        &count);
+            return count;
+        };
+        QVERIFY(QTest::qWaitFor(
+            [&] { return backends(u" AND wait_event_type = 'Lock'"_s) == u"1"; }, 20000));
+        child.kill();
+        QVERIFY(child.waitForFinished(10000));
+        locker.closeWriteChannel(); // psql ends, its transaction rolls back
+        QVERIFY(locker.waitForFinished(10000));
+        QVERIFY(QTest::qWaitFor([&] { return backends({}) == u"0"; }, 20000));
+        QCOMPARE(serverFigures(u"m3"_s, earlierDay), earlier);
+        QVERIFY(earlier != localFigures(earlierDay, talk));
+        // The next publish brings the server up to the file.
+        QVERIFY(Publishing(cluster.settings(u"m3"_s)).next(true));
+        QCOMPARE(serverFigures(u"m3"_s, earlierDay), localFigures(earlierDay, talk));
+    }
+
+    void leaderReadsTeam()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(cluster.sql(u"DELETE FROM activity; INSERT INTO activity (member, day, orders, "
+                            "talk_seconds) VALUES ('m1', '%1', 7, 3725), ('m2', '%1'::date - 1, "
+                            "4, 0)"_s.arg(Clock::now().date().toString(Qt::ISODate))));
+        for (const QString &name : {u"张三"_s, u"李四"_s, u"王五"_s})
+            QVERIFY(addHelper(name, 1, u"1985-01-01"_s, u"139"_s, {}, {}, {}, {}, 2));
+        QVERIFY(saveServerMemberLink(1, u"m1"_s) && saveServerMemberLink(2, u"m2"_s));
+
+        TeamServerReader reader(cluster.settings(u"boss"_s), PgCluster::password(u"boss"_s));
+        TeamActivityDialog window(nullptr, &reader);
+        QSignalSpy refreshed(&window, &TeamActivityDialog::refreshed);
+        QVERIFY(refreshed.wait(20000));
+        QCOMPARE(refreshed.last().at(0).toString(), QString());
+        auto *table = window.findChild<QTableWidget *>(u"tableWidget"_s);
+        const auto cell = [table](int row, int column) { return table->item(row, column)->text(); };
+        const int today = TeamActivityDialog::FirstFigure, week = today + ActivityFieldCount;
+        QCOMPARE(cell(0, TeamActivityDialog::TodayState), u"已上报"_s);
+        QCOMPARE(cell(0, today + Orders), u"7"_s);
+        QCOMPARE(cell(0, today + TalkSeconds), u"1:02:05"_s);
+        QCOMPARE(cell(1, TeamActivityDialog::TodayState), u"今日未上报"_s);
+        QCOMPARE(cell(2, TeamActivityDialog::TodayState), u"未关联"_s);
+        QCOMPARE(cell(1, week + Orders), Clock::now().date().dayOfWeek() == 1 ? QString() : u"4"_s);
+
+        // The assessment shows the recorded figures beside the reported earnings.
+        QMainWindow mainWindow;
+        TeamServerController controller(&mainWindow);
+        controller.apply(cluster.settings(u"boss"_s), PgCluster::password(u"boss"_s));
+        TeammateExamineDialog examine;
+        examine.assess(1, u"张三"_s, Clock::now().date().year());
+        auto *year = examine.findChild<QLabel *>(u"labelActivityYear"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(year->text().contains(u"保单 7,"), 20000);
+    }
+
+    void passwordStaysOutOfSettings()
+    {
+        TestWorkspace workspace;
+        const QStringList fields = {u"lineEditHost"_s, u"lineEditDatabase"_s, u"lineEditMember"_s,
+                                    u"lineEditPassword"_s};
+        TeamServerDialog dialog;
+        fill(&dialog, fields, {u"team.example"_s, u"team"_s, u"m9"_s, u"secret-of-m9"_s});
+        dialog.findChild<QPushButton *>(u"pushButtonOk"_s)->click();
+        QFile file(QSettings(u"CallLedger"_s, u"CallLedger"_s).fileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray stored = file.readAll();
+        QVERIFY(stored.contains("team.example") && !stored.contains("secret-of-m9"));
+        // Read back from the keyring, or from this session's copy when there is none.
+        TeamServerDialog again;
+        auto *password = again.findChild<QLineEdit *>(fields.last());
+        QTRY_COMPARE_WITH_TIMEOUT(password->text(), u"secret-of-m9"_s, 20000);
+    }
+
+    void connectionTest_data()
+    {
+        // Member, password, TLS mode, database; whether the port is closed.
+        QTest::addColumn<QStringList>("entered");
+        QTest::addColumn<bool>("closedPort");
+        QTest::addColumn<QString>("expected");
+        const QString m1 = u"m1"_s, pw = u"pw-m1"_s, prefer = u"prefer"_s, team = u"team"_s;
+        QTest::newRow("right") << QStringList{m1, pw, prefer, team} << false << u"连接成功"_s;
+        QTest::newRow("wrong password") << QStringList{m1, u"wrong"_s, prefer, team} << false
+                                        << u"password authentication failed"_s;
+        QTest::newRow("TLS refused")
+            << QStringList{m1, pw, u"require"_s, team} << false << u"SSL"_s;
+        QTest::newRow("schema missing")
+            << QStringList{m1, pw, prefer, u"postgres"_s} << false << u"没有团队数据表"_s;
+        QTest::newRow("other version")
+            << QStringList{m1, pw, prefer, u"team_v2"_s} << false << u"服务器数据版本为 2"_s;
+        QTest::newRow("not a team role")
+            << QStringList{u"outsider"_s, u"pw-outsider"_s, prefer, team} << false
+            << u"permission denied"_s;
+        QTest::newRow("nobody listening")
+            << QStringList{m1, pw, prefer, team} << true << u"refused"_s;
+    }
+
+    void connectionTest()
+    {
+        QFETCH(QStringList, entered);
+        QFETCH(bool, closedPort);
+        QFETCH(QString, expected);
+        TestWorkspace workspace;
+        TeamServerDialog dialog;
+        fill(&dialog,
+             {u"lineEditHost"_s, u"lineEditMember"_s, u"lineEditPassword"_s, u"lineEditDatabase"_s},
+             {u"127.0.0.1"_s, entered.at(0), entered.at(1), entered.at(3)});
+        dialog.findChild<QSpinBox *>(u"spinBoxPort"_s)
+            ->setValue(closedPort ? 1 : cluster.settings({}).port);
+        dialog.findChild<QComboBox *>(u"comboBoxTlsMode"_s)->setCurrentText(entered.at(2));
+        QSignalSpy tested(&dialog, &TeamServerDialog::connectionTested);
+        dialog.findChild<QPushButton *>(u"pushButtonTest"_s)->click();
+        QVERIFY(tested.wait(20000));
+        const QString shown = dialog.findChild<QLabel *>(u"labelTestResult"_s)->text();
+        QVERIFY2(shown.contains(expected), qPrintable(shown));
+    }
+};
+
+CALLLEDGER_TEST_MAIN(TeamServerTest, QApplication)
+#include "tst_teamserver.moc"
