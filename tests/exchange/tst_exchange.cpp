@@ -182,7 +182,7 @@ private slots:
         QVERIFY(writeFile(path, ("姓名,联系电话,家庭电话,职务\n" + row + "\n").toUtf8()));
         const ImportPlan plan = planFile(PersonTable(table), path);
         QCOMPARE(plan.rows.size(), 1);
-        QTEST(plan.rows.first().problem, "problem");
+        QTEST(plan.problem(plan.rows.first()), "problem");
     }
 
     void columnsAreGuessedFromHeaders_data()
