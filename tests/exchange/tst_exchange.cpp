@@ -133,7 +133,8 @@ private slots:
         for (const char *written :
              {"1985-06-01", "1985-6-1", "1985/6/1", "19850601", "1985年6月1日", "1985/6/1 0:00"})
             QTest::newRow(written) << QString(written) << QStringLiteral("1985-06-01");
-        QTest::newRow("a child") << "2015-01-01" << "2015-01-01";
+        QTest::newRow("a child") << "2015-01-01"
+                                 << "2015-01-01";
         // No such day, after today, day first: nothing is stored.
         const QString tomorrow = QDate::currentDate().addDays(1).toString("yyyy-MM-dd");
         QTest::newRow("tomorrow") << tomorrow << QString();
@@ -156,18 +157,23 @@ private slots:
         const int prospects = int(PersonTable::Customers), recruits = int(PersonTable::Helpers);
         const QString digitsOnly = "只能包含数字、空格、+、-和括号: ";
         QTest::newRow("blanks, signs, brackets")
-            << recruits << "甲,+86 (138) 0013-8000,０２１－１２３４　５６７８," << "";
-        QTest::newRow("letters") << prospects << "甲,138abc,," << "电话号码" + digitsOnly + "138abc";
-        QTest::newRow("no digit") << recruits << "甲,+-(),," << "电话号码" + digitsOnly + "+-()";
-        QTest::newRow("home phone") << recruits << "甲,139,ext 5," << "家庭电话" + digitsOnly + "ext 5";
+            << recruits << "甲,+86 (138) 0013-8000,０２１－１２３４　５６７８,"
+            << "";
+        QTest::newRow("letters") << prospects << "甲,138abc,,"
+                                 << "电话号码" + digitsOnly + "138abc";
+        QTest::newRow("no digit") << recruits << "甲,+-(),,"
+                                  << "电话号码" + digitsOnly + "+-()";
+        QTest::newRow("home phone") << recruits << "甲,139,ext 5,"
+                                    << "家庭电话" + digitsOnly + "ext 5";
         QTest::newRow("recruit office of 21")
             << recruits << "甲,139,," + QString(21, u'长') << "职务不能超过 20 个字";
-        QTest::newRow("recruit name of 50")
-            << recruits << QString(50, u'名') + ",139,," << "";
-        QTest::newRow("recruit name of 51")
-            << recruits << QString(51, u'名') + ",139,," << "姓名不能超过 50 个字";
+        QTest::newRow("recruit name of 50") << recruits << QString(50, u'名') + ",139,,"
+                                            << "";
+        QTest::newRow("recruit name of 51") << recruits << QString(51, u'名') + ",139,,"
+                                            << "姓名不能超过 50 个字";
         // Prospects' columns declare no length.
-        QTest::newRow("prospect name of 51") << prospects << QString(51, u'名') + ",139,," << "";
+        QTest::newRow("prospect name of 51") << prospects << QString(51, u'名') + ",139,,"
+                                             << "";
     }
     void numbersAndLengthsOfImportedRows()
     {

@@ -4,11 +4,11 @@
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/editcustomerdialog.h"
-#include "widgets/kinsfolkitemdelegate.h"
 #include "store/nameencoding.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
+#include "widgets/kinsfolkitemdelegate.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -243,7 +243,8 @@ private slots:
         messages.answerNext(open ? QMessageBox::Yes : QMessageBox::No);
         QString shownThere;
         QTimer::singleShot(0, [&] {
-            if (auto *edit = qobject_cast<EditCustomerDialog *>(QApplication::activeModalWidget())) {
+            if (auto *edit =
+                    qobject_cast<EditCustomerDialog *>(QApplication::activeModalWidget())) {
                 shownThere = child<QLineEdit>(edit, "lineEditPhone")->text();
                 press(edit, saveThere ? "pushButtonSave" : "pushButtonCancel");
             }

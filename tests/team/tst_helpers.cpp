@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(child<QComboBox>(entry, "comboBoxSex")->currentIndex(), -1);
         QCOMPARE(birth->date(), QDate(1900, 1, 1));
         QVERIFY(edit(entry, "lineEditAge")->text().isEmpty()); // no age for "not given"
-        QCOMPARE(birth->maximumDate(), QDate(2026, 3, 7));      // today, children too
+        QCOMPARE(birth->maximumDate(), QDate(2026, 3, 7));     // today, children too
         for (int round = 0; round < 2; ++round) {
             fillPerson(entry, " 李四 ", 1, " 13900000000 ");
             birth->setDate(QDate(1990, 3, 8));
@@ -170,8 +170,9 @@ private slots:
         const int editedId = insertProspect(prospect("赵六")); // 13800000000
         Prospect other = prospect("王五");
         other.phone = "13900000009";
-        QVERIFY(holder == 0 ? insertProspect(other) > 0
-                            : addHelper("王五", 1, "1900-01-01", other.phone, "", "", "", "", holder));
+        QVERIFY(holder == 0
+                    ? insertProspect(other) > 0
+                    : addHelper("王五", 1, "1900-01-01", other.phone, "", "", "", "", holder));
         std::unique_ptr<QDialog> entry;
         if (dialog == "add")
             entry = std::make_unique<AddCustomerDialog>();
@@ -186,14 +187,18 @@ private slots:
         if (!named.isEmpty())
             messages->answerNext(QMessageBox::No);
         const QString before = storedRows("SELECT phone_number FROM customers UNION ALL "
-                                          "SELECT phone_number FROM helpers").join(',');
+                                          "SELECT phone_number FROM helpers")
+                                   .join(',');
         press(entry.get(), "pushButtonSave");
-        QCOMPARE(messages->texts(), named.isEmpty() ? QStringList() : QStringList(
-            "该电话号码已经存在:\n" + named + "\n\n是否仍然保存?"));
+        QCOMPARE(messages->texts(), named.isEmpty() ? QStringList()
+                                                    : QStringList("该电话号码已经存在:\n" + named +
+                                                                  "\n\n是否仍然保存?"));
         // Declined: nothing written, the cursor back in the number.
         if (!named.isEmpty()) {
             QCOMPARE(storedRows("SELECT phone_number FROM customers UNION ALL "
-                                "SELECT phone_number FROM helpers").join(','), before);
+                                "SELECT phone_number FROM helpers")
+                         .join(','),
+                     before);
             QCOMPARE(entry->focusWidget(), edit(entry.get(), "lineEditPhone"));
         } else {
             QCOMPARE(queryValue("SELECT phone_number FROM customers WHERE id = 1").toString(),
