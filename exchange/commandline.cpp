@@ -67,21 +67,22 @@ struct Request
 bool isQtOption(const QString &argument)
 {
     static const QStringList options = {
-        QStringLiteral("platform"),   QStringLiteral("platformpluginpath"),
+        QStringLiteral("platform"),      QStringLiteral("platformpluginpath"),
         QStringLiteral("platformtheme"), QStringLiteral("plugin"),
         QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
-        QStringLiteral("geometry"),   QStringLiteral("qwindowicon"),
-        QStringLiteral("icon"),       QStringLiteral("qwindowtitle"),
-        QStringLiteral("title"),      QStringLiteral("name"),
-        QStringLiteral("display"),    QStringLiteral("reverse"),
-        QStringLiteral("session"),    QStringLiteral("style"),
-        QStringLiteral("stylesheet"), QStringLiteral("widgetcount"),
-        QStringLiteral("testability"), QStringLiteral("nograb"),
-        QStringLiteral("dograb"),     QStringLiteral("visual"),
-        QStringLiteral("ncols"),      QStringLiteral("cmap"),
+        QStringLiteral("geometry"),      QStringLiteral("qwindowicon"),
+        QStringLiteral("icon"),          QStringLiteral("qwindowtitle"),
+        QStringLiteral("title"),         QStringLiteral("name"),
+        QStringLiteral("display"),       QStringLiteral("reverse"),
+        QStringLiteral("session"),       QStringLiteral("style"),
+        QStringLiteral("stylesheet"),    QStringLiteral("widgetcount"),
+        QStringLiteral("testability"),   QStringLiteral("nograb"),
+        QStringLiteral("dograb"),        QStringLiteral("visual"),
+        QStringLiteral("ncols"),         QStringLiteral("cmap"),
         QStringLiteral("sync")};
     QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
-    name.truncate(name.indexOf(QLatin1Char('=')) < 0 ? name.size() : name.indexOf(QLatin1Char('=')));
+    name.truncate(name.indexOf(QLatin1Char('=')) < 0 ? name.size()
+                                                     : name.indexOf(QLatin1Char('=')));
     return options.contains(name);
 }
 

@@ -18,8 +18,9 @@ namespace {
 const QStringList &fieldColumns()
 {
     static const QStringList columns = {
-        QStringLiteral("name"),     QStringLiteral("sex"),          QStringLiteral("birth_date"),
-        QStringLiteral("phone_number"), QStringLiteral("home_address"), QStringLiteral("home_tel"),
+        QStringLiteral("name"),         QStringLiteral("sex"),
+        QStringLiteral("birth_date"),   QStringLiteral("phone_number"),
+        QStringLiteral("home_address"), QStringLiteral("home_tel"),
         QStringLiteral("company_name"), QStringLiteral("office")};
     return columns;
 }
@@ -91,15 +92,13 @@ QString checkRow(const QStringList &cells, const ColumnMapping &mapping,
     }
     if (person->phone.isEmpty())
         return QStringLiteral("缺少电话号码");
-    for (const auto &[field, text] : {std::pair{FieldPhone, person->phone},
-                                      std::pair{FieldHomeTel, person->homeTel}}) {
-        if (const QString problem = phoneProblem(personFieldLabel(field), text);
-            !problem.isEmpty())
+    for (const auto &[field, text] :
+         {std::pair{FieldPhone, person->phone}, std::pair{FieldHomeTel, person->homeTel}}) {
+        if (const QString problem = phoneProblem(personFieldLabel(field), text); !problem.isEmpty())
             return problem + QStringLiteral(": ") + text;
     }
-    const QString texts[] = {person->name,        QString(),          QString(),
-                             person->phone,       person->homeAddress, person->homeTel,
-                             person->company,     person->office};
+    const QString texts[] = {person->name,        QString(),       QString(),       person->phone,
+                             person->homeAddress, person->homeTel, person->company, person->office};
     for (int field = 0; field < FieldCount; ++field) {
         const QString problem = lengthProblem(personFieldLabel(field), texts[field],
                                               lengths.value(fieldColumns().at(field)));

@@ -22,7 +22,8 @@ AddPhoneSkillDialog::AddPhoneSkillDialog(QWidget *parent)
 {
     ui->setupUi(this);
     fillPhoneSkillTypes(ui->comboBoxType);
-    limitToColumns(QStringLiteral("phoneskills"), {{ui->lineEditCategory, QStringLiteral("category")}});
+    limitToColumns(QStringLiteral("phoneskills"),
+                   {{ui->lineEditCategory, QStringLiteral("category")}});
     ui->comboBoxType->setFocus();
 }
 

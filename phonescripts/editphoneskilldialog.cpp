@@ -16,7 +16,8 @@ EditPhoneSkillDialog::EditPhoneSkillDialog(QSqlTableModel *model, const QModelIn
 {
     ui->setupUi(this);
     fillPhoneSkillTypes(ui->comboBoxType);
-    limitToColumns(QStringLiteral("phoneskills"), {{ui->lineEditCategory, QStringLiteral("category")}});
+    limitToColumns(QStringLiteral("phoneskills"),
+                   {{ui->lineEditCategory, QStringLiteral("category")}});
 
     mapper = new QDataWidgetMapper(this);
     delegate = new EditPhoneSkillItemDelegate(this);

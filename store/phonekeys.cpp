@@ -223,7 +223,8 @@ QString describePhoneHolders(const QList<PhoneHolder> &holders)
         const bool prospect = holder.table == PersonTable::Customers;
         const bool member = !prospect && holder.userType == 2;
         QString line = (prospect ? QStringLiteral("准客户 ")
-                                 : member ? QStringLiteral("团队成员 ") : QStringLiteral("准增员 ")) +
+                        : member ? QStringLiteral("团队成员 ")
+                                 : QStringLiteral("准增员 ")) +
                        QStringLiteral("%1 (%2)").arg(holder.name, holder.phone);
         if (holder.userType == 0)
             line += QStringLiteral(" - 已放弃");

@@ -165,31 +165,29 @@ private slots:
     void pastNextTimeIsQuestioned_data()
     {
         QTest::addColumn<Person>("person");
-        QTest::addColumn<int>("minutes"); // from now
-        QTest::addColumn<bool>("asked");
-        QTest::addColumn<bool>("answerYes");
-        QTest::newRow("a minute ago, no") << Person::Prospect << -1 << true << false;
-        QTest::newRow("a minute ago, yes") << Person::Recruit << -1 << true << true;
-        QTest::newRow("now") << Person::Recruit << 0 << false << false;
+        QTest::addColumn<int>("minutes");                        // from now
+        QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: not asked
+        QTest::newRow("a minute ago, no") << Person::Prospect << -1 << QMessageBox::No;
+        QTest::newRow("a minute ago, yes") << Person::Recruit << -1 << QMessageBox::Yes;
+        QTest::newRow("now") << Person::Recruit << 0 << QMessageBox::NoButton;
     }
     void pastNextTimeIsQuestioned()
     {
         QFETCH(Person, person);
         QFETCH(int, minutes);
-        QFETCH(bool, asked);
-        QFETCH(bool, answerYes);
+        QFETCH(QMessageBox::StandardButton, answer);
+        const bool asked = answer != QMessageBox::NoButton;
         auto dialog = callOn(person, owner.get(), 0);
         auto *next = child<QDateTimeEdit>(dialog.get(), "dateTimeEditNextVisit");
         next->setDateTime(fixedNow.addSecs(60 * minutes));
-        if (asked)
-            messages->answerNext(answerYes ? QMessageBox::Yes : QMessageBox::No);
+        messages->answerNext(answer);
         saveContact(dialog.get(), "谈过", "radioButtonNextVisitTime");
-        const QString question = "下次联系时间已经过去,是否仍然保存?";
-        QCOMPARE(messages->texts(), asked ? QStringList{question} : QStringList{});
+        QCOMPARE(messages->texts(),
+                 asked ? QStringList{"下次联系时间已经过去,是否仍然保存?"} : QStringList{});
         QCOMPARE(messages->last().defaultButton, asked ? QMessageBox::No : QMessageBox::NoButton);
         messages->clear();
-        QCOMPARE(isSaved(dialog.get()), !asked || answerYes);
-        if (asked && !answerYes)
+        QCOMPARE(isSaved(dialog.get()), answer != QMessageBox::No);
+        if (answer == QMessageBox::No)
             QCOMPARE(dialog->focusWidget(), next);
     }
 

@@ -4,11 +4,11 @@
 #include "prospects/addcustomerdialog.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/editcustomerdialog.h"
-#include "widgets/kinsfolkitemdelegate.h"
 #include "store/nameencoding.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
+#include "widgets/kinsfolkitemdelegate.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -93,8 +93,7 @@ private slots:
         QCOMPARE(date->maximumDate(), QDate(2024, 6, 15)); // today, from the test clock
         QCOMPARE(date->displayFormat(), QString("yyyy-MM-dd"));
         QVERIFY(child<QLineEdit>(&dialog, "lineEditAge")->isReadOnly());
-        // No age for a birth date not given.
-        QCOMPARE(child<QLineEdit>(&dialog, "lineEditAge")->text(), QString());
+        QCOMPARE(child<QLineEdit>(&dialog, "lineEditAge")->text(), QString()); // not given
 
         // The age follows the date, a birthday later in the year not yet reached.
         date->setDate(QDate(1990, 6, 16));
@@ -219,21 +218,22 @@ private slots:
         QCOMPARE(messages.unexpectedQuestions(), 0);
     }
 
-    // A change to the prospect just saved is not dropped without a word: the
-    // editing dialog is offered, showing the change.
+    // A change to the prospect just saved is not dropped: editing is offered.
     void changeAfterSavingOffersEditing_data()
     {
-        QTest::addColumn<bool>("open");
-        QTest::addColumn<bool>("saveThere");
+        QTest::addColumn<QString>("there"); // the button pressed in the editing dialog
         QTest::addColumn<QString>("stored");
-        QTest::newRow("declined") << false << false << "139";
-        QTest::newRow("opened, cancelled") << true << false << "139";
-        QTest::newRow("opened, saved") << true << true << "13911112222";
+        QTest::newRow("declined") << ""
+                                  << "139";
+        QTest::newRow("opened, cancelled") << "pushButtonCancel"
+                                           << "139";
+        QTest::newRow("opened, saved") << "pushButtonSave"
+                                       << "13911112222";
     }
     void changeAfterSavingOffersEditing()
     {
-        QFETCH(bool, open);
-        QFETCH(bool, saveThere);
+        QFETCH(QString, there);
+        const bool open = !there.isEmpty();
         MessageRecorder messages;
         AddCustomerDialog dialog;
         fillProspect(&dialog, QStringLiteral("张三"), 1, "139");
@@ -243,17 +243,17 @@ private slots:
         messages.answerNext(open ? QMessageBox::Yes : QMessageBox::No);
         QString shownThere;
         QTimer::singleShot(0, [&] {
-            if (auto *edit = qobject_cast<EditCustomerDialog *>(QApplication::activeModalWidget())) {
+            if (auto *edit =
+                    qobject_cast<EditCustomerDialog *>(QApplication::activeModalWidget())) {
                 shownThere = child<QLineEdit>(edit, "lineEditPhone")->text();
-                press(edit, saveThere ? "pushButtonSave" : "pushButtonCancel");
+                press(edit, qPrintable(there));
             }
         });
         press(&dialog, "pushButtonSave");
         QCOMPARE(messages.texts(), QStringList({"该客户已添加,这次的修改没有保存.\n"
                                                 "是否打开已保存的客户进行编辑(编辑用户资料)?"}));
         QCOMPARE(shownThere, open ? QString("13911112222") : QString());
-        QTEST(queryValue("SELECT phone_number FROM customers").toString(), "stored");
-        QCOMPARE(prospectCount(), 1);
+        QTEST(queryValue("SELECT group_concat(phone_number) FROM customers").toString(), "stored");
     }
 
     void escapeAsksOnlyForUnsavedInput_data()
@@ -274,7 +274,6 @@ private slots:
         MessageRecorder messages;
         AddCustomerDialog dialog;
         dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         if (save) {
             fillProspect(&dialog, QStringLiteral("张三"), 1, "139");
             press(&dialog, "pushButtonSave");

@@ -98,11 +98,10 @@ private slots:
         row("64-bit plan", {2026, 6, 10}, {2026, 1, 1}, big, 0,
             "6月 " + QString::number(big / 364 * 29) + "/0",
             "(2026-06-08至2026-06-14) " + QString::number(big / 364 * 6) + "/0");
-        // Begun today it counts (span 204, 490 a day), to the month's very last day.
         row("begins today", {2026, 6, 10}, {2026, 6, 10}, 100000, 10, "6月 9800/0",
             "(2026-06-10至2026-06-14) 1960/0");
-        row("begins on the month's last day", {2026, 6, 30}, {2026, 6, 30}, 100000, 1000,
-            "6月 0/0", "(2026-06-30至2026-07-05) 2715/25");
+        row("begins on the month's last day", {2026, 6, 30}, {2026, 6, 30}, 100000, 1000, "6月 0/0",
+            "(2026-06-30至2026-07-05) 2715/25");
         row("begins tomorrow", {2026, 6, 10}, {2026, 6, 11}, 100000, 10, none, none);
         // A begin in an earlier year gives no meaningful daily share (its last
         // day would even divide by zero).
