@@ -9,8 +9,8 @@
 #include "store/snapshots.h"
 
 #include <QFileInfo>
-#include <QMap>
 #include <QLabel>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QStatusBar>
 #include <QThread>
@@ -88,11 +88,9 @@ class BackgroundCheck
 public:
     BackgroundCheck(StatusNotice &notice, QObject *context)
     {
-        const QString path =
-            QFileInfo(QString::fromLatin1(databaseFileName)).absoluteFilePath();
-        m_thread.reset(QThread::create([this, path] {
-            m_verdict = quickCheckFile(path, &m_damage, &m_stop);
-        }));
+        const QString path = QFileInfo(QString::fromLatin1(databaseFileName)).absoluteFilePath();
+        m_thread.reset(QThread::create(
+            [this, path] { m_verdict = quickCheckFile(path, &m_damage, &m_stop); }));
         QObject::connect(m_thread.get(), &QThread::finished, context, [this, &notice] {
             if (!m_damage)
                 return;

@@ -2,8 +2,8 @@
 
 #include "common/appsettings.h"
 
-#include <QSettings>
 #include <QEvent>
+#include <QSettings>
 #include <QTimer>
 
 namespace {

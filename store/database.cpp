@@ -168,9 +168,9 @@ bool isOurFile(QSqlDatabase &db, QString *error)
     if (mark == databaseApplicationId)
         return true;
     if (mark == 0 &&
-        query.exec(QStringLiteral(
-            "SELECT count(*), count(CASE WHEN type = 'table' AND name IN "
-            "('customers', 'customers_tel_logs') THEN 1 END) FROM sqlite_master")) &&
+        query.exec(
+            QStringLiteral("SELECT count(*), count(CASE WHEN type = 'table' AND name IN "
+                           "('customers', 'customers_tel_logs') THEN 1 END) FROM sqlite_master")) &&
         query.next() && (query.value(0).toInt() == 0 || query.value(1).toInt() == 2))
         return true;
     *error = QStringLiteral("这个文件不是本程序的数据文件，程序没有改动它。\n"
@@ -306,8 +306,8 @@ QString quickCheckFile(const QString &path, bool *damage, const std::atomic_bool
     *damage = false;
     sqlite3 *db = nullptr;
     QString verdict;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
         verdict = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
         sqlite3_close(db);
         return verdict;

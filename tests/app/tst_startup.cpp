@@ -15,7 +15,6 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -337,21 +336,10 @@ private slots:
         }
     }
 
-    // What needs no answer is said in the status bar and the backup window,
-    // never in a box: a file where the backups go, damage found by the check
-    // in the background (the next start checks the whole file again).
-    void startUpSaysTroublesInTheStatusBar_data()
-    {
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("backups is a file") << "backups" << "同名文件";
-        QTest::newRow("bad page, clean end") << "page" << "数据文件已损坏";
-    }
-
+    // Said in the status bar and the backup window, never in a box: a file where the backups
+    // go, damage found by the check in the background (the next start checks again).
     void startUpSaysTroublesInTheStatusBar()
     {
-        QFETCH(QString, setup);
-        QFETCH(QString, says);
         TestWorkspace workspace;
         MessageRecorder messages;
         QVERIFY(workspace.openDatabase());
@@ -360,26 +348,22 @@ private slots:
                         "product_id, amount, money, memo) SELECT i, i, 'A', 1, 1, hex(i) FROM n"));
         QVERIFY(execSql("PRAGMA wal_checkpoint(TRUNCATE)"));
         workspace.closeDatabase();
-        if (setup == "backups")
-            QVERIFY(QFile(workspace.filePath("backups")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile(workspace.filePath("backups")).open(QIODevice::WriteOnly));
         QFile file(workspace.filePath("mwdb.dat"));
-        if (setup == "page")
-            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2) &&
-                    file.write(QByteArray(8192, '\x5a')) == 8192);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2) &&
+                file.write(QByteArray(8192, '\x5a')) == 8192);
         file.close();
 
         // A closing timer an earlier test left unfired must not close this window.
         QCoreApplication::processEvents();
-        QString notice;
-        QString dialogText;
+        QString notice, dialogText;
         QTimer poll;
-        QElapsedTimer waited;
-        waited.start();
+        int polls = 0;
         connect(&poll, &QTimer::timeout, this, [&] {
             for (QWidget *widget : QApplication::topLevelWidgets()) {
                 auto *window = qobject_cast<MainWindow *>(widget);
                 auto *label = window ? window->findChild<QLabel *>("statusNoticeLabel") : nullptr;
-                if (!label || (!label->text().contains(says) && waited.elapsed() < 15000))
+                if (!label || (!label->text().contains("数据文件已损坏") && ++polls < 750))
                     continue;
                 notice = label->text();
                 dialogText = BackupDialog(window).findChild<QLabel *>("labelProblems")->text();
@@ -390,9 +374,10 @@ private slots:
         QCOMPARE(runApplication(*qobject_cast<QtSingleApplication *>(qApp)), 0);
         QLocale::setDefault(QLocale::c());
         QCOMPARE(messages.count(), 0);
-        QVERIFY2(notice.contains(says), qPrintable(notice));
-        QCOMPARE(dialogText.contains(says), setup == "backups");
-        QCOMPARE(QFileInfo::exists(runningMarkerPath()), setup == "page");
+        QVERIFY2(notice.contains("数据文件已损坏") && notice.contains("同名文件") &&
+                     dialogText.contains("同名文件"),
+                 qPrintable(notice + '\n' + dialogText));
+        QVERIFY(QFileInfo::exists(runningMarkerPath()));
     }
 
     // Where a virtual X server is at hand, look at the windows themselves:

@@ -135,74 +135,61 @@ private slots:
     void blockedOrFutureBackupsAreSaid_data()
     {
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<bool>("begins");
         QTest::addColumn<QString>("says");
-        QTest::newRow("file in the way") << "file" << false << "同名文件";
-        QTest::newRow("dated in the future") << "future" << true << "日期晚于现在";
-        QTest::newRow("left by a killed run") << "part" << true << "";
+        QTest::newRow("file in the way") << QString("file") << "同名文件";
+        QTest::newRow("dated in the future") << QString("future") << "日期晚于现在";
+        QTest::newRow("left by a killed run") << QString("part") << "";
     }
 
     void blockedOrFutureBackupsAreSaid()
     {
         QFETCH(QString, setup);
-        QFETCH(bool, begins);
         QFETCH(QString, says);
+        const bool begins = setup != "file";
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
         Clock::setFixedNow(noon);
         const QString earlier = takeSnapshot(noon.addDays(-2));
         const QString later = setup == "future" ? takeSnapshot(noon.addDays(30)) : QString();
         const QString part = snapshotFolder() + "/mwdb-20260308-120000.dat.k3x9.part";
-        if (setup == "part")
-            QVERIFY(QFile(part).open(QIODevice::WriteOnly));
-        if (setup == "file")
-            QVERIFY(QDir(snapshotFolder()).removeRecursively() &&
-                    QFile(snapshotFolder()).open(QIODevice::WriteOnly));
+        QVERIFY(setup != "part" || QFile(part).open(QIODevice::WriteOnly));
+        QVERIFY(begins || (QDir(snapshotFolder()).removeRecursively() &&
+                           QFile(snapshotFolder()).open(QIODevice::WriteOnly)));
 
-        QVERIFY(snapshotDue(noon));
+        QVERIFY(snapshotDue(noon)); // the copy dated ahead does not count
         removeUnfinishedSnapshots();
         QVERIFY(!QFileInfo::exists(part));
         SnapshotJob job;
-        QCOMPARE(job.begin(noon), begins);
-        QCOMPARE(job.runToEnd(), begins);
-        const QStringList problems = snapshotProblems(noon);
-        QVERIFY2(says.isEmpty() ? problems.isEmpty() : problems.join("\n").contains(says),
-                 qPrintable(problems.join("\n")));
-        if (begins) {
-            QCOMPARE(listSnapshots().first().path, job.path());
-            QCOMPARE(newestSoundSnapshot(), job.path());
-            QCOMPARE(listSnapshots().last().path, later.isEmpty() ? earlier : later);
-            QVERIFY(!snapshotDue(noon.addSecs(60)));
-        }
+        QCOMPARE(job.begin(noon) && job.runToEnd(), begins);
+        const QString problems = snapshotProblems(noon).join("\n");
+        QVERIFY2(says.isEmpty() ? problems.isEmpty() : problems.contains(says),
+                 qPrintable(problems));
+        QVERIFY(!begins || (newestSoundSnapshot() == job.path() &&
+                            listSnapshots().last().path == (later.isEmpty() ? earlier : later)));
         Clock::setFixedNow(QDateTime());
     }
 
-    // The logs of a damaged file go with it: left behind, SQLite would replay
-    // them into the copy put in its place.
+    // Left behind, the logs of the damaged file would be replayed into the copy.
     void damagedFileMovesAsideWithItsLogs()
     {
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
-        addProspects(3);
         const QString snapshot = takeSnapshot(noon);
         workspace.closeDatabase();
         const QString file = workspace.filePath("mwdb.dat");
-        const QStringList suffixes = {"", "-wal", "-shm", "-journal"};
-        for (const QString &suffix : suffixes) {
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {
             QFile side(file + suffix);
-            QVERIFY(side.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            side.write(suffix.toUtf8() + "junk");
+            QVERIFY(side.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                    side.write(suffix) >= 0);
         }
-        QString aside;
-        QString error;
+        QString aside, error;
         QVERIFY2(replaceDamagedDatabase(snapshot, &aside, &error), qPrintable(error));
-        for (const QString &suffix : suffixes) {
-            QFile moved(aside + suffix);
-            QVERIFY(moved.open(QIODevice::ReadOnly));
-            QCOMPARE(moved.readAll(), suffix.toUtf8() + "junk");
-            QCOMPARE(QFileInfo::exists(file + suffix), suffix.isEmpty());
-        }
         QCOMPARE(fileHash(file), fileHash(snapshot));
+        for (const char *suffix : {"-wal", "-shm", "-journal"}) {
+            QVERIFY(!QFileInfo::exists(file + suffix));
+            QFile moved(aside + suffix);
+            QVERIFY(moved.open(QIODevice::ReadOnly) && moved.readAll() == suffix);
+        }
     }
 
     void restoreBringsBackWhatWasDeleted()

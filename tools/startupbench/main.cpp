@@ -93,7 +93,8 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     QStringList args = app.arguments();
     int runs = 7;
-    if (const int at = int(args.indexOf(QStringLiteral("--runs"))); at > 0 && at + 1 < args.size()) {
+    if (const int at = int(args.indexOf(QStringLiteral("--runs")));
+        at > 0 && at + 1 < args.size()) {
         runs = std::max(1, args.at(at + 1).toInt());
         args.remove(at, 2);
     }
