@@ -11,6 +11,7 @@
 #include "store/customermodels.h"
 #include "store/helperstore.h"
 #include "widgets/helperitemdelegate.h"
+#include "widgets/dialer.h"
 
 #include <QSqlTableModel>
 
@@ -22,6 +23,7 @@ TodayFirstPhoneHelpersDialog::TodayFirstPhoneHelpersDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TodayFirstPhoneHelpersDialog>())
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     activateRowsOnEnter(ui->tableView);
     loadDb();
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);

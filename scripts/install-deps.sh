@@ -10,6 +10,8 @@ packages=(
     libxlsxwriter-dev pkg-config unzip
     xvfb xauth x11-utils fonts-wqy-microhei
     sqlite3
+    # dialling hands tel: links to the desktop through xdg-open
+    xdg-utils
     # the Debian package, its checks and the drawing of the program icon
     dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
 )

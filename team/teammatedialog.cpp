@@ -71,3 +71,16 @@ void TeammateDialog::on_tableView_doubleClicked(const QModelIndex &index)
     selectRow(index.row());
     done(QDialog::Accepted);
 }
+
+void TeammateDialog::showTeammate(qint64 id)
+{
+    while (model->canFetchMore())
+        model->fetchMore();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->data(model->index(row, ColumnId)).toLongLong() == id) {
+            ui->tableView->selectRow(row);
+            ui->tableView->scrollTo(model->index(row, ColumnName));
+            return;
+        }
+    }
+}
