@@ -2,10 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/aboutdialog.h"
-#include "common/appsettings.h"
 #include "app/backupdialog.h"
-#include "common/dateutils.h"
-#include "widgets/messageboxes.h"
 #include "app/remindertray.h"
 #include "app/searchbox.h"
 #include "app/systemsetdialog.h"
@@ -19,6 +16,8 @@
 #include "calling/todayfirstphonehelpersdialog.h"
 #include "calling/todaysubscribecustomersdialog.h"
 #include "calling/todaysubscribehelpersdialog.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
@@ -43,6 +42,7 @@
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
 #include "team/teammatetaskdialog.h"
+#include "widgets/messageboxes.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
@@ -514,7 +514,7 @@ void MainWindow::setUpCallingTools()
 {
     searchBox = new SearchBox(this);
     ui->mainToolBar->addSeparator();
-    ui->mainToolBar->addWidget(searchBox);
+    ui->mainToolBar->addWidget(searchBox)->setObjectName(QStringLiteral("actionSearchBox"));
     auto *find = new QAction(QStringLiteral("搜索"), this);
     find->setObjectName(QStringLiteral("actionSearch"));
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));

@@ -1,10 +1,10 @@
 #include "listfixtures.h"
 #include "prospectfixtures.h"
 
-#include "common/appsettings.h"
 #include "calling/calldialog.h"
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/callhelperdialog.h"
+#include "common/appsettings.h"
 #include "prospects/customersdialog.h"
 #include "store/catalogstore.h"
 #include "store/customermodels.h"
@@ -181,7 +181,9 @@ private slots:
             next == 1 ? "radioButtonNextPhoneTime" : "radioButtonNextVisitTime";
         auto *edit = child<QDateTimeEdit>(dialog.get(), next == 1 ? "dateTimeEditNextCall"
                                                                   : "dateTimeEditNextVisit");
-        QCOMPARE(edit->dateTime(), QDateTime(QDate(2026, 12, 12), QTime(0, 0)));
+        // The next call starts tomorrow at 9:00, the next visit five days ahead.
+        QCOMPARE(edit->dateTime(), next == 1 ? QDateTime(QDate(2026, 12, 8), QTime(9, 0))
+                                             : QDateTime(QDate(2026, 12, 12), QTime(0, 0)));
         if (nextTime.isValid())
             edit->setDateTime(nextTime);
         const Seconds expectedNext = edit->dateTime().toSecsSinceEpoch();

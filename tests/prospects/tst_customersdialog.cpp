@@ -2,13 +2,13 @@
 
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
-#include "widgets/customersitemdelegate.h"
 #include "prospects/editcustomerdialog.h"
 #include "store/customermodels.h"
 #include "store/nameencoding.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
+#include "widgets/customersitemdelegate.h"
 #include "widgets/helperitemdelegate.h"
 
 #include <QAction>
@@ -546,7 +546,8 @@ private slots:
         QStringList actions;
         QVERIFY(contextMenuShownAt(dialog, inTable, &actions));
         QCOMPARE(actions, QStringList({"action_add_customer", "action_edit_customer",
-                                       "action_useless_customer", "-", "action_call_customer"}));
+                                       "action_useless_customer", "-", "action_call_customer",
+                                       "actionDial"}));
         QCOMPARE(messages.count(), 0);
     }
 
