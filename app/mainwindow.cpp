@@ -2,7 +2,10 @@
 #include "ui_mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "common/appsettings.h"
 #include "app/backupdialog.h"
+#include "common/dateutils.h"
+#include "widgets/messageboxes.h"
 #include "app/remindertray.h"
 #include "app/searchbox.h"
 #include "app/systemsetdialog.h"
@@ -16,8 +19,6 @@
 #include "calling/todayfirstphonehelpersdialog.h"
 #include "calling/todaysubscribecustomersdialog.h"
 #include "calling/todaysubscribehelpersdialog.h"
-#include "common/appsettings.h"
-#include "common/dateutils.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
@@ -42,7 +43,6 @@
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
 #include "team/teammatetaskdialog.h"
-#include "widgets/messageboxes.h"
 
 #include <QDateTime>
 #include <QGuiApplication>

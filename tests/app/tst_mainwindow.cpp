@@ -1,9 +1,9 @@
 #include "app/aboutdialog.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "app/mainwindow.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
-#include "common/appsettings.h"
-#include "common/dateutils.h"
 #include "store/database.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
@@ -280,20 +280,16 @@ private slots:
         QVERIFY(toolbar);
         QCOMPARE(window.toolBarArea(toolbar), Qt::TopToolBarArea);
         QCOMPARE(toolbar->minimumSize(), QSize(0, 40));
-        const QStringList expected{"action_add_customer",
-                                   "action_first_phone_customers",
-                                   separator,
-                                   "action_add_recruiting",
-                                   "action_first_phone_helper",
-                                   separator,
-                                   "action_today_do_something",
-                                   separator,
-                                   "actionSearchBox"};
+        const QStringList expected{
+            "action_add_customer",      "action_first_phone_customers", separator,
+            "action_add_recruiting",    "action_first_phone_helper",    separator,
+            "action_today_do_something", separator,
+            "actionSearchBox"};
         QCOMPARE(names(toolbar->actions()), expected);
+        const QWidget *search = window.findChild<QWidget *>("lineEditSearch");
         for (QAction *action : toolbar->actions())
             QVERIFY(action->isSeparator() || !action->icon().isNull() ||
-                    toolbar->widgetForAction(action) ==
-                        window.findChild<QWidget *>("lineEditSearch"));
+                    toolbar->widgetForAction(action) == search);
     }
 
     void reminderBoardCaptions()

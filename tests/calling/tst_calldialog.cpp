@@ -1,10 +1,10 @@
 #include "listfixtures.h"
 #include "prospectfixtures.h"
 
+#include "common/appsettings.h"
 #include "calling/calldialog.h"
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/callhelperdialog.h"
-#include "common/appsettings.h"
 #include "prospects/customersdialog.h"
 #include "store/catalogstore.h"
 #include "store/customermodels.h"

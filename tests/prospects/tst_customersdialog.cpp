@@ -2,13 +2,13 @@
 
 #include "prospects/addcustomerdialog.h"
 #include "prospects/customersdialog.h"
+#include "widgets/customersitemdelegate.h"
 #include "prospects/editcustomerdialog.h"
 #include "store/customermodels.h"
 #include "store/nameencoding.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
-#include "widgets/customersitemdelegate.h"
 #include "widgets/helperitemdelegate.h"
 
 #include <QAction>

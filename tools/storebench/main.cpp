@@ -3,8 +3,8 @@
 // a name search, and the lists of the calling day (--calling-lists), whose
 // statements it can print for tools/compare-sqlite3.sh.
 
-#include "calling/todaylists.h"
 #include "common/dateutils.h"
+#include "calling/todaylists.h"
 #include "store/alertstore.h"
 #include "store/changewatch.h"
 #include "store/customerstore.h"
