@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVariantList>
 
 namespace {
 struct Table
@@ -33,21 +34,22 @@ QString selectPeople(const Table &table, const QString &condition, int limit)
         .arg(table.logs, table.personColumn, table.name, condition, QString::number(limit));
 }
 
-void collect(QList<FoundPerson> &found, const Table &table, const QString &statement,
-             const QString &value)
+int collect(QList<FoundPerson> &found, const Table &table, const QString &statement,
+            const QVariantList &values = {})
 {
     QSqlQuery query;
     query.setForwardOnly(true);
     if (!query.prepare(statement)) {
         qDebug() << "search:" << query.lastError().text();
-        return;
+        return 0;
     }
-    if (!value.isNull())
+    for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec()) {
         qDebug() << "search:" << query.lastError().text();
-        return;
+        return 0;
     }
+    int rows = 0;
     while (query.next()) {
         FoundPerson person;
         person.id = query.value(0).toLongLong();
@@ -60,7 +62,9 @@ void collect(QList<FoundPerson> &found, const Table &table, const QString &state
         person.lastContact = query.value(4).toLongLong();
         person.nextContact = query.value(5).toLongLong();
         found.append(person);
+        ++rows;
     }
+    return rows;
 }
 } // namespace
 
@@ -89,20 +93,29 @@ QList<FoundPerson> searchPeople(const QString &text, int limit)
         if (digits.isEmpty())
             return found;
         drainPhoneKeyBacklog();
+        // Numbers that begin with the digits come from a range of the key
+        // index at once; those holding them further in need a scan of the
+        // keys, so a whole number (11 digits and more) is looked up by the
+        // index alone.
+        const QString keys =
+            QStringLiteral("t.id IN (SELECT person_id FROM phone_keys WHERE kind = %1 AND %2)");
         for (const Table *table : {&prospects, &recruits}) {
-            const QString keys =
-                QStringLiteral("t.id IN (SELECT person_id FROM phone_keys WHERE kind = %1 AND "
-                               "instr(phone_key, ?) > 0)")
-                    .arg(table->kind);
-            collect(found, *table, selectPeople(*table, keys, limit), digits);
+            const QString kind = QString::number(table->kind);
+            const int begin = collect(
+                found, *table,
+                selectPeople(*table, keys.arg(kind, "phone_key >= ? AND phone_key < ?"), limit),
+                {digits, digits + QLatin1Char(':')});
+            if (begin < limit && digits.size() < 11)
+                collect(
+                    found, *table,
+                    selectPeople(*table, keys.arg(kind, "instr(phone_key, ?) > 1"), limit - begin),
+                    {digits});
         }
         return found;
     }
     collect(found, prospects,
-            selectPeople(prospects, encodedNameContains(QStringLiteral("t.name"), typed), limit),
-            QString());
+            selectPeople(prospects, encodedNameContains(QStringLiteral("t.name"), typed), limit));
     collect(found, recruits,
-            selectPeople(recruits, likeContains(QStringLiteral("t.name"), typed), limit),
-            QString());
+            selectPeople(recruits, likeContains(QStringLiteral("t.name"), typed), limit));
     return found;
 }

@@ -29,6 +29,6 @@ struct FoundPerson
 // at least one digit.
 bool searchesNumber(const QString &text);
 
-// At most `limit` people of each table, prospects first, each table in id
-// order; abandoned people are left out.
+// At most `limit` people of each table, prospects first; by number, those
+// whose number begins with the digits come first. Abandoned people are left out.
 QList<FoundPerson> searchPeople(const QString &text, int limit = 50);

@@ -2,43 +2,40 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringList>
 #include <QTemporaryDir>
 
-// A desktop program for tel:, sip: and callto: links in private XDG data and config
-// folders (a .desktop file and mimeapps.list): it appends every link it gets
-// to a file. Without `registered` the folders stay empty: no handler at all.
+// A desktop program for tel:, sip: and callto: links in private XDG data and
+// config folders (a .desktop file and mimeapps.list) that appends each link
+// it gets to a file. Without `registered` no program takes them.
 class TelHandler
 {
 public:
     explicit TelHandler(bool registered = true)
     {
-        const QString data = dir.filePath("data"), config = dir.filePath("config");
-        QDir().mkpath(data + "/applications");
-        QDir().mkpath(config);
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        QDir(dir.path()).mkpath("data/applications");
+        QDir(dir.path()).mkpath("config");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
         qunsetenv("XDG_CURRENT_DESKTOP");
         if (!registered)
             return;
-        write("handler.sh", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + linkFile() + "'\n");
+        write("handler.sh", "#!/bin/sh\necho \"$1\" >> '" + dir.filePath("links") + "'\n");
         QFile::setPermissions(dir.filePath("handler.sh"), QFile::ReadOwner | QFile::ExeOwner);
+        QString types, defaults = "[Default Applications]\n";
+        for (const QString scheme : {"tel", "sip", "callto"}) {
+            types += "x-scheme-handler/" + scheme + ";";
+            defaults += "x-scheme-handler/" + scheme + "=testdial.desktop\n";
+        }
         write("data/applications/testdial.desktop",
-              "[Desktop Entry]\nType=Application\nName=Test dial\nExec=" +
-                  dir.filePath("handler.sh") +
-                  " %u\nMimeType=x-scheme-handler/tel;x-scheme-handler/sip;x-scheme-handler/"
-                  "callto;\n");
-        write("config/mimeapps.list",
-              "[Default Applications]\nx-scheme-handler/tel=testdial.desktop\n"
-              "x-scheme-handler/sip=testdial.desktop\nx-scheme-handler/callto=testdial.desktop\n");
+              "[Desktop Entry]\nType=Application\nName=T\nExec=" + dir.filePath("handler.sh") +
+                  " %u\nMimeType=" + types + "\n");
+        write("config/mimeapps.list", defaults);
     }
-    QString linkFile() const { return dir.filePath("links"); }
-    QStringList links() const
+    QString links() const
     {
-        QFile file(linkFile());
-        return file.open(QIODevice::ReadOnly)
-                   ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                   : QStringList();
+        QFile file(dir.filePath("links"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed()
+                                              : QString();
     }
 
 private:
