@@ -16,7 +16,8 @@ public:
         QDir(dir.path()).mkpath("config");
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
-        qunsetenv("XDG_CURRENT_DESKTOP");
+        for (const char *desktop : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION"})
+            qunsetenv(desktop); // xdg-utils' own, generic way
         if (!registered)
             return;
         write("handler.sh", "#!/bin/sh\necho \"$1\" >> '" + dir.filePath("links") + "'\n");

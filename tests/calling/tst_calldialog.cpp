@@ -181,7 +181,6 @@ private slots:
             next == 1 ? "radioButtonNextPhoneTime" : "radioButtonNextVisitTime";
         auto *edit = child<QDateTimeEdit>(dialog.get(), next == 1 ? "dateTimeEditNextCall"
                                                                   : "dateTimeEditNextVisit");
-        // The next call starts tomorrow at 9:00, the next visit five days ahead.
         QCOMPARE(edit->dateTime(), next == 1 ? QDateTime(QDate(2026, 12, 8), QTime(9, 0))
                                              : QDateTime(QDate(2026, 12, 12), QTime(0, 0)));
         if (nextTime.isValid())
