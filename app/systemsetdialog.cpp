@@ -74,7 +74,8 @@ void SystemSetDialog::setUpCallingTab()
     auto *fixed = new QLabel(fixedCallOutcomes().join(QStringLiteral(", ")), page);
     fixed->setWordWrap(true);
     form->addRow(QStringLiteral("通话结果:"), fixed);
-    extraOutcomesEdit = new QPlainTextEdit(appSettings.extraOutcomes().join(QLatin1Char('\n')), page);
+    extraOutcomesEdit =
+        new QPlainTextEdit(appSettings.extraOutcomes().join(QLatin1Char('\n')), page);
     extraOutcomesEdit->setObjectName(QStringLiteral("plainTextEditExtraOutcomes"));
     extraOutcomesEdit->setTabChangesFocus(true);
     extraOutcomesEdit->setToolTip(QStringLiteral("每行一个, 排在固定的结果之后"));

@@ -26,8 +26,8 @@ CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWid
     if (!appSettings.talkSkillRemind())
         ui->tabWidgetPhoneSkills->hide();
     initContactWidgets(contactWidgets(ui.get()));
-    callPanel = new CallPanel(this, ui->lineEditPhone, ui->labelPhoneContent,
-                              contactWidgets(ui.get()));
+    callPanel =
+        new CallPanel(this, ui->lineEditPhone, ui->labelPhoneContent, contactWidgets(ui.get()));
 
     phoneSkillsModel = loadPhoneSkillsModel(this, QStringLiteral("type = 1"));
     showPhoneSkills(ui->listViewPhoneSkills, phoneSkillsModel);

@@ -26,8 +26,8 @@ CallHelperDialog::CallHelperDialog(QSqlQueryModel *listModel, const QModelIndex 
     if (!appSettings.talkSkillRemind())
         ui->tabWidgetPhoneSkills->hide();
     initContactWidgets(contactWidgets(ui.get()));
-    callPanel = new CallPanel(this, ui->lineEditPhone, ui->labelPhoneContent,
-                              contactWidgets(ui.get()));
+    callPanel =
+        new CallPanel(this, ui->lineEditPhone, ui->labelPhoneContent, contactWidgets(ui.get()));
 
     phoneSkillsModel = loadPhoneSkillsModel(this, QStringLiteral("type = 2"));
     showPhoneSkills(ui->listViewPhoneSkills, phoneSkillsModel);
