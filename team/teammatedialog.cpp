@@ -8,6 +8,7 @@
 #include "team/addteammatedialog.h"
 #include "widgets/helperitemdelegate.h"
 #include "team/teamforms.h"
+#include "widgets/dialer.h"
 
 #include <QItemSelectionModel>
 #include <QSqlTableModel>
@@ -16,6 +17,7 @@ TeammateDialog::TeammateDialog(QWidget *parent, bool selectMode)
     : QDialog(parent), ui(std::make_unique<Ui::TeammateDialog>()), selectMode(selectMode)
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     TeamForms::enterActsAsDoubleClick(ui->tableView);
     reload();
 }
