@@ -7,7 +7,9 @@
 #include "common/dateutils.h"
 #include "widgets/messageboxes.h"
 #include "app/remindertray.h"
+#include "app/searchbox.h"
 #include "app/systemsetdialog.h"
+#include "app/todaypace.h"
 #include "app/vendorsite.h"
 #include "app/version.h"
 #include "calling/calendardialog.h"
@@ -49,6 +51,8 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
 
 // The action images live in the GUI library, which is static: without a
 // reference from code it uses, the linker would leave them out.
@@ -121,6 +125,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     // The month calendar opens on the same day as the clock (which tests may fix).
     ui->calendarWidget->setSelectedDate(Clock::now().date());
 
+    setUpCallingTools();
     // The numbers must be right before the first tick.
     refreshReminderCounts();
     setUpContactAlerts();
@@ -194,6 +199,7 @@ void MainWindow::recountReminders()
     ui->labelTodayVisitHelperCount->setText(count(countHelpersToContactRows(from, to, 2)));
     ui->labelTodayContactedCount->setText(
         count(countContactedCustomersRows(from, to, 0, QString())));
+    todayPace->recount();
 }
 
 void MainWindow::on_action_exit_triggered()
@@ -494,4 +500,23 @@ QString MainWindow::reminderSummary() const
     for (const auto &[caption, count] : lines)
         text.append(QString::fromUtf8(caption) + QStringLiteral(": ") + count->text());
     return text.join(QLatin1Char('\n'));
+}
+
+void MainWindow::setUpCallingTools()
+{
+    searchBox = new SearchBox(this);
+    ui->mainToolBar->addSeparator();
+    ui->mainToolBar->addWidget(searchBox)->setObjectName(QStringLiteral("actionSearchBox"));
+    auto *find = new QAction(QStringLiteral("搜索"), this);
+    find->setObjectName(QStringLiteral("actionSearch"));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(find, &QAction::triggered, searchBox, [this] {
+        searchBox->setFocus(Qt::ShortcutFocusReason);
+        searchBox->selectAll();
+    });
+    addAction(find);
+
+    todayPace = new TodayPace(ui->widget);
+    if (auto *column = qobject_cast<QVBoxLayout *>(ui->widget->layout()))
+        column->insertWidget(1, todayPace);
 }

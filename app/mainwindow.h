@@ -13,6 +13,8 @@ class DownInitDataDialog;
 class QDateTime;
 class QLabel;
 class ReminderTray;
+class SearchBox;
+class TodayPace;
 struct ScheduledContact;
 class QTimer;
 
@@ -103,6 +105,11 @@ private:
     QString reminderSummary() const;
     // Runs the counts; the caller has asked the change watch first.
     void recountReminders();
+
+    // The search box in the toolbar and today's pace under the reminder numbers.
+    void setUpCallingTools();
+    SearchBox *searchBox = nullptr;
+    TodayPace *todayPace = nullptr;
 
     std::unique_ptr<Ui::MainWindow> ui;
     QTimer *timer = nullptr;

@@ -12,6 +12,8 @@ packages=(
     sqlite3
     # the team server: its driver, the keyring and the server the tests run
     libqt6sql6-psql qtkeychain-qt6-dev postgresql
+    # dialling hands tel: links to the desktop through xdg-open
+    xdg-utils
     # the Debian package, its checks and the drawing of the program icon
     dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
 )

@@ -299,10 +299,13 @@ private slots:
         const QStringList expected{
             "action_add_customer",      "action_first_phone_customers", separator,
             "action_add_recruiting",    "action_first_phone_helper",    separator,
-            "action_today_do_something"};
+            "action_today_do_something", separator,
+            "actionSearchBox"};
         QCOMPARE(names(toolbar->actions()), expected);
+        const QWidget *search = window.findChild<QWidget *>("lineEditSearch");
         for (QAction *action : toolbar->actions())
-            QVERIFY(action->isSeparator() || !action->icon().isNull());
+            QVERIFY(action->isSeparator() || !action->icon().isNull() ||
+                    toolbar->widgetForAction(action) == search);
     }
 
     void reminderBoardCaptions()

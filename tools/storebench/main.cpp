@@ -14,6 +14,7 @@
 #include "store/nameencoding.h"
 #include "store/phonekeys.h"
 #include "store/schedulestore.h"
+#include "store/searchstore.h"
 #include "store/sqlcondition.h"
 
 #include <QCommandLineParser>
@@ -278,6 +279,14 @@ void runTimings(int repeats)
         std::unique_ptr<QSqlCustomerTableModel> model(loadCustomersModel(nullptr, search, 1, 100));
         return model->rowCount();
     });
+    // The main window's search box: a name (decoded, like the search above)
+    // and numbers, whole or in part, through the phone keys.
+    timeIt(QStringLiteral("search box: name 张伟"), repeats,
+           [&] { return int(searchPeople(QStringLiteral("张伟")).size()); });
+    timeIt(QStringLiteral("search box: number +86 138 0000 0777"), repeats,
+           [&] { return int(searchPeople(QStringLiteral("+86 138 0000 0777")).size()); });
+    timeIt(QStringLiteral("search box: part of a number 0000 777"), repeats,
+           [&] { return int(searchPeople(QStringLiteral("0000 777")).size()); });
     // The duplicate warning runs on every save of the entry dialogs.
     timeIt(QStringLiteral("findPhoneHolders(prospects, a stored number)"), repeats, [&] {
         return int(
