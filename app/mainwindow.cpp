@@ -30,6 +30,7 @@
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "statistics/statisticsdialog.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
 #include "team/addhelperdialog.h"
@@ -46,7 +47,11 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
+#include <QToolBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -105,6 +110,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText());
 
     centreOnScreen();
+    setUpStatisticsEntry();
 
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &MainWindow::TimerProc);
@@ -134,6 +140,23 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     // Asynchronous: an unreachable service never delays the window.
     connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
     checkNew.check();
+}
+
+void MainWindow::setUpStatisticsEntry()
+{
+    auto *action = new QAction(
+        QIcon::fromTheme(QStringLiteral("office-chart-bar"),
+                         style()->standardIcon(QStyle::SP_FileDialogDetailedView)),
+        QStringLiteral("工作统计..."), this);
+    action->setObjectName(QStringLiteral("action_statistics"));
+    action->setToolTip(QStringLiteral("工作统计"));
+    connect(action, &QAction::triggered, this, [this] { runModal<StatisticsDialog>(this); });
+    auto *menu = new QMenu(QStringLiteral("统计"), ui->menuBar);
+    menu->setObjectName(QStringLiteral("menu_statistics"));
+    menu->addAction(action);
+    ui->menuBar->insertMenu(ui->menu_8->menuAction(), menu);
+    ui->mainToolBar->addSeparator();
+    ui->mainToolBar->addAction(action);
 }
 
 MainWindow::~MainWindow()

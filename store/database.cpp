@@ -512,6 +512,20 @@ bool createQueryIndexes(QSqlDatabase &db)
         // above) and needs each one's logs in the range without a scan.
         "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_helper "
         "ON helpers_tel_logs(helper_id, next_contact_time)",
+        // The work statistics: what became of the people first called in a
+        // period, orders and earnings by time.
+        "CREATE INDEX IF NOT EXISTS idx_customers_contact_track_person "
+        "ON customers_contact_track(customer_id, contact_state)",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_contact_track_person "
+        "ON helpers_contact_track(helper_id, contact_state)",
+        "CREATE INDEX IF NOT EXISTS idx_customers_tel_logs_person_type "
+        "ON customers_tel_logs(customer_id, contact_type)",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_person_type "
+        "ON helpers_tel_logs(helper_id, contact_type)",
+        "CREATE INDEX IF NOT EXISTS idx_customers_orders_add "
+        "ON customers_orders(add_time, product_id, money)",
+        "CREATE INDEX IF NOT EXISTS idx_teammate_earning_report_time "
+        "ON teammate_earning_report(report_time, helper_id, money)",
     };
     bool ok = true;
     QSqlQuery query(db);

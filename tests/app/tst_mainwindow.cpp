@@ -511,6 +511,7 @@ private slots:
         QLabel *site = dialog.findChild<QLabel *>("label");
         QVERIFY(site->text().contains(QLatin1String(vendorSiteUrl)));
         QVERIFY(site->openExternalLinks());
+        QVERIFY(dialog.findChild<QLabel *>("labelLicence")->text().contains("GPL-3.0-or-later"));
         QTest::mouseClick(dialog.findChild<QPushButton *>("pushButtonClose"), Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
     }
@@ -574,6 +575,9 @@ private slots:
         QTest::newRow("add order") << "action_add_customer_order"
                                    << "AddCustomerOrderDialog"
                                    << "pushButtonClose";
+        QTest::newRow("statistics") << "action_statistics"
+                                    << "StatisticsDialog"
+                                    << "pushButtonClose";
     }
 
     void menuActionsOpenTheirDialogs()

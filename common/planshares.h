@@ -27,3 +27,8 @@ struct PlanShares
 // (so a 30-day month counts 29). A plan that has not begun yet, or that began
 // in an earlier year, has no month or week part.
 PlanShares planShares(const QDate &today, const QDate &begin, qint64 money, qint64 helperCount);
+
+// The part of the same plan from its begin date up to today, counted the same
+// way (from the first to the last day); none under the same conditions.
+std::optional<PlanShare> planShareToDate(const QDate &today, const QDate &begin, qint64 money,
+                                         qint64 helperCount);
