@@ -17,6 +17,7 @@
 #include <QHorizontalStackedBarSeries>
 #include <QLabel>
 #include <QLineSeries>
+#include <QPen>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStackedBarSeries>
@@ -61,6 +62,19 @@ QValueAxis *valueAxis(const QString &title)
     // Whole numbers, also above 2^31, never in exponent form.
     axis->setLabelFormat(QStringLiteral("%.0f"));
     return axis;
+}
+
+// From zero to a little above the highest value, with whole-number ticks.
+void fitWhole(QValueAxis *axis, qint64 highest)
+{
+    if (highest <= 10) {
+        const qint64 top = std::max<qint64>(highest + 1, 2);
+        axis->setRange(0, double(top));
+        axis->setTickCount(int(top) + 1);
+        return;
+    }
+    axis->setRange(0, double(highest) * 1.1);
+    axis->applyNiceNumbers();
 }
 
 // The share of each value in percent, one decimal; empty without a base.
@@ -243,6 +257,8 @@ void StatisticsPanel::rebuildChart(const ChartSpec &spec, const StatTable &table
         auto *line = new QLineSeries;
         line->setName(table.headers.value(spec.lineColumn + 1));
         line->setPointsVisible(true);
+        if (spec.lineAxisTitle.isEmpty())
+            line->setPen(QPen(QColor(0xd0, 0x30, 0x30), 2, Qt::DashLine));
         for (int row = 0; row < table.rows.size(); ++row)
             line->append(row, double(table.rows.at(row).value(spec.lineColumn)));
         connect(line, &QLineSeries::hovered, this, [=](const QPointF &point, bool state) {
@@ -262,9 +278,15 @@ void StatisticsPanel::rebuildChart(const ChartSpec &spec, const StatTable &table
             line->attachAxis(values);
         } else {
             QValueAxis *own = valueAxis(spec.lineAxisTitle);
+            // The rotated title of a right-hand axis gets no width of its own
+            // and is cut short; labels as wide as it keep it whole.
+            own->setLabelFormat(QStringLiteral("%.0f    "));
             m_chart->addAxis(own, Qt::AlignRight);
             line->attachAxis(own);
-            own->setMin(0);
+            qint64 top = 0;
+            for (const QList<qint64> &row : table.rows)
+                top = std::max(top, row.value(spec.lineColumn));
+            fitWhole(own, top);
         }
     }
     // Both sets of bars and the line start from zero on one scale.
@@ -277,8 +299,7 @@ void StatisticsPanel::rebuildChart(const ChartSpec &spec, const StatTable &table
             sum = std::max(sum, row.value(spec.lineColumn));
         highest = std::max(highest, sum);
     }
-    values->setRange(0, double(std::max<qint64>(highest, 1)));
-    values->applyNiceNumbers();
+    fitWhole(values, highest);
     m_chart->legend()->setVisible(true);
 }
 
