@@ -50,7 +50,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QStyle>
 #include <QToolBar>
 #include <QTimer>
 
@@ -144,10 +143,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 void MainWindow::setUpStatisticsEntry()
 {
-    auto *action = new QAction(
-        QIcon::fromTheme(QStringLiteral("office-chart-bar"),
-                         style()->standardIcon(QStyle::SP_FileDialogDetailedView)),
-        QStringLiteral("工作统计..."), this);
+    auto *action = new QAction(QIcon(QStringLiteral(":/new/prefix1/resource/工作统计.png")),
+                               QStringLiteral("工作统计..."), this);
     action->setObjectName(QStringLiteral("action_statistics"));
     action->setToolTip(QStringLiteral("工作统计"));
     connect(action, &QAction::triggered, this, [this] { runModal<StatisticsDialog>(this); });

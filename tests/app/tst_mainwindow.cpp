@@ -113,6 +113,7 @@ QList<Menu> expectedMenus()
           sep(),
           {"action_add_teammate_earning_report", "添加成员业绩数据", {}},
           {"action_teammate_earning_report", "查看成员业绩数据", {}}}},
+        {"menu_statistics", "统计", {{"action_statistics", "工作统计...", "工作统计.png"}}},
         {"menu_8",
          "服务",
          {{"action_account_info", "Vantoro帐号信息", {}},
@@ -283,7 +284,7 @@ private slots:
         const QStringList expected{
             "action_add_customer",      "action_first_phone_customers", separator,
             "action_add_recruiting",    "action_first_phone_helper",    separator,
-            "action_today_do_something"};
+            "action_today_do_something", separator,                  "action_statistics"};
         QCOMPARE(names(toolbar->actions()), expected);
         for (QAction *action : toolbar->actions())
             QVERIFY(action->isSeparator() || !action->icon().isNull());
