@@ -4,6 +4,8 @@
 
 #include <QSqlDatabase>
 
+#include <sqlite3.h>
+
 #include <functional>
 
 // Lives in the loader's thread: the connection is opened, used and removed there.
@@ -24,7 +26,9 @@ public:
     {
         if (!m_open) {
             // A connection that does not open has been reported by the store.
-            m_open = openDatabaseConnection(m_connection).isOpen();
+            const QSqlDatabase opened = openDatabaseConnection(m_connection);
+            m_open = opened.isOpen();
+            m_handle.store(m_open ? sqliteHandle(opened) : nullptr);
         }
         const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         for (StatSeries series : allStatSeries()) {
@@ -41,8 +45,17 @@ public:
 
     Q_INVOKABLE void close()
     {
+        m_handle.store(nullptr);
         removeDatabaseConnection(m_connection);
         m_open = false;
+    }
+
+    // From the loader's thread: stops the statement that runs now, whose
+    // result nobody waits for any more (SQLite allows this from any thread).
+    void interrupt()
+    {
+        if (sqlite3 *handle = m_handle.load())
+            sqlite3_interrupt(handle);
     }
 
 private:
@@ -50,6 +63,7 @@ private:
     Deliver m_deliver;
     QString m_connection;
     bool m_open = false;
+    std::atomic<sqlite3 *> m_handle{nullptr};
 };
 
 StatisticsLoader::StatisticsLoader(QObject *parent) : QObject(parent)
@@ -71,7 +85,7 @@ StatisticsLoader::StatisticsLoader(QObject *parent) : QObject(parent)
 
 StatisticsLoader::~StatisticsLoader()
 {
-    ++m_generation;
+    cancel();
     QMetaObject::invokeMethod(m_worker, "close", Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
@@ -80,10 +94,18 @@ StatisticsLoader::~StatisticsLoader()
 
 int StatisticsLoader::request(const StatRequest &request)
 {
-    const int generation = ++m_generation;
+    // Interrupted before the new run is queued, so that only the stale one stops.
+    cancel();
+    const int generation = m_generation.load();
     QMetaObject::invokeMethod(m_worker, "run", Qt::QueuedConnection, Q_ARG(int, generation),
                               Q_ARG(StatRequest, request));
     return generation;
+}
+
+void StatisticsLoader::cancel()
+{
+    ++m_generation;
+    m_worker->interrupt();
 }
 
 void StatisticsLoader::deliver(int generation, StatSeries series, const StatTable &table,

@@ -23,8 +23,8 @@ public:
 
     // Asks for every series of the request; returns the request's number.
     int request(const StatRequest &request);
-    // Makes the running request stale.
-    void cancel() { ++m_generation; }
+    // Makes the running request stale and stops its statement.
+    void cancel();
 
 signals:
     // One series of the latest request; failed with the error text when its
