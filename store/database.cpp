@@ -526,6 +526,7 @@ bool createQueryIndexes(QSqlDatabase &db)
         "ON customers_orders(add_time, product_id, money)",
         "CREATE INDEX IF NOT EXISTS idx_teammate_earning_report_time "
         "ON teammate_earning_report(report_time, helper_id, money)",
+        "CREATE INDEX IF NOT EXISTS idx_teammate_task_helper ON teammate_task(helper_id, year)",
     };
     bool ok = true;
     QSqlQuery query(db);
