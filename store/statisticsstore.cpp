@@ -129,24 +129,40 @@ QString productsStatement(const StatRequest &request)
         .arg(rangeOf(QStringLiteral("o.add_time"), request.from, request.to));
 }
 
-QString talkTimeStatement(const StatRequest &request, const QList<StatBucketSpan> &buckets)
+// The period's logs span a range of ids; reading the side table within that
+// range goes forwards through both tables, where starting from the logs of
+// the period would jump about the side table once per log.
+QString logIdRange(const PeopleTables &t, const StatRequest &request)
+{
+    return QStringLiteral("WITH r(lo, hi) AS (SELECT MIN(id), MAX(id) FROM %1 WHERE %2) ")
+        .arg(t.logs, rangeOf(QStringLiteral("add_time"), request.from, request.to));
+}
+
+// Talk time in quarter hours: every local midnight of every time zone falls on
+// one, so the bucket of each is that of its first second.
+constexpr qint64 slotSeconds = 900;
+
+QString talkTimeStatement(const StatRequest &request)
 {
     const PeopleTables t = tablesOf(request.people);
-    return bucketTable(buckets) +
-           // CROSS JOIN keeps the logs of the period outside: read from the
-           // side table, every talk time ever recorded would be visited.
-           QStringLiteral("SELECT b.i, SUM(d.seconds), COUNT(*) FROM b CROSS JOIN %1 l "
-                          "CROSS JOIN contact_durations d WHERE l.add_time BETWEEN b.lo AND b.hi "
-                          "AND d.kind = %2 AND d.log_id = l.id GROUP BY b.i")
+    return logIdRange(t, request) +
+           QStringLiteral("SELECT l.add_time / %3, SUM(d.seconds), COUNT(*) FROM r "
+                          "CROSS JOIN contact_durations d CROSS JOIN %1 l "
+                          "WHERE d.kind = %2 AND d.log_id BETWEEN r.lo AND r.hi "
+                          "AND l.id = d.log_id AND %4 GROUP BY 1")
                .arg(t.logs)
-               .arg(t.kind);
+               .arg(t.kind)
+               .arg(slotSeconds)
+               .arg(rangeOf(QStringLiteral("l.add_time"), request.from, request.to));
 }
 
 QString outcomesStatement(const StatRequest &request)
 {
     const PeopleTables t = tablesOf(request.people);
-    return QStringLiteral("SELECT o.outcome, COUNT(*) FROM %1 l CROSS JOIN contact_outcomes o "
-                          "WHERE %3 AND o.kind = %2 AND o.log_id = l.id GROUP BY o.outcome")
+    return logIdRange(t, request) +
+           QStringLiteral("SELECT o.outcome, COUNT(*) FROM r CROSS JOIN contact_outcomes o "
+                          "CROSS JOIN %1 l WHERE o.kind = %2 AND o.log_id BETWEEN r.lo AND r.hi "
+                          "AND l.id = o.log_id AND %3 GROUP BY o.outcome")
         .arg(t.logs)
         .arg(t.kind)
         .arg(rangeOf(QStringLiteral("l.add_time"), request.from, request.to));
@@ -247,7 +263,18 @@ StatTable shapeTalkTime(QSqlQuery &query, const StatRequest &request,
 {
     StatTable table = bucketRows(buckets, {bucketHeader(request), QStringLiteral("通话时长(分钟)"),
                                            QStringLiteral("计时的通话")});
-    addToBuckets(query, table, 2);
+    QList<Seconds> begins;
+    for (const StatBucketSpan &bucket : buckets)
+        begins.append(GetDayBegin(bucket.first));
+    while (query.next()) {
+        const Seconds slot = query.value(0).toLongLong() * slotSeconds;
+        const auto after = std::upper_bound(begins.cbegin(), begins.cend(), slot);
+        if (after == begins.cbegin())
+            continue;
+        QList<qint64> &row = table.rows[int(after - begins.cbegin()) - 1];
+        row[0] += query.value(1).toLongLong();
+        row[1] += query.value(2).toLongLong();
+    }
     for (QList<qint64> &row : table.rows)
         row[0] = (row[0] + 30) / 60;
     return table;
@@ -403,7 +430,7 @@ QString statisticsStatement(StatSeries series, const StatRequest &request)
     case StatSeries::Products:
         return productsStatement(request);
     case StatSeries::TalkTime:
-        return talkTimeStatement(request, buckets);
+        return talkTimeStatement(request);
     case StatSeries::Outcomes:
         return outcomesStatement(request);
     case StatSeries::Team:

@@ -87,7 +87,7 @@ private slots:
                      "next_contact_type",
                      {{1, at(QDate(2024, 3, 4), midnight), 2, "", 0, 1},
                       {3, at(leap, QTime(12, 0)), 1, "", 0, 1}}));
-        QVERIFY(seed("contact_durations", "kind, log_id, seconds", {{1, 2, 90}, {2, 2, 600}}));
+        QVERIFY(seed("contact_durations", "kind, log_id, seconds", {{1, 2, 90}, {1, 1, 30}, {2, 2, 600}}));
         QVERIFY(seed("contact_outcomes", "kind, log_id, outcome", {{1, 2, "有意向"}, {2, 2, "成交"}}));
         QVERIFY(seed("helpers_contact_track", "helper_id, contact_time, contact_state",
                      {{2, at(QDate(2024, 3, 31), lastSecond), 1},
@@ -149,8 +149,9 @@ private slots:
         QTest::newRow("products: five and the others")
             << StatSeries::Products << QDate(2024, 6, 1) << QDate(2024, 6, 1) << P
             << "A=60,1;B=50,1;C=40,1;D=30,1;E=20,1;其他=10,1";
-        QTest::newRow("talk time in minutes") << StatSeries::TalkTime << feb28 << mar1 << P
-                                              << "2024-02-29=2,1";
+        QTest::newRow("talk time in minutes, one at 00:00:00")
+            << StatSeries::TalkTime << feb28 << QDate(2024, 3, 4) << P
+            << "2024-02-29=2,1;2024-03-04=1,1";
         QTest::newRow("outcomes") << StatSeries::Outcomes << feb28 << mar1 << P << "有意向=1";
         QTest::newRow("team: plan up to today against the year's earnings")
             << StatSeries::Team << feb28 << mar1 << P << "成员甲=3650,740,700";
