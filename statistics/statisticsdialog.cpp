@@ -144,9 +144,9 @@ ChartSpec StatisticsDialog::specOf(StatSeries series) const
         spec.dataColumns = 3;
         break;
     case StatSeries::Funnel:
-        spec.title = QStringLiteral("从首次电话到%1 (%2)")
-                         .arg(recruits ? QStringLiteral("成为团队成员") : QStringLiteral("成交"),
-                              people);
+        spec.title =
+            QStringLiteral("从首次电话到%1 (%2)")
+                .arg(recruits ? QStringLiteral("成为团队成员") : QStringLiteral("成交"), people);
         spec.valueTitle = QStringLiteral("人数");
         spec.horizontal = true;
         spec.percent = ChartSpec::OfFirst;

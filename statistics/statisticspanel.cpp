@@ -89,9 +89,10 @@ QStringList percentages(const StatTable &table, ChartSpec::Percent percent)
             base += row.value(0);
     }
     for (const QList<qint64> &row : table.rows)
-        texts.append(base > 0 ? QString::number(100.0 * double(row.value(0)) / double(base), 'f', 1) +
-                                    QLatin1Char('%')
-                              : QString());
+        texts.append(base > 0
+                         ? QString::number(100.0 * double(row.value(0)) / double(base), 'f', 1) +
+                               QLatin1Char('%')
+                         : QString());
     return texts;
 }
 } // namespace

@@ -27,11 +27,17 @@ struct PeopleTables
 PeopleTables tablesOf(StatPeople people)
 {
     if (people == StatPeople::Recruits)
-        return {QStringLiteral("helpers_contact_track"), QStringLiteral("helpers_tel_logs"),
-                QStringLiteral("helper_id"), QStringLiteral("helpers"), 2,
+        return {QStringLiteral("helpers_contact_track"),
+                QStringLiteral("helpers_tel_logs"),
+                QStringLiteral("helper_id"),
+                QStringLiteral("helpers"),
+                2,
                 QStringLiteral("成为团队成员")};
-    return {QStringLiteral("customers_contact_track"), QStringLiteral("customers_tel_logs"),
-            QStringLiteral("customer_id"), QStringLiteral("customers"), 1,
+    return {QStringLiteral("customers_contact_track"),
+            QStringLiteral("customers_tel_logs"),
+            QStringLiteral("customer_id"),
+            QStringLiteral("customers"),
+            1,
             QStringLiteral("成交")};
 }
 
@@ -166,9 +172,9 @@ QString outcomesStatement(const StatRequest &request)
            QStringLiteral("SELECT o.outcome, COUNT(*) FROM r CROSS JOIN contact_outcomes o "
                           "CROSS JOIN %1 l WHERE o.kind = %2 AND o.log_id BETWEEN r.lo AND r.hi "
                           "AND l.id = o.log_id AND %3 GROUP BY o.outcome")
-        .arg(t.logs)
-        .arg(t.kind)
-        .arg(rangeOf(QStringLiteral("l.add_time"), request.from, request.to));
+               .arg(t.logs)
+               .arg(t.kind)
+               .arg(rangeOf(QStringLiteral("l.add_time"), request.from, request.to));
 }
 
 QString teamStatement(const StatRequest &request)
@@ -212,9 +218,9 @@ void addToBuckets(QSqlQuery &query, StatTable &table, int columns)
 StatTable shapeCalls(QSqlQuery &query, const StatRequest &request,
                      const QList<StatBucketSpan> &buckets)
 {
-    StatTable table = bucketRows(
-        buckets, {bucketHeader(request), QStringLiteral("首次电话"), QStringLiteral("再次联系"),
-                  QStringLiteral("约访"), QStringLiteral("首次电话目标")});
+    StatTable table = bucketRows(buckets, {bucketHeader(request), QStringLiteral("首次电话"),
+                                           QStringLiteral("再次联系"), QStringLiteral("约访"),
+                                           QStringLiteral("首次电话目标")});
     addToBuckets(query, table, 3);
     // The quota is per day; a week or month bucket holds as many days as it covers.
     for (int i = 0; i < buckets.size(); ++i)
@@ -227,9 +233,9 @@ StatTable shapeFunnel(QSqlQuery &query, const StatRequest &request)
 {
     StatTable table;
     table.headers = QStringList{QStringLiteral("阶段"), QStringLiteral("人数")};
-    table.labels = QStringList{QStringLiteral("首次电话"), QStringLiteral("再次联系"),
-                               QStringLiteral("约访"), tablesOf(request.people).converted,
-                               QStringLiteral("放弃")};
+    table.labels =
+        QStringList{QStringLiteral("首次电话"), QStringLiteral("再次联系"), QStringLiteral("约访"),
+                    tablesOf(request.people).converted, QStringLiteral("放弃")};
     const bool any = query.next();
     for (int i = 0; i < table.labels.size(); ++i)
         table.rows.append(QList<qint64>{any ? qint64(query.value(i).toDouble()) : 0});
@@ -321,8 +327,8 @@ StatTable shapeTeam(QSqlQuery &query, const StatRequest &request)
             if (known == beginDates.constEnd())
                 known = beginDates.insert(seconds, QDateTime::fromSecsSinceEpoch(seconds).date());
             const QDate beginDate = *known;
-            if (const auto share = planShareToDate(request.today, beginDate, plan,
-                                                   query.value(4).toLongLong()))
+            if (const auto share =
+                    planShareToDate(request.today, beginDate, plan, query.value(4).toLongLong()))
                 toDate = share->money;
         }
         table.labels.append(query.value(1).toString());
@@ -351,8 +357,7 @@ StatTable shapeTeam(QSqlQuery &query, const StatRequest &request)
             rest[column] += table.rows.at(row).at(column);
     }
     if (order.size() > teamMembersShown) {
-        sorted.labels.append(
-            QStringLiteral("其他 %1 人").arg(order.size() - teamMembersShown));
+        sorted.labels.append(QStringLiteral("其他 %1 人").arg(order.size() - teamMembersShown));
         sorted.rows.append(rest);
     }
     return sorted;
@@ -467,8 +472,8 @@ std::optional<StatTable> loadStatistics(StatSeries series, const StatRequest &re
     case StatSeries::Funnel:
         return shapeFunnel(query, request);
     case StatSeries::Orders: {
-        StatTable table = bucketRows(buckets, {bucketHeader(request), QStringLiteral("金额(元)"),
-                                               QStringLiteral("订单数")});
+        StatTable table = bucketRows(
+            buckets, {bucketHeader(request), QStringLiteral("金额(元)"), QStringLiteral("订单数")});
         addToBuckets(query, table, 2);
         return table;
     }

@@ -32,7 +32,7 @@ bool seed(const QString &table, const QString &columns, const QList<QVariantList
         QStringList values;
         for (const QVariant &value : row)
             values << (value.typeId() == QMetaType::QString ? "'" + value.toString() + "'"
-                                                             : QString::number(value.toLongLong()));
+                                                            : QString::number(value.toLongLong()));
         if (!execSql(QStringLiteral("INSERT INTO %1(%2) VALUES (%3)")
                          .arg(table, columns, values.join(','))))
             return false;
@@ -72,9 +72,12 @@ private slots:
         const QString person = "name, sex, birth_date, phone_number, is_contact, user_type";
         // 1 a customer, 2 abandoned, 3 and 4 active; recruits: 1 a member, 2 an active recruit.
         QVERIFY(seed("customers", person,
-                     {{"a", 1, "x", "1", 1, 2}, {"b", 1, "x", "2", 1, 0},
-                      {"c", 1, "x", "3", 1, 1}, {"d", 1, "x", "4", 1, 1}}));
-        QVERIFY(seed("helpers", person, {{"成员甲", 1, "x", "5", 1, 2}, {"乙", 1, "x", "6", 1, 1}}));
+                     {{"a", 1, "x", "1", 1, 2},
+                      {"b", 1, "x", "2", 1, 0},
+                      {"c", 1, "x", "3", 1, 1},
+                      {"d", 1, "x", "4", 1, 1}}));
+        QVERIFY(
+            seed("helpers", person, {{"成员甲", 1, "x", "5", 1, 2}, {"乙", 1, "x", "6", 1, 1}}));
         QVERIFY(seed("customers_contact_track", "customer_id, contact_time, contact_state",
                      {{1, at(leap, midnight), 1},
                       {1, at(leap, QTime(10, 0)), 1}, // first called twice
@@ -87,11 +90,13 @@ private slots:
                      "next_contact_type",
                      {{1, at(QDate(2024, 3, 4), midnight), 2, "", 0, 1},
                       {3, at(leap, QTime(12, 0)), 1, "", 0, 1}}));
-        QVERIFY(seed("contact_durations", "kind, log_id, seconds", {{1, 2, 90}, {1, 1, 30}, {2, 2, 600}}));
-        QVERIFY(seed("contact_outcomes", "kind, log_id, outcome", {{1, 2, "有意向"}, {2, 2, "成交"}}));
-        QVERIFY(seed("helpers_contact_track", "helper_id, contact_time, contact_state",
-                     {{2, at(QDate(2024, 3, 31), lastSecond), 1},
-                      {2, at(QDate(2024, 4, 1), midnight), 1}}));
+        QVERIFY(seed("contact_durations", "kind, log_id, seconds",
+                     {{1, 2, 90}, {1, 1, 30}, {2, 2, 600}}));
+        QVERIFY(
+            seed("contact_outcomes", "kind, log_id, outcome", {{1, 2, "有意向"}, {2, 2, "成交"}}));
+        QVERIFY(seed(
+            "helpers_contact_track", "helper_id, contact_time, contact_state",
+            {{2, at(QDate(2024, 3, 31), lastSecond), 1}, {2, at(QDate(2024, 4, 1), midnight), 1}}));
         QVERIFY(seed("products", "id, name, introduce", {{"P1", "产品一", ""}}));
         const QString order = "customer_id, add_time, product_id, amount, money";
         QVERIFY(seed("customers_orders", order,
@@ -99,9 +104,9 @@ private slots:
                       {1, at(leap.addDays(1), midnight), "GONE", 1, 500},
                       {1, at(QDate(2024, 3, 5), midnight), "P1", 1, 100}}));
         for (int i = 0; i < 6; ++i)
-            QVERIFY(seed("customers_orders", order,
-                         {{1, at(QDate(2024, 6, 1), midnight), QString(QChar('A' + i)), 1,
-                           60 - 10 * i}}));
+            QVERIFY(seed(
+                "customers_orders", order,
+                {{1, at(QDate(2024, 6, 1), midnight), QString(QChar('A' + i)), 1, 60 - 10 * i}}));
         QVERIFY(seed("teammate_task", "helper_id, year, begin_date, money, helper_count",
                      {{1, 2024, at(QDate(2024, 1, 1), midnight), 3650, 0}}));
         QVERIFY(seed("teammate_earning_report", "helper_id, report_time, money, helper_count",
@@ -137,10 +142,10 @@ private slots:
         QTest::newRow("funnel: first called twice counts once")
             << StatSeries::Funnel << QDate(2024, 2, 29) << mar31 << P
             << "首次电话=2;再次联系=1;约访=1;成交=1";
-        QTest::newRow("funnel: abandoned") << StatSeries::Funnel << feb28 << feb28 << P
-                                           << "首次电话=1;放弃=1";
-        QTest::newRow("funnel of recruits") << StatSeries::Funnel << mar1 << QDate(2024, 4, 30)
-                                            << R << "首次电话=1";
+        QTest::newRow("funnel: abandoned")
+            << StatSeries::Funnel << feb28 << feb28 << P << "首次电话=1;放弃=1";
+        QTest::newRow("funnel of recruits")
+            << StatSeries::Funnel << mar1 << QDate(2024, 4, 30) << R << "首次电话=1";
         QTest::newRow("orders by month, above 2^31")
             << StatSeries::Orders << QDate(2023, 12, 1) << QDate(2024, 12, 31) << P
             << "2024-02=3000000000,1;2024-03=600,2;2024-06=210,6";
@@ -165,8 +170,8 @@ private slots:
         QFETCH(QDate, to);
         QFETCH(StatPeople, people);
         QFETCH(QString, expected);
-        const StatRequest request{from, to, people,
-                                  people == StatPeople::Prospects ? 20 : 5, Clock::now().date()};
+        const StatRequest request{from, to, people, people == StatPeople::Prospects ? 20 : 5,
+                                  Clock::now().date()};
         QString error;
         const auto table = loadStatistics(series, request, QSqlDatabase::database(), &error);
         QVERIFY2(table, qPrintable(error));
