@@ -178,6 +178,26 @@ private slots:
         QCOMPARE(render(*table, series == StatSeries::Calls ? 3 : -1), expected);
     }
 
+    // A team too large for one chart: the 30 largest plans, the rest summed.
+    void teamBeyondThirty()
+    {
+        for (int k = 1; k <= 31; ++k) {
+            QVERIFY(seed("helpers", "name, sex, birth_date, phone_number, is_contact, user_type",
+                         {{QString("m%1").arg(k), 1, "x", "7", 1, 2}}));
+            QVERIFY(seed("teammate_task", "helper_id, year, begin_date, money, helper_count",
+                         {{k + 2, 2024, at(QDate(2024, 1, 1), midnight), 10000 * k, 0}}));
+        }
+        const StatRequest request{
+            {2024, 3, 1}, {2024, 3, 1}, StatPeople::Prospects, 0, Clock::now().date()};
+        const auto table = loadStatistics(StatSeries::Team, request, QSqlDatabase::database());
+        QVERIFY(table);
+        QCOMPARE(table->labels.size(), 31);
+        QCOMPARE(table->labels.first(), QString("m31"));
+        // m1 (10000 a year, 27 a day, 74 days) and 成员甲 (3650, 740, earned 700).
+        QCOMPARE(table->labels.last(), QString("其他 2 人"));
+        QCOMPARE(table->rows.last(), QList<qint64>({13650, 27 * 74 + 740, 700}));
+    }
+
     void bucket_data()
     {
         QTest::addColumn<int>("days");
