@@ -33,6 +33,9 @@
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "statistics/statisticsdialog.h"
+#include "store/customerstore.h"
+#include "store/helperstore.h"
 #include "store/schedulestore.h"
 #include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
@@ -49,7 +52,10 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QToolBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -103,6 +109,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText());
 
     centreOnScreen();
+    setUpStatisticsEntry();
 
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &MainWindow::TimerProc);
@@ -134,6 +141,21 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     // Asynchronous: an unreachable service never delays the window.
     connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
     checkNew.check();
+}
+
+void MainWindow::setUpStatisticsEntry()
+{
+    auto *action = new QAction(QIcon(QStringLiteral(":/new/prefix1/resource/工作统计.png")),
+                               QStringLiteral("工作统计..."), this);
+    action->setObjectName(QStringLiteral("action_statistics"));
+    action->setToolTip(QStringLiteral("工作统计"));
+    connect(action, &QAction::triggered, this, [this] { runModal<StatisticsDialog>(this); });
+    auto *menu = new QMenu(QStringLiteral("统计"), ui->menuBar);
+    menu->setObjectName(QStringLiteral("menu_statistics"));
+    menu->addAction(action);
+    ui->menuBar->insertMenu(ui->menu_8->menuAction(), menu);
+    ui->mainToolBar->addSeparator();
+    ui->mainToolBar->addAction(action);
 }
 
 MainWindow::~MainWindow()

@@ -96,6 +96,8 @@ private slots:
 
 private:
     void centreOnScreen();
+    // The menu "统计" and its toolbar button.
+    void setUpStatisticsEntry();
     // Recounts at once (start, after a restore).
     void refreshReminderCounts();
     // Alerts of the calls and visits promised for today, and the tray.

@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
     qt6-translations-l10n
     libxlsxwriter-dev pkg-config unzip
+    # the charts of the work statistics (Qt Charts needs the OpenGL module's CMake files)
+    qt6-charts-dev libqt6opengl6-dev
     xvfb xauth x11-utils fonts-wqy-microhei
     sqlite3
     # the team server: its driver, the keyring and the server the tests run
