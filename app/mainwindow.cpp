@@ -7,7 +7,9 @@
 #include "common/dateutils.h"
 #include "widgets/messageboxes.h"
 #include "app/remindertray.h"
+#include "app/searchbox.h"
 #include "app/systemsetdialog.h"
+#include "app/todaypace.h"
 #include "app/vendorsite.h"
 #include "app/version.h"
 #include "calling/calendardialog.h"
@@ -31,6 +33,9 @@
 #include "prospects/customersdialog.h"
 #include "prospects/uselesscustomersdialog.h"
 #include "prospects/uselesshelpersdialog.h"
+#include "statistics/statisticsdialog.h"
+#include "store/customerstore.h"
+#include "store/helperstore.h"
 #include "store/schedulestore.h"
 #include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
@@ -47,8 +52,13 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QToolBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
 
 // The action images live in the GUI library, which is static: without a
 // reference from code it uses, the linker would leave them out.
@@ -99,6 +109,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText());
 
     centreOnScreen();
+    setUpStatisticsEntry();
 
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &MainWindow::TimerProc);
@@ -121,6 +132,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     // The month calendar opens on the same day as the clock (which tests may fix).
     ui->calendarWidget->setSelectedDate(Clock::now().date());
 
+    setUpCallingTools();
     // The numbers must be right before the first tick.
     refreshReminderCounts();
     setUpContactAlerts();
@@ -129,6 +141,21 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     // Asynchronous: an unreachable service never delays the window.
     connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
     checkNew.check();
+}
+
+void MainWindow::setUpStatisticsEntry()
+{
+    auto *action = new QAction(QIcon(QStringLiteral(":/new/prefix1/resource/工作统计.png")),
+                               QStringLiteral("工作统计..."), this);
+    action->setObjectName(QStringLiteral("action_statistics"));
+    action->setToolTip(QStringLiteral("工作统计"));
+    connect(action, &QAction::triggered, this, [this] { runModal<StatisticsDialog>(this); });
+    auto *menu = new QMenu(QStringLiteral("统计"), ui->menuBar);
+    menu->setObjectName(QStringLiteral("menu_statistics"));
+    menu->addAction(action);
+    ui->menuBar->insertMenu(ui->menu_8->menuAction(), menu);
+    ui->mainToolBar->addSeparator();
+    ui->mainToolBar->addAction(action);
 }
 
 MainWindow::~MainWindow()
@@ -194,6 +221,7 @@ void MainWindow::recountReminders()
     ui->labelTodayVisitHelperCount->setText(count(countHelpersToContactRows(from, to, 2)));
     ui->labelTodayContactedCount->setText(
         count(countContactedCustomersRows(from, to, 0, QString())));
+    todayPace->recount();
 }
 
 void MainWindow::on_action_exit_triggered()
@@ -494,4 +522,23 @@ QString MainWindow::reminderSummary() const
     for (const auto &[caption, count] : lines)
         text.append(QString::fromUtf8(caption) + QStringLiteral(": ") + count->text());
     return text.join(QLatin1Char('\n'));
+}
+
+void MainWindow::setUpCallingTools()
+{
+    searchBox = new SearchBox(this);
+    ui->mainToolBar->addSeparator();
+    ui->mainToolBar->addWidget(searchBox)->setObjectName(QStringLiteral("actionSearchBox"));
+    auto *find = new QAction(QStringLiteral("搜索"), this);
+    find->setObjectName(QStringLiteral("actionSearch"));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(find, &QAction::triggered, searchBox, [this] {
+        searchBox->setFocus(Qt::ShortcutFocusReason);
+        searchBox->selectAll();
+    });
+    addAction(find);
+
+    todayPace = new TodayPace(ui->widget);
+    if (auto *column = qobject_cast<QVBoxLayout *>(ui->widget->layout()))
+        column->insertWidget(1, todayPace);
 }

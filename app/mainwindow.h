@@ -13,6 +13,8 @@ class DownInitDataDialog;
 class QDateTime;
 class QLabel;
 class ReminderTray;
+class SearchBox;
+class TodayPace;
 struct ScheduledContact;
 class QTimer;
 
@@ -94,6 +96,8 @@ private slots:
 
 private:
     void centreOnScreen();
+    // The menu "统计" and its toolbar button.
+    void setUpStatisticsEntry();
     // Recounts at once (start, after a restore).
     void refreshReminderCounts();
     // Alerts of the calls and visits promised for today, and the tray.
@@ -103,6 +107,11 @@ private:
     QString reminderSummary() const;
     // Runs the counts; the caller has asked the change watch first.
     void recountReminders();
+
+    // The search box in the toolbar and today's pace under the reminder numbers.
+    void setUpCallingTools();
+    SearchBox *searchBox = nullptr;
+    TodayPace *todayPace = nullptr;
 
     std::unique_ptr<Ui::MainWindow> ui;
     QTimer *timer = nullptr;

@@ -3,6 +3,14 @@
 
 #include "common/appsettings.h"
 #include "teamserver/teamserverdialog.h"
+#include "common/calltools.h"
+#include "store/diallink.h"
+#include "widgets/messageboxes.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 
 SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SystemSetDialog)
 {
@@ -27,6 +35,7 @@ SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::
     connect(ui->checkBoxContactAlert, &QCheckBox::toggled, ui->spinBoxContactAlertMinutes,
             &QWidget::setEnabled);
     addTeamServerButton();
+    setUpCallingTab();
     // The cursor starts in the first field, not in the tab bar; Enter saves.
     ui->lineEditRegion->setFocus();
 }
@@ -48,6 +57,8 @@ void SystemSetDialog::addTeamServerButton()
 
 void SystemSetDialog::on_pushButtonOk_clicked()
 {
+    if (!storeCallingTab())
+        return;
     appSettings.setRegion(ui->lineEditRegion->text().trimmed());
     appSettings.setCustomersCount(ui->spinBoxCustomersCount->value());
     appSettings.setHelpersCount(ui->spinBoxHelperCount->value());
@@ -63,4 +74,43 @@ void SystemSetDialog::on_pushButtonOk_clicked()
 void SystemSetDialog::on_pushButtonCancel_clicked()
 {
     reject();
+}
+
+void SystemSetDialog::setUpCallingTab()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tabCalling"));
+    auto *form = new QFormLayout(page);
+    dialTemplateEdit = new QLineEdit(appSettings.dialTemplate(), page);
+    dialTemplateEdit->setObjectName(QStringLiteral("lineEditDialTemplate"));
+    dialTemplateEdit->setToolTip(QStringLiteral(
+        "{number} 处换成号码, 例如 tel:{number}, sip:{number}@pbx.example.com, callto:{number}"));
+    form->addRow(QStringLiteral("拨号方式:"), dialTemplateEdit);
+    auto *fixed = new QLabel(fixedCallOutcomes().join(QStringLiteral(", ")), page);
+    fixed->setWordWrap(true);
+    form->addRow(QStringLiteral("通话结果:"), fixed);
+    extraOutcomesEdit =
+        new QPlainTextEdit(appSettings.extraOutcomes().join(QLatin1Char('\n')), page);
+    extraOutcomesEdit->setObjectName(QStringLiteral("plainTextEditExtraOutcomes"));
+    extraOutcomesEdit->setTabChangesFocus(true);
+    extraOutcomesEdit->setToolTip(QStringLiteral("每行一个, 排在固定的结果之后"));
+    form->addRow(QStringLiteral("自定义结果:"), extraOutcomesEdit);
+    ui->tabWidget->addTab(page, QStringLiteral("拨号与通话"));
+}
+
+bool SystemSetDialog::storeCallingTab()
+{
+    const QString pattern = dialTemplateEdit->text().trimmed();
+    const QString problem = dialTemplateProblem(pattern);
+    if (!problem.isEmpty()) {
+        showWarning(this, problem, QStringLiteral("提示"));
+        ui->tabWidget->setCurrentWidget(dialTemplateEdit->parentWidget());
+        dialTemplateEdit->setFocus();
+        return false;
+    }
+    appSettings.setDialTemplate(pattern);
+    QStringList extra = callOutcomes(extraOutcomesEdit->toPlainText().split(QLatin1Char('\n')));
+    extra.erase(extra.begin(), extra.begin() + fixedCallOutcomes().size());
+    appSettings.setExtraOutcomes(extra);
+    return true;
 }

@@ -4,6 +4,9 @@
 
 #include <memory>
 
+class QLineEdit;
+class QPlainTextEdit;
+
 namespace Ui {
 class SystemSetDialog;
 }
@@ -25,4 +28,11 @@ private:
     void addTeamServerButton();
 
     std::unique_ptr<Ui::SystemSetDialog> ui;
+
+    // The "拨号与通话" tab: the dial link and the agent's own call outcomes.
+    void setUpCallingTab();
+    // False (after saying why) when the dial link cannot be used.
+    bool storeCallingTab();
+    QLineEdit *dialTemplateEdit = nullptr;
+    QPlainTextEdit *extraOutcomesEdit = nullptr;
 };

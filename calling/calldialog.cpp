@@ -6,8 +6,10 @@
 #include "widgets/messageboxes.h"
 #include "calling/calldlgcustomeritemdelegate.h"
 #include "calling/calldlgtellogitemdelegate.h"
+#include "calling/callpanel.h"
 #include "calling/contactentry.h"
 #include "orders/addcustomerorderdialog.h"
+#include "widgets/dialer.h"
 #include "widgets/kinsfolkitemdelegate.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
@@ -24,6 +26,8 @@ CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWid
     if (!appSettings.talkSkillRemind())
         ui->tabWidgetPhoneSkills->hide();
     initContactWidgets(contactWidgets(ui.get()));
+    callPanel =
+        new CallPanel(this, ui->lineEditPhone, ui->labelPhoneContent, contactWidgets(ui.get()));
 
     phoneSkillsModel = loadPhoneSkillsModel(this, QStringLiteral("type = 1"));
     showPhoneSkills(ui->listViewPhoneSkills, phoneSkillsModel);
@@ -31,6 +35,7 @@ CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWid
     customerDelegate = new CallDlgCustomerItemDelegate(this);
     telLogDelegate = new CallDlgTelLogItemDelegate(this);
     ui->tableViewKinsfolk->setItemDelegate(new KinsfolkItemDelegate(this));
+    addDialToContextMenu(ui->tableViewKinsfolk, kinsfolkPhoneColumn);
 
     mapper = mapPersonForm(this, ui.get(), listModel, customerDelegate);
     connect(mapper, &QDataWidgetMapper::currentIndexChanged, this,
@@ -53,8 +58,8 @@ void CallDialog::currentIndexChanged(int row)
 {
     ui->tableViewPhoneLogs->setModel(nullptr);
     delete telLogModel;
-    telLogModel = loadCustomerTelLogsModel(this, QStringLiteral("customer_id = ") +
-                                                     QString::number(idAtRow(row)));
+    telLogModel = loadCallHistoryModel(this, ProspectCalls, idAtRow(row));
+    callPanel->reset();
     showTelLogs(ui->tableViewPhoneLogs, telLogModel, telLogDelegate);
     loadKinsfolk(row);
 }
@@ -95,9 +100,11 @@ void CallDialog::on_pushButtonSave_clicked()
 {
     if (mapper->currentIndex() < 0) // an empty list: nobody to act on
         return;
-    const std::optional<ContactEntry> entry = readContactEntry(this, contactWidgets(ui.get()));
+    const std::optional<ContactEntry> entry = readContactEntry(
+        this, contactWidgets(ui.get()), outcomeNeedsDescription(callPanel->outcome()));
     if (!entry)
         return;
+    const CallDetails details = callPanel->takeDetails(this);
 
     const int row = mapper->currentIndex();
     const int id = idAtRow(row);
@@ -107,13 +114,15 @@ void CallDialog::on_pushButtonSave_clicked()
     const Seconds now = nowTime();
     if (!recordCustomerContact(id, entry->contactType, entry->content, entry->nextContactTime,
                                entry->nextContactType, now,
-                               contactedBefore ? LaterContact : FirstContact))
+                               contactedBefore ? LaterContact : FirstContact, details))
         return;
 
     saved = true;
     contactedInThisRun.insert(id);
     // The way and next-time choices and both times carry over to the next prospect.
     ui->textEditPhoneContent->clear();
+    if (outcomeOffersAbandon(details.outcome))
+        offerAbandonWrongNumber(id);
     advance();
 }
 
@@ -175,4 +184,12 @@ void CallDialog::on_listViewPhoneSkills_clicked(const QModelIndex &index)
 {
     if (phoneSkillsModel)
         ui->textEditPhoneSkill->setPlainText(phoneSkillText(index));
+}
+
+bool CallDialog::offerAbandonWrongNumber(int id)
+{
+    if (!askYesNo(this, QStringLiteral("结果为空号/错号, 要放弃该客户吗?"), QStringLiteral("提示"),
+                  QMessageBox::Warning))
+        return false;
+    return setCustomerUserType(id, 0);
 }

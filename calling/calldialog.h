@@ -10,6 +10,7 @@
 
 class CallDlgCustomerItemDelegate;
 class CallDlgTelLogItemDelegate;
+class CallPanel;
 class QDataWidgetMapper;
 class QSqlQueryModel;
 class QSqlTableModel;
@@ -54,7 +55,12 @@ private:
     void advance();
     int idAtRow(int row) const;
 
+    // After a saved wrong number: offers to abandon the person; true when done.
+    bool offerAbandonWrongNumber(int id);
+
     std::unique_ptr<Ui::CallDialog> ui;
+    // Dial, talk time, outcome and quick times.
+    CallPanel *callPanel = nullptr;
     QSqlQueryModel *listModel = nullptr;
     QDataWidgetMapper *mapper = nullptr;
     CallDlgCustomerItemDelegate *customerDelegate = nullptr;

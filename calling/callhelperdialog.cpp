@@ -6,6 +6,7 @@
 #include "widgets/messageboxes.h"
 #include "calling/calldlgcustomeritemdelegate.h"
 #include "calling/calldlgtellogitemdelegate.h"
+#include "calling/callpanel.h"
 #include "calling/contactentry.h"
 #include "store/catalogstore.h"
 #include "store/customermodels.h"
@@ -25,6 +26,8 @@ CallHelperDialog::CallHelperDialog(QSqlQueryModel *listModel, const QModelIndex 
     if (!appSettings.talkSkillRemind())
         ui->tabWidgetPhoneSkills->hide();
     initContactWidgets(contactWidgets(ui.get()));
+    callPanel =
+        new CallPanel(this, ui->lineEditPhone, ui->labelPhoneContent, contactWidgets(ui.get()));
 
     phoneSkillsModel = loadPhoneSkillsModel(this, QStringLiteral("type = 2"));
     showPhoneSkills(ui->listViewPhoneSkills, phoneSkillsModel);
@@ -53,8 +56,8 @@ void CallHelperDialog::currentIndexChanged(int row)
     const int id = listModel->data(listModel->index(row, ColumnId)).toInt();
     ui->tableViewPhoneLogs->setModel(nullptr);
     delete telLogModel;
-    telLogModel =
-        loadHelperTelLogsModel(this, QStringLiteral("helper_id = ") + QString::number(id));
+    telLogModel = loadCallHistoryModel(this, RecruitCalls, id);
+    callPanel->reset();
     showTelLogs(ui->tableViewPhoneLogs, telLogModel, telLogDelegate);
 }
 
@@ -73,9 +76,11 @@ void CallHelperDialog::on_pushButtonSave_clicked()
 {
     if (mapper->currentIndex() < 0) // an empty list: nobody to act on
         return;
-    const std::optional<ContactEntry> entry = readContactEntry(this, contactWidgets(ui.get()));
+    const std::optional<ContactEntry> entry = readContactEntry(
+        this, contactWidgets(ui.get()), outcomeNeedsDescription(callPanel->outcome()));
     if (!entry)
         return;
+    const CallDetails details = callPanel->takeDetails(this);
 
     const int row = mapper->currentIndex();
     const int id = currentHelperId();
@@ -84,13 +89,15 @@ void CallHelperDialog::on_pushButtonSave_clicked()
         contactedInThisRun.contains(id);
     const int contactState = contactedBefore ? LaterContact : FirstContact;
     if (!recordHelperContact(id, entry->contactType, entry->content, entry->nextContactTime,
-                             entry->nextContactType, nowTime(), contactState))
+                             entry->nextContactType, nowTime(), contactState, details))
         return;
 
     saved = true;
     contactedInThisRun.insert(id);
     qDebug() << "contactState:" << contactState;
     ui->textEditPhoneContent->clear();
+    if (outcomeOffersAbandon(details.outcome))
+        offerAbandonWrongNumber(id);
     advance();
 }
 
@@ -142,4 +149,12 @@ void CallHelperDialog::on_listViewPhoneSkills_clicked(const QModelIndex &index)
 {
     if (phoneSkillsModel)
         ui->textEditPhoneSkill->setPlainText(phoneSkillText(index));
+}
+
+bool CallHelperDialog::offerAbandonWrongNumber(int id)
+{
+    if (!askYesNo(this, QStringLiteral("结果为空号/错号, 要放弃该增员吗?"), QStringLiteral("提示"),
+                  QMessageBox::Warning))
+        return false;
+    return setHelperUserType(id, 0);
 }

@@ -9,6 +9,7 @@
 
 class CallHelperDlgItemDelegate;
 class CallHelperDlgTelLogItemDelegate;
+class CallPanel;
 class QDataWidgetMapper;
 class QSqlQueryModel;
 class QSqlTableModel;
@@ -47,7 +48,12 @@ private:
     void advance();
     int currentHelperId() const;
 
+    // After a saved wrong number: offers to abandon the person; true when done.
+    bool offerAbandonWrongNumber(int id);
+
     std::unique_ptr<Ui::CallHelperDialog> ui;
+    // Dial, talk time, outcome and quick times.
+    CallPanel *callPanel = nullptr;
     QSqlQueryModel *listModel = nullptr;
     QDataWidgetMapper *mapper = nullptr;
     CallHelperDlgItemDelegate *helperDelegate = nullptr;

@@ -7,6 +7,8 @@
 #include "widgets/rowactivation.h"
 #include "store/schedulestore.h"
 #include "store/sqlcondition.h"
+#include "widgets/dialer.h"
+#include "store/customermodels.h"
 
 ContactedCustomersDialog::ContactedCustomersDialog(QWidget *parent, Seconds rangeBegin,
                                                    Seconds rangeEnd, int contactType)
@@ -14,6 +16,7 @@ ContactedCustomersDialog::ContactedCustomersDialog(QWidget *parent, Seconds rang
       contactType(contactType), rangeBegin(rangeBegin), rangeEnd(rangeEnd)
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     ui->dateEditBegin->setDate(QDateTime::fromSecsSinceEpoch(rangeBegin).date());
     ui->dateEditEnd->setDate(QDateTime::fromSecsSinceEpoch(rangeEnd).date());
     if (contactType == 1)

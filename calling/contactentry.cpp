@@ -1,5 +1,6 @@
 #include "contactentry.h"
 
+#include "common/calltools.h"
 #include "widgets/fieldchecks.h"
 #include "widgets/messageboxes.h"
 
@@ -16,11 +17,12 @@
 void initContactWidgets(const ContactWidgets &widgets)
 {
     const QDateTime start(Clock::now().date().addDays(5), QTime(0, 0));
-    widgets.nextCall->setDateTime(start);
+    widgets.nextCall->setDateTime(quickContactTime(QuickTime::TomorrowMorning, Clock::now()));
     widgets.nextVisitTime->setDateTime(start);
 }
 
-std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidgets &widgets)
+std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidgets &widgets,
+                                             bool descriptionNeeded)
 {
     const QString title = QStringLiteral("提示");
     ContactEntry entry;
@@ -34,7 +36,7 @@ std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidge
     }
 
     entry.content = widgets.content->toPlainText().trimmed();
-    if (entry.content.isEmpty()) {
+    if (entry.content.isEmpty() && descriptionNeeded) {
         showWarning(parent, QStringLiteral("请输入电话内容."), title);
         widgets.content->setFocus();
         return std::nullopt;

@@ -86,14 +86,17 @@ struct ContactEntry
     int nextContactType = PhoneWay;
 };
 
-// Both next-contact times start five days ahead at midnight.
+// The next call starts tomorrow at 9:00, the next visit five days ahead at
+// midnight.
 void initContactWidgets(const ContactWidgets &widgets);
 
 // Reads the contact the agent entered, checking the way, the description and
 // the next contact in that order; the first missing one is reported (focus
-// moved where it helps) and nothing is returned. A next contact in the past
-// is only kept after a question ("否" focused).
-std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidgets &widgets);
+// moved where it helps) and nothing is returned. The description may stay
+// empty when the call's outcome says enough. A next contact in the past is
+// only kept after a question ("否" focused).
+std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidgets &widgets,
+                                             bool descriptionNeeded = true);
 
 // Puts a freshly loaded history on its table: ids hidden, read-only.
 void showTelLogs(QTableView *view, QAbstractItemModel *model, QAbstractItemDelegate *delegate);

@@ -8,6 +8,8 @@
 #include "widgets/persontable.h"
 #include "widgets/rowactivation.h"
 #include "store/customerstore.h"
+#include "widgets/dialer.h"
+#include "store/customermodels.h"
 
 namespace {
 const QString promptTitle = QStringLiteral("提示");
@@ -17,6 +19,7 @@ TodayFirstPhoneCustomersDialog::TodayFirstPhoneCustomersDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TodayFirstPhoneCustomersDialog>())
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     activateRowsOnEnter(ui->tableView);
     LoadDb();
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);

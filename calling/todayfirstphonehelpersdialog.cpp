@@ -9,6 +9,7 @@
 #include "store/customermodels.h"
 #include "store/helperstore.h"
 #include "widgets/helperitemdelegate.h"
+#include "widgets/dialer.h"
 
 #include <QSqlTableModel>
 
@@ -20,6 +21,7 @@ TodayFirstPhoneHelpersDialog::TodayFirstPhoneHelpersDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TodayFirstPhoneHelpersDialog>())
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     activateRowsOnEnter(ui->tableView);
     loadDb();
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);

@@ -7,11 +7,14 @@
 #include "widgets/persontable.h"
 #include "widgets/rowactivation.h"
 #include "store/schedulestore.h"
+#include "widgets/dialer.h"
+#include "store/customermodels.h"
 
 TodaySubscribeCustomersDialog::TodaySubscribeCustomersDialog(QWidget *parent, int mode)
     : QDialog(parent), ui(std::make_unique<Ui::TodaySubscribeCustomersDialog>()), mode(mode)
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     if (mode == 1)
         setWindowTitle(QStringLiteral("今日需再次电话联系准客户"));
     else if (mode == 2)

@@ -7,11 +7,14 @@
 #include "widgets/rowactivation.h"
 #include "store/schedulestore.h"
 #include "widgets/helperitemdelegate.h"
+#include "widgets/dialer.h"
+#include "store/customermodels.h"
 
 TodaySubscribeHelpersDialog::TodaySubscribeHelpersDialog(QWidget *parent, int mode)
     : QDialog(parent), ui(std::make_unique<Ui::TodaySubscribeHelpersDialog>()), mode(mode)
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     if (mode == 1)
         setWindowTitle(QStringLiteral("今日需再次电话联系准增员"));
     else if (mode == 2)

@@ -19,6 +19,9 @@ void loadSettings(AppSettings &settings)
     settings.setContactAlerts(store.value("contactAlerts", defaults.contactAlerts()).toBool());
     settings.setContactAlertMinutes(
         store.value("contactAlertMinutes", defaults.contactAlertMinutes()).toInt());
+
+    settings.setDialTemplate(store.value("dialTemplate", defaults.dialTemplate()).toString());
+    settings.setExtraOutcomes(store.value("extraOutcomes").toStringList());
 }
 
 void saveSettings(const AppSettings &settings)
@@ -32,5 +35,7 @@ void saveSettings(const AppSettings &settings)
     store.setValue("snapshotsKept", settings.snapshotsKept());
     store.setValue("contactAlerts", settings.contactAlerts());
     store.setValue("contactAlertMinutes", settings.contactAlertMinutes());
+    store.setValue("dialTemplate", settings.dialTemplate());
+    store.setValue("extraOutcomes", settings.extraOutcomes());
     store.sync();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The agent's five preferences; one global instance is read everywhere and
 // written only by the settings dialog.
@@ -34,6 +35,13 @@ public:
         m_contactAlertMinutes = value < 0 ? 0 : value > 60 ? 60 : value;
     }
 
+    // Calling tools: the link a number is dialled through ("{number}" is
+    // replaced by the number) and the outcomes the agent added to the fixed ones.
+    QString dialTemplate() const { return m_dialTemplate; }
+    void setDialTemplate(const QString &value) { m_dialTemplate = value; }
+    QStringList extraOutcomes() const { return m_extraOutcomes; }
+    void setExtraOutcomes(const QStringList &value) { m_extraOutcomes = value; }
+
 private:
     int m_customersCount = 20;
     int m_helpersCount = 20;
@@ -43,6 +51,8 @@ private:
     int m_snapshotsKept = 14;
     bool m_contactAlerts = true;
     int m_contactAlertMinutes = 5;
+    QString m_dialTemplate = QStringLiteral("tel:{number}");
+    QStringList m_extraOutcomes;
 };
 
 extern AppSettings appSettings;

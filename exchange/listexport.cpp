@@ -187,6 +187,29 @@ ExportResult exportList(const ExportSource &source, const QString &path,
     return result;
 }
 
+ExportResult exportRows(const QString &sheetName, const QStringList &headers,
+                        const QList<QStringList> &rows, const QString &path)
+{
+    ExportResult result;
+    std::unique_ptr<TableWriter> writer = createTableWriter(path, sheetName, &result.error);
+    if (!writer)
+        return result;
+    bool ok = writer->writeRow(headers);
+    for (const QStringList &row : rows) {
+        if (!ok)
+            break;
+        ok = writer->writeRow(row);
+        ++result.rows;
+    }
+    if (!ok || !writer->finish()) {
+        result.error = writer->error();
+        writer->cancel();
+        return result;
+    }
+    result.outcome = ExportResult::Done;
+    return result;
+}
+
 QString exportSummary(const ExportResult &result, const QString &path)
 {
     switch (result.outcome) {

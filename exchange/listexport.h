@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -68,6 +69,11 @@ struct ExportResult
 // failed export leaves no file behind (and an older one untouched).
 ExportResult exportList(const ExportSource &source, const QString &path,
                         const ExportProgress &progress = {});
+
+// Writes rows that are already texts (a table of figures), headers first, the
+// same way and with the same guarantees as a list.
+ExportResult exportRows(const QString &sheetName, const QStringList &headers,
+                        const QList<QStringList> &rows, const QString &path);
 
 // Summary for the agent: "已导出 120 条到 FILE".
 QString exportSummary(const ExportResult &result, const QString &path);

@@ -40,3 +40,22 @@ void exportListInteractively(QWidget *parent, const ExportSource &source,
     else
         showInformation(parent, summary, QStringLiteral("提示"));
 }
+
+void exportRowsInteractively(QWidget *parent, const QString &sheetName, const QStringList &headers,
+                             const QList<QStringList> &rows, const QString &suggestedName)
+{
+    QString path =
+        FileChooser::saveFileName(parent, QStringLiteral("导出数据"),
+                                  QDir::home().filePath(suggestedName + QStringLiteral(".csv")),
+                                  QStringLiteral("CSV 文件 (*.csv);;Excel 工作簿 (*.xlsx)"));
+    if (path.isEmpty())
+        return;
+    if (!isSupportedExportPath(path))
+        path += QStringLiteral(".csv");
+    const ExportResult result = exportRows(sheetName, headers, rows, path);
+    const QString summary = exportSummary(result, path);
+    if (result.outcome == ExportResult::Failed)
+        showWarning(parent, summary, QStringLiteral("提示"));
+    else
+        showInformation(parent, summary, QStringLiteral("提示"));
+}

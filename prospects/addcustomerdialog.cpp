@@ -9,6 +9,7 @@
 #include "widgets/kinsfolkitemdelegate.h"
 #include "store/customerstore.h"
 #include "store/database.h"
+#include "widgets/dialer.h"
 
 #include <QCalendarWidget>
 #include <QSqlTableModel>
@@ -22,6 +23,7 @@ AddCustomerDialog::AddCustomerDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::AddCustomerDialog>())
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, kinsfolkPhoneColumn);
     setSizeGripEnabled(false);
     ui->tableView->setItemDelegate(new KinsfolkItemDelegate(this));
     // After the automatic connections, so that the age follows at once; the

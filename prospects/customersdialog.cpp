@@ -11,6 +11,7 @@
 #include "widgets/persontable.h"
 #include "widgets/searchcondition.h"
 #include "store/customerstore.h"
+#include "widgets/dialer.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -30,6 +31,8 @@ CustomersDialog::CustomersDialog(QWidget *parent, bool selectMode)
     contextMenu->addAction(ui->action_useless_customer);
     contextMenu->addSeparator();
     contextMenu->addAction(ui->action_call_customer);
+    dialAction = createDialAction(ui->tableView, ColumnPhoneNumber, this);
+    contextMenu->addAction(dialAction);
 
     // Enter on a row acts like a double click instead of reaching the
     // dialog's default button, the search, which would jump back to page 1.
@@ -204,7 +207,9 @@ void CustomersDialog::contextMenuEvent(QContextMenuEvent *event)
                           ui->tableView->frameGeometry().size());
     qDebug() << "CustomersDialog::contextMenuEvent";
     qDebug() << "pos:" << event->pos() << "rect:" << tableRect;
-    if (tableRect.contains(event->pos()) && ui->tableView->currentIndex().isValid())
+    if (tableRect.contains(event->pos()) && ui->tableView->currentIndex().isValid()) {
+        updateDialAction(dialAction, ui->tableView, ColumnPhoneNumber);
         contextMenu->exec(QCursor::pos());
+    }
     QDialog::contextMenuEvent(event);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 class CustomersItemDelegate;
+class QAction;
 class QMenu;
 class QSqlCustomerTableModel;
 
@@ -56,6 +57,7 @@ private:
     QSqlCustomerTableModel *model = nullptr;
     CustomersItemDelegate *delegate = nullptr;
     QMenu *contextMenu = nullptr;
+    QAction *dialAction = nullptr;
     bool selectMode = false;
     int m_selectedCustomerId = -1;
     QString m_selectedCustomerName;

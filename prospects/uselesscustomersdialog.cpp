@@ -8,11 +8,13 @@
 #include "widgets/searchcondition.h"
 #include "store/customermodels.h"
 #include "store/customerstore.h"
+#include "widgets/dialer.h"
 
 UselessCustomersDialog::UselessCustomersDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::UselessCustomersDialog>())
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     // Enter on a row must not fall through to the search and reset the list.
     activateRowsOnEnter(ui->tableView);
     reload();

@@ -8,6 +8,7 @@
 #include "store/customermodels.h"
 #include "store/helperstore.h"
 #include "widgets/helperitemdelegate.h"
+#include "widgets/dialer.h"
 
 #include <QSqlTableModel>
 
@@ -15,6 +16,7 @@ UselessHelpersDialog::UselessHelpersDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::UselessHelpersDialog>())
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     // Enter on a row must not fall through to the search and reset the list.
     activateRowsOnEnter(ui->tableView);
     reload();

@@ -181,6 +181,13 @@ def calendar():
     return layers
 
 
+def statistics():
+    # Three bars of a chart on an axis, the last one the tallest.
+    axis = union(rect(3, 4, 5, 29), rect(3, 27, 29, 29))
+    return [(axis, DARK), (rect(8, 17, 13, 26), BLUE), (rect(15, 11, 20, 26), TEAL),
+            (rect(22, 5, 27, 26), ORANGE)]
+
+
 ICONS = {
     "Downloads.png": downloads(),
     "添加准客户名单.png": add_customer(),
@@ -189,6 +196,7 @@ ICONS = {
     "今日首次联系的准增员.png": first_call(BLUE, RED),
     "今日首次联系的准客户.PNG": first_call(TEAL, ORANGE),
     "今日行事历.png": calendar(),
+    "工作统计.png": statistics(),
 }
 
 if __name__ == "__main__":

@@ -8,10 +8,14 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
     qt6-translations-l10n
     libxlsxwriter-dev pkg-config unzip
+    # the charts of the work statistics (Qt Charts needs the OpenGL module's CMake files)
+    qt6-charts-dev libqt6opengl6-dev
     xvfb xauth x11-utils fonts-wqy-microhei
     sqlite3
     # the team server: its driver, the keyring and the server the tests run
     libqt6sql6-psql qtkeychain-qt6-dev postgresql
+    # dialling hands tel: links to the desktop through xdg-open
+    xdg-utils
     # the Debian package, its checks and the drawing of the program icon
     dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
 )

@@ -1,9 +1,16 @@
 #include "callrecords.h"
 
+#include "common/calltools.h"
+#include "common/messagehook.h"
+#include "store/storequery.h"
+
+#include <QDebug>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+
+using namespace StoreQuery;
 
 bool prepareCallRecords(QSqlDatabase &db)
 {
@@ -19,4 +26,101 @@ bool prepareCallRecords(QSqlDatabase &db)
             return false;
     }
     return true;
+}
+
+namespace {
+QString logTable(CallRecordKind kind)
+{
+    return kind == ProspectCalls ? QStringLiteral("customers_tel_logs")
+                                 : QStringLiteral("helpers_tel_logs");
+}
+
+QString personColumn(CallRecordKind kind)
+{
+    return kind == ProspectCalls ? QStringLiteral("customer_id") : QStringLiteral("helper_id");
+}
+
+// The log columns and the two side columns, joined by the log's id.
+class CallHistoryModel : public QSqlTableModel
+{
+public:
+    CallHistoryModel(QObject *parent, CallRecordKind kind, qint64 personId)
+        : QSqlTableModel(parent, QSqlDatabase()), kind(kind), personId(personId)
+    {
+    }
+
+protected:
+    QString selectStatement() const override
+    {
+        const QString k = QString::number(int(kind));
+        return QStringLiteral(
+                   "SELECT l.*, CASE WHEN d.seconds IS NULL THEN '' ELSE (d.seconds / 60) || ':' "
+                   "|| substr('0' || (d.seconds % 60), -2) END, coalesce(o.outcome, '') FROM ") +
+               logTable(kind) + QStringLiteral(" l LEFT JOIN contact_durations d ON d.kind = ") +
+               k +
+               QStringLiteral(" AND d.log_id = l.id LEFT JOIN contact_outcomes o ON o.kind = ") +
+               k + QStringLiteral(" AND o.log_id = l.id WHERE l.") + personColumn(kind) +
+               QStringLiteral(" = ") + QString::number(personId) + QStringLiteral(" ORDER BY l.id");
+    }
+
+private:
+    CallRecordKind kind;
+    qint64 personId;
+};
+} // namespace
+
+bool addCallDetails(CallRecordKind kind, const CallDetails &details)
+{
+    const QString title = QStringLiteral("新增电话记录出错.");
+    if (details.seconds && (*details.seconds < 0 || *details.seconds > maxTalkSeconds)) {
+        reportWarning(
+            QStringLiteral("通话时长 %1 秒不可信(时钟可能有误), 未保存.").arg(*details.seconds),
+            title);
+        return false;
+    }
+    if (!details.seconds && details.outcome.isEmpty())
+        return true;
+    QSqlQuery last;
+    if (!last.exec(QStringLiteral("SELECT last_insert_rowid()")) || !last.next()) {
+        reportWarning(last.lastError().text(), title);
+        return false;
+    }
+    const qint64 logId = last.value(0).toLongLong();
+    if (details.seconds &&
+        !execPrepared(QStringLiteral("INSERT INTO contact_durations(kind, log_id, seconds) VALUES "
+                                     "(?, ?, ?)"),
+                      {int(kind), logId, *details.seconds}, title))
+        return false;
+    return details.outcome.isEmpty() ||
+           execPrepared(QStringLiteral("INSERT INTO contact_outcomes(kind, log_id, outcome) VALUES "
+                                       "(?, ?, ?)"),
+                        {int(kind), logId, details.outcome}, title);
+}
+
+qint64 talkSecondsBetween(CallRecordKind kind, qint64 from, qint64 to)
+{
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    const QString statement =
+        QStringLiteral("SELECT coalesce(sum(d.seconds), 0) FROM ") + logTable(kind) +
+        QStringLiteral(" l JOIN contact_durations d ON d.kind = ") + QString::number(int(kind)) +
+        QStringLiteral(" AND d.log_id = l.id WHERE") +
+        periodCondition(QStringLiteral("l.add_time"), from, to);
+    if (!query.exec(statement) || !query.next()) {
+        qDebug() << statement << query.lastError().text();
+        return 0;
+    }
+    return query.value(0).toLongLong();
+}
+
+QSqlTableModel *loadCallHistoryModel(QObject *parent, CallRecordKind kind, qint64 personId)
+{
+    auto *model = new CallHistoryModel(parent, kind, personId);
+    model->setTable(logTable(kind));
+    if (!model->select())
+        qDebug() << model->lastError().text();
+    QStringList headers = telLogHeaders();
+    headers << QStringLiteral("通话时长") << QStringLiteral("结果");
+    setHeaders(model, headers);
+    return model;
 }

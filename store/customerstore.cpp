@@ -167,12 +167,13 @@ bool addCustomerContactTrack(int customerId, qint64 contactTime, int contactStat
 
 bool recordCustomerContact(int customerId, int contactType, const QString &content,
                            qint64 nextContactTime, int nextContactType, qint64 addTime,
-                           int contactState)
+                           int contactState, const CallDetails &details)
 {
     return runInTransaction(
         [&] {
             return addCustomerTelLog(customerId, contactType, content, nextContactTime,
                                      nextContactType, addTime) &&
+                   addCallDetails(ProspectCalls, details) &&
                    addCustomerContactTrack(customerId, addTime, contactState) &&
                    setCustomerContacted(customerId);
         },

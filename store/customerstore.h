@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/callrecords.h"
 #include "store/customermodels.h"
 #include "store/database.h"
 
@@ -43,11 +44,11 @@ QSqlTableModel *loadCustomerTelLogsModel(QObject *parent, const QString &filter)
 bool addCustomerTelLog(int customerId, int contactType, const QString &content,
                        qint64 nextContactTime, int nextContactType, qint64 addTime);
 bool addCustomerContactTrack(int customerId, qint64 contactTime, int contactState);
-// One saved contact: the log row, the tracking row and the contacted flag, in
-// one transaction (all three or none).
+// One saved contact: the log row, its talk time and outcome, the tracking row
+// and the contacted flag, in one transaction (all or none).
 bool recordCustomerContact(int customerId, int contactType, const QString &content,
                            qint64 nextContactTime, int nextContactType, qint64 addTime,
-                           int contactState);
+                           int contactState, const CallDetails &details = CallDetails());
 
 // Distinct prospects; a type or state of 0 means any.
 int countCustomersContacted(qint64 from, qint64 to, int contactType);

@@ -712,6 +712,22 @@ bool createQueryIndexes(QSqlDatabase &db)
         // above) and needs each one's logs in the range without a scan.
         "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_helper "
         "ON helpers_tel_logs(helper_id, next_contact_time)",
+        // The work statistics: what became of the people first called in a
+        // period, and orders by time. Partial, so that no list whose rows
+        // come in the order of the index it reads changes its order.
+        "CREATE INDEX IF NOT EXISTS idx_customers_contact_track_later "
+        "ON customers_contact_track(customer_id) WHERE contact_state = 2",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_contact_track_later "
+        "ON helpers_contact_track(helper_id) WHERE contact_state = 2",
+        "CREATE INDEX IF NOT EXISTS idx_customers_tel_logs_visits "
+        "ON customers_tel_logs(customer_id) WHERE contact_type = 2",
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_visits "
+        "ON helpers_tel_logs(helper_id) WHERE contact_type = 2",
+        "CREATE INDEX IF NOT EXISTS idx_customers_orders_statistics "
+        "ON customers_orders(add_time, product_id, money) WHERE money IS NOT NULL",
+        "CREATE INDEX IF NOT EXISTS idx_teammate_earning_report_time "
+        "ON teammate_earning_report(report_time, helper_id, money)",
+        "CREATE INDEX IF NOT EXISTS idx_teammate_task_helper ON teammate_task(helper_id, year)",
     };
     bool ok = true;
     QSqlQuery query(db);

@@ -69,12 +69,13 @@ bool addHelperContactTrack(int helperId, qint64 contactTime, int contactState)
 
 bool recordHelperContact(int helperId, int contactType, const QString &content,
                          qint64 nextContactTime, int nextContactType, qint64 addTime,
-                         int contactState)
+                         int contactState, const CallDetails &details)
 {
     return runInTransaction(
         [&] {
             return addHelperTelLog(helperId, contactType, content, nextContactTime, nextContactType,
                                    addTime) &&
+                   addCallDetails(RecruitCalls, details) &&
                    addHelperContactTrack(helperId, addTime, contactState) &&
                    setHelperContacted(helperId);
         },

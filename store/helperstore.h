@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/callrecords.h"
+
 #include <QSqlTableModel>
 #include <QString>
 
@@ -21,10 +23,11 @@ QSqlTableModel *loadHelperTelLogsModel(QObject *parent, const QString &filter);
 bool addHelperTelLog(int helperId, int contactType, const QString &content, qint64 nextContactTime,
                      int nextContactType, qint64 addTime);
 bool addHelperContactTrack(int helperId, qint64 contactTime, int contactState);
-// One saved contact: log row, tracking row and contacted flag, all or none.
+// One saved contact: log row, talk time and outcome, tracking row and
+// contacted flag, all or none.
 bool recordHelperContact(int helperId, int contactType, const QString &content,
                          qint64 nextContactTime, int nextContactType, qint64 addTime,
-                         int contactState);
+                         int contactState, const CallDetails &details = CallDetails());
 
 int countHelpersContacted(qint64 from, qint64 to, int contactType);
 // The type condition is always applied.

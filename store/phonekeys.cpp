@@ -67,7 +67,7 @@ bool drainTable(const QSqlDatabase &db, PersonTable table)
 }
 } // namespace
 
-QString normalizedPhone(const QString &phone)
+QString phoneDigits(const QString &phone, bool *leadingPlus)
 {
     QString digits;
     digits.reserve(phone.size());
@@ -78,6 +78,22 @@ QString normalizedPhone(const QString &phone)
         else if (digits.isEmpty() && (c == u'+' || c == u'\uFF0B'))
             plus = true;
     }
+    if (leadingPlus)
+        *leadingPlus = plus && !digits.isEmpty();
+    return digits;
+}
+
+QString dialDigits(const QString &phone)
+{
+    bool plus = false;
+    const QString digits = phoneDigits(phone, &plus);
+    return plus ? QLatin1Char('+') + digits : digits;
+}
+
+QString normalizedPhone(const QString &phone)
+{
+    bool plus = false;
+    QString digits = phoneDigits(phone, &plus);
     if (plus && digits.startsWith(QLatin1String("86")))
         digits.remove(0, 2);
     else if (digits.startsWith(QLatin1String("0086")))

@@ -11,6 +11,12 @@
 // ones too), and a leading +86 or 0086 is dropped, so "+86 138-0013-8000"
 // and "13800138000" are one number. Empty when the text holds no digit.
 QString normalizedPhone(const QString &phone);
+// The same digits without dropping anything; leadingPlus tells whether a + (or
+// a full-width one) came before the first digit.
+QString phoneDigits(const QString &phone, bool *leadingPlus = nullptr);
+// What a phone dials: the digits with one leading + when the text had one
+// ("+86 (138) 0013-8000" gives "+8613800138000"); empty without a digit.
+QString dialDigits(const QString &phone);
 
 enum class PersonTable
 {

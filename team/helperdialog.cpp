@@ -11,6 +11,7 @@
 #include "store/helperstore.h"
 #include "team/addhelperdialog.h"
 #include "widgets/helperitemdelegate.h"
+#include "widgets/dialer.h"
 
 #include <QSqlTableModel>
 
@@ -18,6 +19,7 @@ HelperDialog::HelperDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::HelperDialog>())
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     activateRowsOnEnter(ui->tableView);
     reload();
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);

@@ -8,6 +8,7 @@
 #include "team/addteammatedialog.h"
 #include "widgets/helperitemdelegate.h"
 #include "team/teamforms.h"
+#include "widgets/dialer.h"
 
 #include <QItemSelectionModel>
 #include <QSqlTableModel>
@@ -16,6 +17,7 @@ TeammateDialog::TeammateDialog(QWidget *parent, bool selectMode)
     : QDialog(parent), ui(std::make_unique<Ui::TeammateDialog>()), selectMode(selectMode)
 {
     ui->setupUi(this);
+    addDialToContextMenu(ui->tableView, ColumnPhoneNumber);
     TeamForms::enterActsAsDoubleClick(ui->tableView);
     reload();
 }
@@ -70,4 +72,17 @@ void TeammateDialog::on_tableView_doubleClicked(const QModelIndex &index)
         return;
     selectRow(index.row());
     done(QDialog::Accepted);
+}
+
+void TeammateDialog::showTeammate(qint64 id)
+{
+    while (model->canFetchMore())
+        model->fetchMore();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->data(model->index(row, ColumnId)).toLongLong() == id) {
+            ui->tableView->selectRow(row);
+            ui->tableView->scrollTo(model->index(row, ColumnName));
+            return;
+        }
+    }
 }

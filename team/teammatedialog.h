@@ -22,6 +22,9 @@ public:
     explicit TeammateDialog(QWidget *parent = nullptr, bool selectMode = false);
     ~TeammateDialog() override;
 
+    // Makes the member's row current and visible (opened from the search box).
+    void showTeammate(qint64 id);
+
     int selectedTeammateId() const { return m_selectedTeammateId; }
     QString selectedTeammateName() const { return m_selectedTeammateName; }
 

@@ -4,7 +4,7 @@
 #include "common/dateutils.h"
 #include "widgets/messageboxes.h"
 #include "store/teamstore.h"
-#include "team/planshares.h"
+#include "common/planshares.h"
 #include "team/teamforms.h"
 
 #include <QDateTime>

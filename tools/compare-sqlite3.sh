@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Times the lists of the calling day on one mwdb.dat twice: through the store
+# Times the lists of the calling day and the series of the work statistics
+# (over the last year) on one mwdb.dat twice: through the store
 # (storebench, rows fetched into the dialogs' models) and through the sqlite3
 # shell running the very same statements, and prints both side by side.
 #
@@ -36,17 +37,21 @@ shell_ns() {
     echo $((end - start))
 }
 
+# The rows of a statistics series are the store's table rows (one per bucket),
+# the shell's those of the statement (buckets with data).
 # Starting the shell and opening the file is not part of a query.
 baseline=$(shell_ns "SELECT 1")
 
 printf '%-34s %12s %12s %7s %8s %8s\n' "list" "store ms" "sqlite3 ms" "ratio" "rows" "rows(sh)"
-"$bench" --reuse --calling-lists --print-sql --repeat "$repeats" "$folder" |
-    while IFS=$'\t' read -r label store_ms rows statement; do
-        total=$(shell_ns "$statement")
-        shell_ms=$(awk -v t="$total" -v b="$baseline" -v n="$repeats" \
-            'BEGIN { v = (t - b) / n / 1e6; if (v < 0.001) v = 0.001; printf "%.3f", v }')
-        shell_rows=$(sqlite3 "$db" "SELECT COUNT(*) FROM ($statement);")
-        ratio=$(awk -v a="$store_ms" -v b="$shell_ms" 'BEGIN { printf "%.2f", a / b }')
-        printf '%-34s %12s %12s %7s %8s %8s\n' "$label" "$store_ms" "$shell_ms" "$ratio" "$rows" \
-            "$shell_rows"
-    done
+for group in --calling-lists --statistics; do
+    "$bench" --reuse "$group" --print-sql --repeat "$repeats" "$folder" |
+        while IFS=$'\t' read -r label store_ms rows statement; do
+            total=$(shell_ns "$statement")
+            shell_ms=$(awk -v t="$total" -v b="$baseline" -v n="$repeats" \
+                'BEGIN { v = (t - b) / n / 1e6; if (v < 0.001) v = 0.001; printf "%.3f", v }')
+            shell_rows=$(sqlite3 "$db" "SELECT COUNT(*) FROM ($statement);")
+            ratio=$(awk -v a="$store_ms" -v b="$shell_ms" 'BEGIN { printf "%.2f", a / b }')
+            printf '%-34s %12s %12s %7s %8s %8s\n' "$label" "$store_ms" "$shell_ms" "$ratio" "$rows" \
+                "$shell_rows"
+        done
+done

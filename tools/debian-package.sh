@@ -39,11 +39,11 @@ debs=("$out"/callledger_*.deb)
 deb="${debs[0]}"
 echo "Built $deb"
 
-# The libraries found by dpkg-shlibdeps, the plugin and the font added by hand.
+# The libraries found by dpkg-shlibdeps, the plugin, the font and xdg-utils added by hand.
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite \
-    libqt6network6 libsqlite3-0 libxlsxwriter4 fonts-wqy-microhei; do
+    libqt6network6 libsqlite3-0 libxlsxwriter4 fonts-wqy-microhei xdg-utils; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
 done
 

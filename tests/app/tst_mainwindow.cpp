@@ -116,6 +116,7 @@ QList<Menu> expectedMenus()
           sep(),
           {"action_team_activity", "团队今日活动量", {}},
           {"action_team_server", "团队服务器...", {}}}},
+        {"menu_statistics", "统计", {{"action_statistics", "工作统计...", "工作统计.png"}}},
         {"menu_8",
          "服务",
          {{"action_account_info", "Vantoro帐号信息", {}},
@@ -299,10 +300,14 @@ private slots:
         const QStringList expected{
             "action_add_customer",      "action_first_phone_customers", separator,
             "action_add_recruiting",    "action_first_phone_helper",    separator,
-            "action_today_do_something"};
+            "action_today_do_something", separator,
+            "action_statistics",         separator,
+            "actionSearchBox"};
         QCOMPARE(names(toolbar->actions()), expected);
+        const QWidget *search = window.findChild<QWidget *>("lineEditSearch");
         for (QAction *action : toolbar->actions())
-            QVERIFY(action->isSeparator() || !action->icon().isNull());
+            QVERIFY(action->isSeparator() || !action->icon().isNull() ||
+                    toolbar->widgetForAction(action) == search);
     }
 
     void reminderBoardCaptions()
@@ -533,6 +538,7 @@ private slots:
         QLabel *site = dialog.findChild<QLabel *>("label");
         QVERIFY(site->text().contains(QLatin1String(vendorSiteUrl)));
         QVERIFY(site->openExternalLinks());
+        QVERIFY(dialog.findChild<QLabel *>("labelLicence")->text().contains("GPL-3.0-or-later"));
         QTest::mouseClick(dialog.findChild<QPushButton *>("pushButtonClose"), Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
     }
@@ -596,6 +602,9 @@ private slots:
         QTest::newRow("add order") << "action_add_customer_order"
                                    << "AddCustomerOrderDialog"
                                    << "pushButtonClose";
+        QTest::newRow("statistics") << "action_statistics"
+                                    << "StatisticsDialog"
+                                    << "pushButtonClose";
     }
 
     void menuActionsOpenTheirDialogs()

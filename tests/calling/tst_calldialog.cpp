@@ -211,7 +211,8 @@ private slots:
             next == 1 ? "radioButtonNextPhoneTime" : "radioButtonNextVisitTime";
         auto *edit = child<QDateTimeEdit>(dialog.get(), next == 1 ? "dateTimeEditNextCall"
                                                                   : "dateTimeEditNextVisit");
-        QCOMPARE(edit->dateTime(), QDateTime(QDate(2026, 12, 12), QTime(0, 0)));
+        QCOMPARE(edit->dateTime(), next == 1 ? QDateTime(QDate(2026, 12, 8), QTime(9, 0))
+                                             : QDateTime(QDate(2026, 12, 12), QTime(0, 0)));
         if (nextTime.isValid())
             edit->setDateTime(nextTime);
         const Seconds expectedNext = edit->dateTime().toSecsSinceEpoch();

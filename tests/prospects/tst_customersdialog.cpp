@@ -546,7 +546,8 @@ private slots:
         QStringList actions;
         QVERIFY(contextMenuShownAt(dialog, inTable, &actions));
         QCOMPARE(actions, QStringList({"action_add_customer", "action_edit_customer",
-                                       "action_useless_customer", "-", "action_call_customer"}));
+                                       "action_useless_customer", "-", "action_call_customer",
+                                       "actionDial"}));
         QCOMPARE(messages.count(), 0);
     }
 

@@ -38,7 +38,10 @@
 #include "team/teammateearningreportdialog.h"
 #include "team/teammateexaminedialog.h"
 #include "team/teammatetaskdialog.h"
+#include "statistics/statisticsdialog.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -73,6 +76,18 @@ std::unique_ptr<QWidget> assessment(QWidget *mainWindow, int tab)
     dialog->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(tab);
     return std::unique_ptr<QWidget>(dialog);
 }
+// The statistics of this month on the given tab, once every chart has filled in.
+std::unique_ptr<QWidget> statistics(QWidget *mainWindow, int tab)
+{
+    auto dialog = std::make_unique<StatisticsDialog>(mainWindow);
+    dialog->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(tab);
+    QElapsedTimer waited;
+    waited.start();
+    while (!dialog->isComplete() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return dialog;
+}
+
 // The import of a small agent's list: one row repeats a stored number, one
 // lacks the phone.
 std::unique_ptr<QWidget> importDialog(QWidget *mainWindow)
@@ -175,6 +190,10 @@ QList<Shot> allShots()
          [](QWidget *mainWindow) { return assessment(mainWindow, 0); }},
         {QStringLiteral("teammateexaminedialog_month"),
          [](QWidget *mainWindow) { return assessment(mainWindow, 1); }},
+        {QStringLiteral("statisticsdialog"),
+         [](QWidget *mainWindow) { return statistics(mainWindow, 0); }},
+        {QStringLiteral("statisticsdialog_orders"),
+         [](QWidget *mainWindow) { return statistics(mainWindow, 2); }},
         {QStringLiteral("backupdialog"),
          [](QWidget *mainWindow) {
              // Two daily snapshots of the sample, so the list has rows.

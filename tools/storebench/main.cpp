@@ -1,7 +1,8 @@
 // Generates a mwdb.dat of a chosen size and times the queries that run on the
 // GUI thread: the seven reminder counts after every change, a prospect page and
 // a name search, and the lists of the calling day (--calling-lists), whose
-// statements it can print for tools/compare-sqlite3.sh.
+// statements it can print for tools/compare-sqlite3.sh, and the series of the
+// work statistics over the last year (--statistics).
 
 #include "common/appsettings.h"
 #include "common/dateutils.h"
@@ -14,7 +15,9 @@
 #include "store/nameencoding.h"
 #include "store/phonekeys.h"
 #include "store/schedulestore.h"
+#include "store/searchstore.h"
 #include "store/sqlcondition.h"
+#include "store/statisticsstore.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -89,6 +92,8 @@ public:
         return false;
     }
 
+    qint64 lastId() const { return m_query.lastInsertId().toLongLong(); }
+
 private:
     void fail() { err() << "insert failed: " << m_query.lastError().text() << Qt::endl; }
     QSqlQuery m_query;
@@ -144,6 +149,13 @@ bool generate(const Sizes &sizes)
         Inserter tracks(QStringLiteral("INSERT INTO ") + trackTable + QStringLiteral("(") +
                         idColumn +
                         QStringLiteral(", contact_time, contact_state) VALUES (?, ?, ?)"));
+        // Talk time and outcome of each call, as the calling tools keep them.
+        const int kind = trackTable.startsWith(QLatin1String("helpers")) ? 2 : 1;
+        Inserter durations(QStringLiteral(
+            "INSERT INTO contact_durations(kind, log_id, seconds) VALUES (?, ?, ?)"));
+        Inserter outcomes(QStringLiteral(
+            "INSERT INTO contact_outcomes(kind, log_id, outcome) VALUES (?, ?, ?)"));
+        const QStringList outcomeTexts = callOutcomes();
         for (int i = 0; i < rows; ++i) {
             const int person = 1 + random.bounded(people);
             const int addTime = now - random.bounded(span);
@@ -152,6 +164,11 @@ bool generate(const Sizes &sizes)
                            nextTime, 1 + random.bounded(2)}))
                 return false;
             if (!tracks.run({person, addTime, 1 + random.bounded(2)}))
+                return false;
+            const qint64 logId = logs.lastId();
+            if (!durations.run({kind, logId, random.bounded(900)}) ||
+                !outcomes.run(
+                    {kind, logId, outcomeTexts.at(random.bounded(int(outcomeTexts.size())))}))
                 return false;
         }
         return true;
@@ -163,6 +180,36 @@ bool generate(const Sizes &sizes)
     if (!addContacts(QStringLiteral("helpers_tel_logs"), QStringLiteral("helpers_contact_track"),
                      QStringLiteral("helper_id"), sizes.recruitLogs, sizes.recruits))
         return false;
+    // Orders of a tenth of the logs over 30 products (two of them since
+    // deleted from the catalogue), and a yearly plan and monthly earnings for
+    // each team member.
+    Inserter products(
+        QStringLiteral("INSERT INTO products(id, name, introduce) VALUES (?, ?, '')"));
+    for (int i = 0; i < 28; ++i) {
+        if (!products.run({QStringLiteral("P%1").arg(i), QStringLiteral("产品%1").arg(i)}))
+            return false;
+    }
+    Inserter orders(QStringLiteral("INSERT INTO customers_orders(customer_id, add_time, "
+                                   "product_id, amount, money) VALUES (?, ?, ?, ?, ?)"));
+    for (int i = 0; i < sizes.logs / 10 && sizes.prospects > 0; ++i) {
+        if (!orders.run({1 + random.bounded(sizes.prospects), now - random.bounded(span),
+                         QStringLiteral("P%1").arg(random.bounded(30)), 1,
+                         1000 + random.bounded(50000)}))
+            return false;
+    }
+    const int year = Clock::now().date().year();
+    Inserter tasks(QStringLiteral("INSERT INTO teammate_task(helper_id, year, begin_date, money, "
+                                  "helper_count) SELECT id, ?, ?, 1200000, 12 FROM helpers "
+                                  "WHERE user_type = 2"));
+    Inserter earnings(QStringLiteral(
+        "INSERT INTO teammate_earning_report(helper_id, report_time, money, helper_count) "
+        "SELECT id, ?, 40000 + id % 1000, 1 FROM helpers WHERE user_type = 2"));
+    if (!tasks.run({year, GetDayBegin(QDate(year, 1, 1))}))
+        return false;
+    for (int month = 1; month <= Clock::now().date().month(); ++month) {
+        if (!earnings.run({GetDayBegin(QDate(year, month, 1)) + 3600}))
+            return false;
+    }
     if (!commitTransaction())
         return false;
     // The triggers only queued the new people; their phone keys are made here
@@ -278,6 +325,14 @@ void runTimings(int repeats)
         std::unique_ptr<QSqlCustomerTableModel> model(loadCustomersModel(nullptr, search, 1, 100));
         return model->rowCount();
     });
+    // The main window's search box: a name (decoded, like the search above)
+    // and numbers, whole or in part, through the phone keys.
+    timeIt(QStringLiteral("search box: name 张伟"), repeats,
+           [&] { return int(searchPeople(QStringLiteral("张伟")).size()); });
+    timeIt(QStringLiteral("search box: number +86 138 0000 0777"), repeats,
+           [&] { return int(searchPeople(QStringLiteral("+86 138 0000 0777")).size()); });
+    timeIt(QStringLiteral("search box: part of a number 0000 777"), repeats,
+           [&] { return int(searchPeople(QStringLiteral("0000 777")).size()); });
     // The duplicate warning runs on every save of the entry dialogs.
     timeIt(QStringLiteral("findPhoneHolders(prospects, a stored number)"), repeats, [&] {
         return int(
@@ -385,6 +440,44 @@ void runCallingLists(int repeats, bool printSql)
                   << Qt::endl;
     }
 }
+// The series of the statistics window over the last year, as the window
+// runs them (one after the other on one connection); with printSql,
+// "label<TAB>ms<TAB>rows<TAB>statement" lines for tools/compare-sqlite3.sh.
+void runStatistics(int repeats, bool printSql)
+{
+    const QDate today = Clock::now().date();
+    const StatRequest request{today.addDays(-364), today, StatPeople::Prospects, 20, today};
+    if (!printSql)
+        out() << "statistics of the last year (mean of " << repeats << " runs):" << Qt::endl;
+    const QSqlDatabase db = QSqlDatabase::database();
+    const char *const names[] = {"calls",     "funnel",   "orders", "products",
+                                 "talk time", "outcomes", "team"};
+    double all = 0;
+    for (StatSeries series : allStatSeries()) {
+        int rows = 0;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < repeats; ++i) {
+            const std::optional<StatTable> table = loadStatistics(series, request, db);
+            rows = table ? int(table->rows.size()) : -1;
+        }
+        const double ms = double(timer.nsecsElapsed()) / 1e6 / repeats;
+        all += ms;
+        const QString label =
+            QStringLiteral("statistics %1").arg(QLatin1String(names[int(series)]));
+        if (printSql)
+            out() << label << '\t' << QString::number(ms, 'f', 3) << '\t' << rows << '\t'
+                  << statisticsStatement(series, request) << Qt::endl;
+        else
+            out() << QStringLiteral("%1 %2 ms  (rows %3)").arg(label, -58).arg(ms, 9, 'f', 3).arg(rows)
+                  << Qt::endl;
+    }
+    if (!printSql)
+        out() << QStringLiteral("%1 %2 ms")
+                     .arg(QStringLiteral("statistics all series of a year"), -58)
+                     .arg(all, 9, 'f', 3)
+              << Qt::endl;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -424,13 +517,16 @@ int main(int argc, char **argv)
         QStringLiteral("calling-lists"),
         QStringLiteral("Time only the lists of the calling day (first calls, follow-ups, "
                        "contacted, calendar)."));
+    const QCommandLineOption statisticsOption(
+        QStringLiteral("statistics"),
+        QStringLiteral("Time only the series of the work statistics over the last year."));
     const QCommandLineOption printSqlOption(
         QStringLiteral("print-sql"),
-        QStringLiteral(
-            "With --calling-lists: print label, ms, rows and statement, tab-separated."));
+        QStringLiteral("With --calling-lists or --statistics: print label, ms, rows and "
+                       "statement, tab-separated."));
     parser.addOptions({prospectsOption, logsOption, recruitsOption, recruitLogsOption, daysOption,
                        repeatOption, generateOnlyOption, reuseOption, callingListsOption,
-                       printSqlOption});
+                       statisticsOption, printSqlOption});
     parser.process(app);
 
     if (parser.positionalArguments().size() != 1)
@@ -466,9 +562,12 @@ int main(int argc, char **argv)
     }
     if (parser.isSet(callingListsOption))
         runCallingLists(repeats, parser.isSet(printSqlOption));
+    else if (parser.isSet(statisticsOption))
+        runStatistics(repeats, parser.isSet(printSqlOption));
     else if (!parser.isSet(generateOnlyOption)) {
         runTimings(repeats);
         runCallingLists(repeats, false);
+        runStatistics(repeats, false);
     }
     closeDatabase();
     return 0;

@@ -28,3 +28,8 @@ struct PlanShares
 // has not begun yet, or that began in an earlier year, has no month or week
 // part.
 PlanShares planShares(const QDate &today, const QDate &begin, qint64 money, qint64 helperCount);
+
+// The part of the same plan from its begin date up to today, counted the same
+// way (from the first to the last day); none under the same conditions.
+std::optional<PlanShare> planShareToDate(const QDate &today, const QDate &begin, qint64 money,
+                                         qint64 helperCount);

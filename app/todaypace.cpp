@@ -1,0 +1,66 @@
+#include "todaypace.h"
+
+#include "common/appsettings.h"
+#include "common/dateutils.h"
+#include "store/callrecords.h"
+#include "store/customerstore.h"
+#include "store/helperstore.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace {
+QProgressBar *paceBar(const QString &name, QWidget *parent)
+{
+    auto *bar = new QProgressBar(parent);
+    bar->setObjectName(name);
+    bar->setTextVisible(true);
+    return bar;
+}
+
+void showPace(QProgressBar *bar, const QString &caption, int done, int quota)
+{
+    // A quota of 0 would turn the bar into a busy indicator; more calls than
+    // the quota fill it.
+    bar->setRange(0, qMax(1, qMax(quota, done)));
+    bar->setValue(done);
+    bar->setFormat(QStringLiteral("%1 %2 / %3").arg(caption).arg(done).arg(quota));
+}
+} // namespace
+
+QString paceTalkText(qint64 seconds)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+TodayPace::TodayPace(QWidget *parent) : QGroupBox(QStringLiteral("今日进度"), parent)
+{
+    setObjectName(QStringLiteral("groupBoxTodayPace"));
+    auto *form = new QFormLayout(this);
+    customersBar = paceBar(QStringLiteral("progressBarFirstCustomers"), this);
+    customersTalk = new QLabel(this);
+    customersTalk->setObjectName(QStringLiteral("labelTalkCustomers"));
+    helpersBar = paceBar(QStringLiteral("progressBarFirstHelpers"), this);
+    helpersTalk = new QLabel(this);
+    helpersTalk->setObjectName(QStringLiteral("labelTalkHelpers"));
+    form->addRow(QStringLiteral("准客户:"), customersBar);
+    form->addRow(QStringLiteral("通话时长:"), customersTalk);
+    form->addRow(QStringLiteral("准增员:"), helpersBar);
+    form->addRow(QStringLiteral("通话时长:"), helpersTalk);
+}
+
+void TodayPace::recount()
+{
+    const Seconds from = todayBeginTime();
+    const Seconds to = todayEndTime();
+    showPace(customersBar, QStringLiteral("今日首次联系"), countCustomerContactTracks(from, to, 1),
+             appSettings.customersCount());
+    showPace(helpersBar, QStringLiteral("今日首次联系"), countHelperContactTracks(from, to, 1),
+             appSettings.helpersCount());
+    customersTalk->setText(paceTalkText(talkSecondsBetween(ProspectCalls, from, to)));
+    helpersTalk->setText(paceTalkText(talkSecondsBetween(RecruitCalls, from, to)));
+}
