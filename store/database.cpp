@@ -710,7 +710,7 @@ bool createQueryIndexes(QSqlDatabase &db)
         "CREATE INDEX IF NOT EXISTS idx_helpers_user_type ON helpers(user_type)",
         // The recruit calendar walks the active recruits (through the index
         // above) and needs each one's logs in the range without a scan.
-        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_helper "
+        "CREATE INDEX IF NOT EXISTS idx_helpers_tel_logs_helper_next "
         "ON helpers_tel_logs(helper_id, next_contact_time)",
         // The work statistics: what became of the people first called in a
         // period, and orders by time. Partial, so that no list whose rows
