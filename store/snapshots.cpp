@@ -1,6 +1,7 @@
 #include "snapshots.h"
 
 #include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "store/database.h"
 
 #include <QDir>
@@ -58,13 +59,27 @@ qint64 countRows(sqlite3 *db, const char *sql)
     return result;
 }
 
-QDateTime stampOf(const QString &fileName)
+// A second snapshot within the same second is named "mwdb-<stamp>-2.dat"; the
+// number orders it after the first (0 for none, -1 for no snapshot name).
+int sequenceOf(const QString &fileName)
 {
     if (!fileName.startsWith(filePrefix) || !fileName.endsWith(fileSuffix))
+        return -1;
+    const QString rest = fileName.mid(filePrefix.size() + stampFormat.size(),
+                                      fileName.size() - filePrefix.size() - stampFormat.size() -
+                                          fileSuffix.size());
+    if (rest.isEmpty())
+        return 0;
+    bool ok = false;
+    const int number = rest.startsWith(u'-') ? rest.mid(1).toInt(&ok) : 0;
+    return ok && number > 1 ? number : -1;
+}
+
+QDateTime stampOf(const QString &fileName)
+{
+    if (sequenceOf(fileName) < 0)
         return {};
-    return QDateTime::fromString(
-        fileName.mid(filePrefix.size(), fileName.size() - filePrefix.size() - fileSuffix.size()),
-        stampFormat);
+    return QDateTime::fromString(fileName.mid(filePrefix.size(), stampFormat.size()), stampFormat);
 }
 } // namespace
 
@@ -90,7 +105,9 @@ QList<SnapshotInfo> listSnapshots()
         snapshots.append(info);
     }
     std::sort(snapshots.begin(), snapshots.end(), [](const SnapshotInfo &a, const SnapshotInfo &b) {
-        return a.taken != b.taken ? a.taken > b.taken : a.path > b.path;
+        if (a.taken != b.taken)
+            return a.taken > b.taken;
+        return sequenceOf(QFileInfo(a.path).fileName()) > sequenceOf(QFileInfo(b.path).fileName());
     });
     return snapshots;
 }
@@ -335,7 +352,7 @@ bool restoreSnapshot(const QString &path, QString *error, QString *safetyCopy)
         return false;
     }
     SnapshotJob before;
-    if (!before.begin(QDateTime::currentDateTime()) || !before.runToEnd()) {
+    if (!before.begin(Clock::now()) || !before.runToEnd()) {
         *error = QStringLiteral("恢复前无法备份当前数据: ") + before.errorText();
         return false;
     }
