@@ -75,7 +75,7 @@ int runApplication(QtSingleApplication &app)
         window.show();
         // A copy a day, taken a few pages at a time while the agent works.
         SnapshotJob dailySnapshot;
-        if (snapshotDue(Clock::now()) && dailySnapshot.begin(Clock::now()))
+        if (dailySnapshotDue(Clock::now()) && dailySnapshot.begin(Clock::now()))
             dailySnapshot.runInBackground();
         result = app.exec();
     }

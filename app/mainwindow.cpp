@@ -133,7 +133,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     // Asynchronous: an unreachable service never delays the window.
     connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
-    checkNew.check();
+    if (desktopSetting(DesktopSetting::checkForUpdates, true).toBool())
+        checkNew.check();
 }
 
 MainWindow::~MainWindow()

@@ -25,6 +25,8 @@ SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::
     ui->spinBoxContactAlertMinutes->setEnabled(appSettings.contactAlerts());
     connect(ui->checkBoxContactAlert, &QCheckBox::toggled, ui->spinBoxContactAlertMinutes,
             &QWidget::setEnabled);
+    ui->checkBoxCheckNewVersion->setChecked(
+        desktopSetting(DesktopSetting::checkForUpdates, true).toBool());
     // The cursor starts in the first field, not in the tab bar; Enter saves.
     ui->lineEditRegion->setFocus();
 }
@@ -42,6 +44,7 @@ void SystemSetDialog::on_pushButtonOk_clicked()
     appSettings.setContactAlerts(ui->checkBoxContactAlert->isChecked());
     appSettings.setContactAlertMinutes(ui->spinBoxContactAlertMinutes->value());
     saveSettings(appSettings);
+    setDesktopSetting(DesktopSetting::checkForUpdates, ui->checkBoxCheckNewVersion->isChecked());
     accept();
 }
 

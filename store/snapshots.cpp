@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 #include <QUrl>
 
@@ -128,6 +129,20 @@ bool snapshotDue(const QDateTime &now)
 {
     const QList<SnapshotInfo> snapshots = listSnapshots();
     return snapshots.isEmpty() || snapshots.first().taken.secsTo(now) >= 24 * 3600;
+}
+
+bool dailySnapshotDue(const QDateTime &now)
+{
+    // The phone scripts are seeded into every new file; the rest is the agent's.
+    QSqlQuery query(QSqlDatabase::database(defaultConnectionName(), false));
+    const bool holdsData =
+        query.exec(QStringLiteral(
+            "SELECT EXISTS(SELECT 1 FROM customers) OR EXISTS(SELECT 1 FROM helpers) "
+            "OR EXISTS(SELECT 1 FROM products) OR EXISTS(SELECT 1 FROM customers_orders) "
+            "OR EXISTS(SELECT 1 FROM teammate_task) "
+            "OR EXISTS(SELECT 1 FROM teammate_earning_report)")) &&
+        query.next() && query.value(0).toBool();
+    return holdsData && snapshotDue(now);
 }
 
 void pruneSnapshots(int keep)

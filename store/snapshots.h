@@ -32,6 +32,9 @@ QList<SnapshotInfo> listSnapshots();
 bool readSnapshotCounts(SnapshotInfo &info);
 // True when no snapshot is younger than a day.
 bool snapshotDue(const QDateTime &now);
+// The start-up copy: due as above, once the open file holds any of the
+// agent's data (a copy of a new, empty file is worth nothing).
+bool dailySnapshotDue(const QDateTime &now);
 // Deletes all but the newest `keep` snapshots.
 void pruneSnapshots(int keep);
 // "ok" from PRAGMA quick_check on the file, opened read-only.

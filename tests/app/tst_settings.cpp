@@ -184,7 +184,11 @@ private slots:
         lead->setValue(0);
         clickCheckBox(child<QCheckBox>(dialog, "checkBoxContactAlert"));
         QVERIFY(!lead->isEnabled());
+        // The version check at start-up switches off here as well.
+        QVERIFY(child<QCheckBox>(dialog, "checkBoxCheckNewVersion")->isChecked());
+        clickCheckBox(child<QCheckBox>(dialog, "checkBoxCheckNewVersion"));
         QTest::mouseClick(child<QPushButton>(dialog, "pushButtonOk"), Qt::LeftButton);
+        QVERIFY(!desktopSetting(DesktopSetting::checkForUpdates, true).toBool());
         appSettings = AppSettings();
         loadSettings(appSettings);
         QVERIFY(!appSettings.contactAlerts());

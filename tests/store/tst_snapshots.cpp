@@ -127,6 +127,15 @@ private slots:
         QVERIFY(snapshotDue(noon.addDays(2)));
     }
 
+    void firstDailySnapshotWaitsForData()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(!dailySnapshotDue(noon));
+        addProspects(1);
+        QVERIFY(dailySnapshotDue(noon));
+    }
+
     void restoreBringsBackWhatWasDeleted()
     {
         TestWorkspace workspace;
