@@ -115,6 +115,8 @@ void CallDialog::on_pushButtonSave_clicked()
     // The way and next-time choices and both times carry over to the next prospect.
     ui->textEditPhoneContent->clear();
     advance();
+    // The next person's call is described next.
+    ui->textEditPhoneContent->setFocus();
 }
 
 bool CallDialog::enterOrderForCurrentCustomer()

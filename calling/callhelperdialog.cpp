@@ -92,6 +92,8 @@ void CallHelperDialog::on_pushButtonSave_clicked()
     qDebug() << "contactState:" << contactState;
     ui->textEditPhoneContent->clear();
     advance();
+    // The next person's call is described next.
+    ui->textEditPhoneContent->setFocus();
 }
 
 void CallHelperDialog::on_pushButtonTeammate_clicked()

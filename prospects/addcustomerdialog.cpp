@@ -81,7 +81,7 @@ void AddCustomerDialog::on_pushButtonSave_clicked()
     customerId = lastInsertId();
     lastSavedName = name;
     ui->lineEditName->setFocus();
-    showWarning(this, QStringLiteral("保存客户信息成功."), promptTitle);
+    showInformation(this, QStringLiteral("保存客户信息成功."), promptTitle);
 }
 
 void AddCustomerDialog::on_pushButtonClear_clicked()
