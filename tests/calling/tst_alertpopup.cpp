@@ -7,9 +7,16 @@
 #include "support/testmain.h"
 #include "support/testworkspace.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTextEdit>
+#include <QInputMethodEvent>
 #include <QTimer>
 
 namespace {
@@ -130,6 +137,79 @@ private slots:
         // Rather than waiting the minute out.
         openPopups().first()->findChild<QTimer *>("timerLifetime")->start(10);
         QTRY_VERIFY(openPopups().isEmpty());
+    }
+
+    // The alert's call dialog saved, closed, or still open when the alert's
+    // own minute is up; then the week's calendar: a row double-clicked, then
+    // the month.
+    void calendarAfterAnAlert_data()
+    {
+        QTest::addColumn<QString>("callEnds");
+        QTest::newRow("saved") << "saved";
+        QTest::newRow("closed") << "closed";
+        QTest::newRow("open at the minute") << "open at the minute";
+    }
+
+    void calendarAfterAnAlert()
+    {
+        QFETCH(QString, callEnds);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        MessageRecorder messages;
+        QVERIFY(addCustomer("孙七", 1, "1980-01-01", "13800000007", {}, {}, {}, {}));
+        QVERIFY(recordCustomerContact(1, 1, "通话", today(10, 30), 2, today(9, 0), 1));
+        MainWindow window;
+        window.show();
+        window.TimerProc();
+        QCOMPARE(openPopups().size(), 1);
+        QPointer<AlertPopup> popup = openPopups().first();
+        const auto minuteIsUp = [&popup] {
+            if (popup)
+                popup->findChild<QTimer *>("timerLifetime")->start(0);
+            QTest::qWait(20);
+        };
+        QString opened;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            opened = modal ? modal->metaObject()->className() : "none";
+            if (!modal)
+                return;
+            if (callEnds == "open at the minute")
+                minuteIsUp();
+            if (callEnds == "saved") {
+                auto *text = modal->findChild<QTextEdit *>("textEditPhoneContent");
+                text->setFocus();
+                QInputMethodEvent typed;
+                typed.setCommitString("约好下周见面");
+                QApplication::sendEvent(text, &typed);
+                modal->findChild<QRadioButton *>("radioButtonNextPhoneTime")->click();
+                modal->findChild<QPushButton *>("pushButtonSave")->click();
+                window.TimerProc();
+            }
+            if (modal->isVisible())
+                modal->close();
+        });
+        QTest::mouseClick(popup, Qt::LeftButton);
+        QCOMPARE(opened, "CallDialog");
+        if (callEnds == "saved")
+            QCOMPARE(queryValue("SELECT count(*) FROM customers_tel_logs").toInt(), 2);
+        minuteIsUp();
+        QTRY_VERIFY(!popup);
+
+        int rows = -1;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *calendar = QApplication::activeModalWidget();
+            auto *view = calendar->findChild<QTableView *>("tableView");
+            rows = view->model()->rowCount();
+            const QRect row = view->visualRect(view->model()->index(0, 2));
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row.center());
+            calendar->findChild<QPushButton *>("pushButtonCurrentMonth")->click();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
+            calendar->close();
+        });
+        window.findChild<QAction *>("action_week_do_something")->trigger();
+        QCOMPARE(rows, 1);
+        QCOMPARE(messages.texts(), QStringList());
     }
 };
 
