@@ -112,8 +112,7 @@ void BackupDialog::on_pushButtonRestore_clicked()
     if (path.isEmpty())
         return;
     const QString taken =
-        ui->tableWidgetSnapshots->item(ui->tableWidgetSnapshots->currentRow(), TakenColumn)
-            ->text();
+        ui->tableWidgetSnapshots->item(ui->tableWidgetSnapshots->currentRow(), TakenColumn)->text();
     if (!askYesNo(this,
                   QStringLiteral(
                       "确定要用 %1 的备份替换现在的数据吗?\n现在的数据会先另存为一个新的备份。")

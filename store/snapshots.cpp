@@ -66,9 +66,9 @@ int sequenceOf(const QString &fileName)
 {
     if (!fileName.startsWith(filePrefix) || !fileName.endsWith(fileSuffix))
         return -1;
-    const QString rest = fileName.mid(filePrefix.size() + stampFormat.size(),
-                                      fileName.size() - filePrefix.size() - stampFormat.size() -
-                                          fileSuffix.size());
+    const QString rest =
+        fileName.mid(filePrefix.size() + stampFormat.size(),
+                     fileName.size() - filePrefix.size() - stampFormat.size() - fileSuffix.size());
     if (rest.isEmpty())
         return 0;
     bool ok = false;

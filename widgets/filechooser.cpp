@@ -26,10 +26,7 @@ class NameOnlyIconProvider : public QFileIconProvider
 {
 public:
     using QFileIconProvider::icon;
-    QIcon icon(const QFileInfo &info) const override
-    {
-        return icon(info.isDir() ? Folder : File);
-    }
+    QIcon icon(const QFileInfo &info) const override { return icon(info.isDir() ? Folder : File); }
 
     QString type(const QFileInfo &info) const override
     {

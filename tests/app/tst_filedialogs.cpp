@@ -3,11 +3,11 @@
 #include "orders/customerordersdialog.h"
 #include "prospects/customersdialog.h"
 #include "store/customerstore.h"
-#include "team/helperdialog.h"
-#include "team/teammatedialog.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
+#include "team/helperdialog.h"
+#include "team/teammatedialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -27,8 +27,7 @@ int locksHeld(const QString &path)
 {
     struct stat info;
     QFile locks("/proc/locks");
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 ||
-        !locks.open(QIODevice::ReadOnly))
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !locks.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray inode = ':' + QByteArray::number(qulonglong(info.st_ino));
     const QByteArray pid = QByteArray::number(::getpid());

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -16,7 +17,6 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTextEdit>
-#include <QInputMethodEvent>
 #include <QTimer>
 
 namespace {
