@@ -1,5 +1,7 @@
 #include "csvtext.h"
 
+#include "store/database.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -130,6 +132,11 @@ QList<CsvRecord> parseCsv(const QString &text)
 
 bool readCsvFile(const QString &path, TextEncoding encoding, CsvFile *file, QString *error)
 {
+    // Read as text, it would be opened and closed outside SQLite.
+    if (isDatabaseFile(path)) {
+        *error = QStringLiteral("%1 是软件自己的数据文件, 不能导入。").arg(path);
+        return false;
+    }
     QFile input(path);
     if (!input.exists()) {
         *error = QStringLiteral("找不到文件 %1").arg(path);

@@ -11,8 +11,6 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-#include <sys/stat.h>
-
 namespace {
 QStringList &queuedAnswers()
 {
@@ -39,15 +37,10 @@ private:
     QMimeDatabase mimes;
 };
 
-QString dataFolder()
-{
-    return QDir::current().absolutePath();
-}
-
 // The folder used last, else the documents folder, else home; never the data folder.
 QString startFolder()
 {
-    const QString data = QDir::cleanPath(dataFolder());
+    const QString data = QDir::current().absolutePath();
     const QStringList candidates{
         desktopSetting(DesktopSetting::lastFileFolder).toString(),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath(),
@@ -117,18 +110,3 @@ void answerNext(const QString &path)
 }
 
 } // namespace FileChooser
-
-bool isDatabaseFile(const QString &path)
-{
-    struct stat chosen;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &chosen) != 0)
-        return false;
-    const QString data = QDir(dataFolder()).filePath(QLatin1String(databaseFileName));
-    for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {
-        struct stat own;
-        if (::stat(QFile::encodeName(data + QLatin1String(suffix)).constData(), &own) == 0 &&
-            own.st_dev == chosen.st_dev && own.st_ino == chosen.st_ino)
-            return true;
-    }
-    return false;
-}

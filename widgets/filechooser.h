@@ -23,7 +23,3 @@ QString openFileName(QWidget *parent, const QString &caption, const QString &fil
 void answerNext(const QString &path);
 
 } // namespace FileChooser
-
-// True for mwdb.dat and its journal, log and index files (also under another
-// name: compared by file identity), which nothing but SQLite may open.
-bool isDatabaseFile(const QString &path);

@@ -289,30 +289,26 @@ private slots:
             QVERIFY(action->isSeparator() || !action->icon().isNull());
     }
 
-    // Resized and moved, the calendar takes the room; closed, the next window
-    // opens in the same place, with the toolbar's labels as chosen.
+    // Resized and moved, the calendar takes the room; the next window opens
+    // in the same place, with the toolbar labels chosen in its context menu.
     void windowKeepsItsPlaceAndToolbarLabels()
     {
         {
             MainWindow window;
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QCOMPARE(window.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
             auto *calendar = window.findChild<QWidget *>("calendarWidget");
             const QSize before = calendar->size();
-            window.setGeometry(QRect(QPoint(30, 40), QSize(1000, 700)));
+            window.setGeometry(QRect(30, 40, 1000, 700));
             QTRY_VERIFY(calendar->width() > before.width() + 200 &&
                         calendar->height() > before.height() + 100);
-            QAction *labels = window.findChild<QMenu *>("toolbarMenu")->actions().value(0);
-            QCOMPARE(labels->text(), "图标下显示文字");
-            labels->trigger();
+            window.findChild<QMenu *>("toolbarMenu")->actions().value(0)->trigger();
             window.close();
         }
         MainWindow again;
-        QCOMPARE(again.geometry(), QRect(QPoint(30, 40), QSize(1000, 700)));
-        auto *toolbar = again.findChild<QToolBar *>("mainToolBar");
-        QCOMPARE(toolbar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
-        QCOMPARE(toolbar->actions().first()->toolTip(), "添加准客户名单");
+        QCOMPARE(again.geometry(), QRect(30, 40, 1000, 700));
+        QCOMPARE(again.findChild<QToolBar *>("mainToolBar")->toolButtonStyle(),
+                 Qt::ToolButtonTextUnderIcon);
     }
 
     void reminderBoardCaptions()

@@ -258,11 +258,6 @@ private slots:
         if (result == -1) {
             QCOMPARE(shownName(dialog.get()), QString("李四"));
             QCOMPARE(dialog->focusWidget(), child<QTextEdit>(dialog.get(), "textEditPhoneContent"));
-            for (QLineEdit *field : dialog->findChildren<QLineEdit *>()) {
-                if (field->isReadOnly())
-                    QCOMPARE(field->palette().color(QPalette::Base),
-                             field->palette().color(QPalette::Window));
-            }
         } else
             QCOMPARE(dialog->result(), result);
         QTEST(rowsOf(table(person, "_contact_track"), idColumn(person) + ", contact_state"),
