@@ -40,13 +40,15 @@ private:
 // The folder used last, else the documents folder, else home; never the data folder.
 QString startFolder()
 {
-    const QString data = QDir::current().absolutePath();
+    // Compared as canonical paths: a link to the data folder is the data folder.
+    const QString data = QDir::current().canonicalPath();
     const QStringList candidates{
         desktopSetting(DesktopSetting::lastFileFolder).toString(),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath(),
         QDir::rootPath()};
     for (const QString &folder : candidates) {
-        if (!folder.isEmpty() && QFileInfo(folder).isDir() && QDir::cleanPath(folder) != data)
+        if (!folder.isEmpty() && QFileInfo(folder).isDir() &&
+            QFileInfo(folder).canonicalFilePath() != data)
             return folder;
     }
     return QDir::rootPath();
