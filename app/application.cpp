@@ -161,7 +161,7 @@ int runApplication(QtSingleApplication &app)
         SnapshotJob dailySnapshot;
         QObject::connect(&dailySnapshot, &SnapshotJob::finished, &window,
                          [&notice] { showSnapshotProblems(notice); });
-        if (snapshotDue(Clock::now()) && dailySnapshot.begin(Clock::now()))
+        if (dailySnapshotDue(Clock::now()) && dailySnapshot.begin(Clock::now()))
             dailySnapshot.runInBackground();
         showSnapshotProblems(notice);
         result = app.exec();

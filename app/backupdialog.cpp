@@ -39,15 +39,27 @@ BackupDialog::BackupDialog(QWidget *parent) : QDialog(parent), ui(new Ui::Backup
 
 BackupDialog::~BackupDialog() = default;
 
+QString BackupDialog::selectedPath() const
+{
+    const QTableWidgetItem *item =
+        ui->tableWidgetSnapshots->item(ui->tableWidgetSnapshots->currentRow(), TakenColumn);
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+// The chosen snapshot stays chosen although new ones push it down the list.
 void BackupDialog::reload()
 {
+    const QString selected = selectedPath();
     const QList<SnapshotInfo> snapshots = listSnapshots();
     QTableWidget *table = ui->tableWidgetSnapshots;
     table->setRowCount(int(snapshots.size()));
+    int selectedRow = 0;
     const QLocale locale;
     for (int row = 0; row < snapshots.size(); ++row) {
         SnapshotInfo info = snapshots.at(row);
         readSnapshotCounts(info);
+        if (info.path == selected)
+            selectedRow = row;
         table->setItem(row, TakenColumn,
                        cell(info.taken.toString(stampText) +
                                 (info.future ? QStringLiteral(" (日期在将来)") : QString()),
@@ -59,7 +71,7 @@ void BackupDialog::reload()
     }
     table->resizeColumnsToContents();
     if (table->rowCount() > 0)
-        table->selectRow(0);
+        table->selectRow(selectedRow);
     ui->pushButtonRestore->setEnabled(table->rowCount() > 0);
     // Backups that cannot be taken, or copies dated ahead, are said here and
     // not only when a copy is asked for.
@@ -103,20 +115,22 @@ void BackupDialog::on_pushButtonBackupNow_clicked()
 
 void BackupDialog::on_pushButtonRestore_clicked()
 {
-    const QTableWidgetItem *item =
-        ui->tableWidgetSnapshots->item(ui->tableWidgetSnapshots->currentRow(), TakenColumn);
-    if (!item)
+    // Copies: reload() replaces the table's items.
+    const QString path = selectedPath();
+    if (path.isEmpty())
         return;
+    const QString taken =
+        ui->tableWidgetSnapshots->item(ui->tableWidgetSnapshots->currentRow(), TakenColumn)->text();
     if (!askYesNo(this,
                   QStringLiteral(
                       "确定要用 %1 的备份替换现在的数据吗?\n现在的数据会先另存为一个新的备份。")
-                      .arg(item->text()),
+                      .arg(taken),
                   QStringLiteral("提示")))
         return;
     QString error;
     QString safetyCopy;
     setCursor(Qt::WaitCursor);
-    const bool ok = restoreSnapshot(item->data(Qt::UserRole).toString(), &error, &safetyCopy);
+    const bool ok = restoreSnapshot(path, &error, &safetyCopy);
     unsetCursor();
     if (!ok) {
         showWarning(this, error + QStringLiteral("\n现在的数据没有改变。"),
@@ -128,7 +142,7 @@ void BackupDialog::on_pushButtonRestore_clicked()
     reload();
     showInformation(this,
                     QStringLiteral("数据已恢复到 %1 的状态。\n恢复前的数据保存在 %2")
-                        .arg(item->text(), QDir::toNativeSeparators(safetyCopy)),
+                        .arg(taken, QDir::toNativeSeparators(safetyCopy)),
                     QStringLiteral("提示"));
 }
 

@@ -40,6 +40,8 @@ private:
     };
 
     void reload();
+    // The file of the snapshot in the current row; empty when there is none.
+    QString selectedPath() const;
     void setBusy(bool busy);
     void reject() override;
 

@@ -110,6 +110,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     centreOnScreen();
     setUpStatisticsEntry();
+    setUpWindowManners();
 
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &MainWindow::TimerProc);
@@ -140,7 +141,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     // Asynchronous: an unreachable service never delays the window.
     connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
-    checkNew.check();
+    if (desktopSetting(DesktopSetting::checkForUpdates, true).toBool())
+        checkNew.check();
 }
 
 void MainWindow::setUpStatisticsEntry()
@@ -172,6 +174,45 @@ void MainWindow::CheckNewRet(bool ok)
                     QStringLiteral("检测到新版的 <<Vantoro电话营销软件>>, \r\n请到 ") +
                         QLatin1String(vendorSiteUrl) + QStringLiteral(" 下载"),
                     QStringLiteral("提示"));
+}
+
+void MainWindow::setUpWindowManners()
+{
+    if (!restoreGeometry(desktopSetting(DesktopSetting::mainWindowGeometry).toByteArray()))
+        centreOnScreen();
+    // The board keeps its width and the calendar grows with the window.
+    ui->splitter_2->setStretchFactor(0, 0);
+    ui->splitter_2->setStretchFactor(1, 1);
+    ui->calendarWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    ui->verticalLayout_3->setStretchFactor(ui->calendarWidget, 1);
+
+    for (QAction *action : ui->mainToolBar->actions()) {
+        if (!action->isSeparator())
+            action->setToolTip(action->text());
+    }
+    auto *textUnderIcon = new QAction(QStringLiteral("图标下显示文字"), this);
+    textUnderIcon->setObjectName(QStringLiteral("action_toolbar_text_under_icon"));
+    textUnderIcon->setCheckable(true);
+    connect(textUnderIcon, &QAction::toggled, this, [this](bool on) {
+        ui->mainToolBar->setToolButtonStyle(on ? Qt::ToolButtonTextUnderIcon
+                                               : Qt::ToolButtonIconOnly);
+        setDesktopSetting(DesktopSetting::toolbarTextUnderIcon, on);
+    });
+    textUnderIcon->setChecked(desktopSetting(DesktopSetting::toolbarTextUnderIcon, false).toBool());
+    auto *toolbarMenu = new QMenu(ui->mainToolBar);
+    toolbarMenu->setObjectName(QStringLiteral("toolbarMenu"));
+    toolbarMenu->addAction(textUnderIcon);
+    ui->mainToolBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->mainToolBar, &QWidget::customContextMenuRequested, toolbarMenu,
+            [this, toolbarMenu](const QPoint &at) {
+                toolbarMenu->popup(ui->mainToolBar->mapToGlobal(at));
+            });
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    setDesktopSetting(DesktopSetting::mainWindowGeometry, saveGeometry());
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::centreOnScreen()

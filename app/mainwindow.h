@@ -94,10 +94,16 @@ private slots:
     void on_action_year_customer_orders_triggered();
     void on_action_all_customer_orders_triggered();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void centreOnScreen();
     // The menu "统计" and its toolbar button.
     void setUpStatisticsEntry();
+    // Size and place as last left, a board and calendar that take the room,
+    // the toolbar's tool tips and its context menu.
+    void setUpWindowManners();
     // Recounts at once (start, after a restore).
     void refreshReminderCounts();
     // Alerts of the calls and visits promised for today, and the tray.

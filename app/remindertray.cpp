@@ -104,7 +104,9 @@ AlertPopup::AlertPopup(const QString &title, const QString &text)
 void AlertPopup::mousePressEvent(QMouseEvent *event)
 {
     QFrame::mousePressEvent(event);
-    // Gone before the click's dialog opens over it.
+    // Gone before the click's dialog opens over it, and for good: the
+    // minute's close must not act on a notice already dealt with.
+    findChild<QTimer *>(QStringLiteral("timerLifetime"))->stop();
     close();
     emit clicked();
 }
@@ -131,8 +133,10 @@ ReminderTray::ReminderTray(QWidget *window, const QList<QAction *> &listActions,
                     showWindow();
             });
     connect(trayIcon, &QSystemTrayIcon::messageClicked, this, [this] {
-        if (lastMessageClick)
-            lastMessageClick();
+        // Run from a copy: a notice that comes while the click's dialog is
+        // open replaces lastMessageClick, which would destroy the running one.
+        if (const std::function<void()> click = lastMessageClick)
+            click();
     });
     trayIcon->show();
 }

@@ -36,6 +36,8 @@ SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::
             &QWidget::setEnabled);
     addTeamServerButton();
     setUpCallingTab();
+    ui->checkBoxCheckNewVersion->setChecked(
+        desktopSetting(DesktopSetting::checkForUpdates, true).toBool());
     // The cursor starts in the first field, not in the tab bar; Enter saves.
     ui->lineEditRegion->setFocus();
 }
@@ -68,6 +70,7 @@ void SystemSetDialog::on_pushButtonOk_clicked()
     appSettings.setContactAlerts(ui->checkBoxContactAlert->isChecked());
     appSettings.setContactAlertMinutes(ui->spinBoxContactAlertMinutes->value());
     saveSettings(appSettings);
+    setDesktopSetting(DesktopSetting::checkForUpdates, ui->checkBoxCheckNewVersion->isChecked());
     accept();
 }
 

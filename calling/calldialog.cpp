@@ -124,6 +124,8 @@ void CallDialog::on_pushButtonSave_clicked()
     if (outcomeOffersAbandon(details.outcome))
         offerAbandonWrongNumber(id);
     advance();
+    // The next person's call is described next.
+    ui->textEditPhoneContent->setFocus();
 }
 
 bool CallDialog::enterOrderForCurrentCustomer()

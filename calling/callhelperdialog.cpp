@@ -99,6 +99,8 @@ void CallHelperDialog::on_pushButtonSave_clicked()
     if (outcomeOffersAbandon(details.outcome))
         offerAbandonWrongNumber(id);
     advance();
+    // The next person's call is described next.
+    ui->textEditPhoneContent->setFocus();
 }
 
 void CallHelperDialog::on_pushButtonTeammate_clicked()

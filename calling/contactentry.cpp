@@ -7,6 +7,7 @@
 #include <QDataWidgetMapper>
 #include <QDateTimeEdit>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListView>
 #include <QRadioButton>
 #include <QSqlQueryModel>
@@ -109,4 +110,19 @@ void moveToLastRow(QDataWidgetMapper *mapper)
     while (model->canFetchMore(QModelIndex()))
         model->fetchMore(QModelIndex());
     mapper->toLast();
+}
+
+void showReadOnlyFields(QWidget *form)
+{
+    for (QWidget *field : form->findChildren<QWidget *>()) {
+        auto *line = qobject_cast<QLineEdit *>(field);
+        auto *spin = qobject_cast<QAbstractSpinBox *>(field);
+        if (!(line && line->isReadOnly()) && !(spin && spin->isReadOnly()))
+            continue;
+        QPalette palette = field->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        field->setPalette(palette);
+        if (spin)
+            spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    }
 }

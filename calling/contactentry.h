@@ -57,6 +57,10 @@ template <typename Form> ContactWidgets contactWidgets(Form *ui)
 
 // A read-only form over the opener's list: the person's eight fields, alike
 // in both forms. Nothing is ever written back into the borrowed list.
+// Paints the read-only line and date fields of a form on the window's colour,
+// without spin buttons, so that they do not invite typing.
+void showReadOnlyFields(QWidget *form);
+
 template <typename Form>
 QDataWidgetMapper *mapPersonForm(QWidget *owner, Form *ui, QAbstractItemModel *list,
                                  QAbstractItemDelegate *delegate)
@@ -75,6 +79,7 @@ QDataWidgetMapper *mapPersonForm(QWidget *owner, Form *ui, QAbstractItemModel *l
     mapper->addMapping(ui->lineEditHomeTel, ColumnHomeTel);
     mapper->addMapping(ui->lineEditCompany, ColumnCompanyName);
     mapper->addMapping(ui->lineEditOffice, ColumnOffice);
+    showReadOnlyFields(owner);
     return mapper;
 }
 

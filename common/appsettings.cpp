@@ -39,3 +39,21 @@ void saveSettings(const AppSettings &settings)
     store.setValue("extraOutcomes", settings.extraOutcomes());
     store.sync();
 }
+
+namespace {
+const QString desktopGroup = QStringLiteral("desktop");
+}
+
+QVariant desktopSetting(const char *key, const QVariant &fallback)
+{
+    QSettings store(QString::fromLatin1(settingsScope), QString::fromLatin1(settingsScope));
+    store.beginGroup(desktopGroup);
+    return store.value(QLatin1String(key), fallback);
+}
+
+void setDesktopSetting(const char *key, const QVariant &value)
+{
+    QSettings store(QString::fromLatin1(settingsScope), QString::fromLatin1(settingsScope));
+    store.beginGroup(desktopGroup);
+    store.setValue(QLatin1String(key), value);
+}

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 // The agent's five preferences; one global instance is read everywhere and
 // written only by the settings dialog.
@@ -62,3 +63,17 @@ inline constexpr char settingsScope[] = "CallLedger";
 
 void loadSettings(AppSettings &settings);
 void saveSettings(const AppSettings &settings);
+
+// How the desktop looks and where it was left: window placement, toolbar
+// labels, the last folder of a file dialog, the start-up version check. Kept
+// in a group of their own and read where they apply.
+namespace DesktopSetting {
+inline constexpr char mainWindowGeometry[] = "mainWindowGeometry";
+inline constexpr char toolbarTextUnderIcon[] = "toolbarTextUnderIcon";
+inline constexpr char lastFileFolder[] = "lastFileFolder";
+// On by default.
+inline constexpr char checkForUpdates[] = "checkForUpdates";
+} // namespace DesktopSetting
+
+QVariant desktopSetting(const char *key, const QVariant &fallback = QVariant());
+void setDesktopSetting(const char *key, const QVariant &value);

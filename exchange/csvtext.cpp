@@ -1,5 +1,7 @@
 #include "csvtext.h"
 
+#include "store/database.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -129,6 +131,10 @@ bool CsvReader::fail(const QString &error)
 bool CsvReader::openRegularFile(const QString &path)
 {
     d->path = path;
+    // Read as text, it would be opened and closed outside SQLite, which drops
+    // the process's locks on it.
+    if (isDatabaseFile(path))
+        return fail(QStringLiteral("%1 是软件自己的数据文件, 不能导入。").arg(path));
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return fail(errno == ENOENT ? QStringLiteral("找不到文件 %1").arg(path)

@@ -94,7 +94,7 @@ void AddCustomerDialog::on_pushButtonSave_clicked()
     lastSavedName = name;
     savedFields = typed;
     ui->lineEditName->setFocus();
-    showWarning(this, QStringLiteral("保存客户信息成功."), promptTitle);
+    showInformation(this, QStringLiteral("保存客户信息成功."), promptTitle);
 }
 
 void AddCustomerDialog::offerEditing(const PersonForm::Fields &typed)

@@ -248,6 +248,21 @@ QString databaseFilePath(const QSqlDatabase &db)
     return QDir::toNativeSeparators(QFileInfo(db.databaseName()).absoluteFilePath());
 }
 
+bool isDatabaseFile(const QString &path)
+{
+    struct stat chosen;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &chosen) != 0)
+        return false;
+    const QString data = QDir::current().absoluteFilePath(QLatin1String(databaseFileName));
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {
+        struct stat own;
+        if (::stat(QFile::encodeName(data + QLatin1String(suffix)).constData(), &own) == 0 &&
+            own.st_dev == chosen.st_dev && own.st_ino == chosen.st_ino)
+            return true;
+    }
+    return false;
+}
+
 bool registerSqlFunctions(QSqlDatabase &db)
 {
     sqlite3 *sqlite = sqliteHandle(db);

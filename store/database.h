@@ -52,6 +52,10 @@ QString quickCheckFile(const QString &path, bool *damage, const std::atomic_bool
 bool prepareSchema(QSqlDatabase &db);
 // The data file's full path, as the start-up boxes name it.
 QString databaseFilePath(const QSqlDatabase &db);
+// True for mwdb.dat and its journal, log and index files, also under another
+// name (compared by file identity). Nothing but SQLite may open them: closing
+// any other descriptor of the file drops the process's locks on it.
+bool isDatabaseFile(const QString &path);
 void closeDatabase();
 
 // A further connection to the same file, for a thread of its own (a connection

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 #include <QUrl>
 
@@ -63,13 +64,27 @@ qint64 countRows(sqlite3 *db, const char *sql)
     return result;
 }
 
-QDateTime stampOf(const QString &fileName)
+// A second snapshot within the same second is named "mwdb-<stamp>-2.dat"; the
+// number orders it after the first (0 for none, -1 for no snapshot name).
+int sequenceOf(const QString &fileName)
 {
     if (!fileName.startsWith(filePrefix) || !fileName.endsWith(fileSuffix))
+        return -1;
+    const QString rest =
+        fileName.mid(filePrefix.size() + stampFormat.size(),
+                     fileName.size() - filePrefix.size() - stampFormat.size() - fileSuffix.size());
+    if (rest.isEmpty())
+        return 0;
+    bool ok = false;
+    const int number = rest.startsWith(u'-') ? rest.mid(1).toInt(&ok) : 0;
+    return ok && number > 1 ? number : -1;
+}
+
+QDateTime stampOf(const QString &fileName)
+{
+    if (sequenceOf(fileName) < 0)
         return {};
-    return QDateTime::fromString(
-        fileName.mid(filePrefix.size(), fileName.size() - filePrefix.size() - fileSuffix.size()),
-        stampFormat);
+    return QDateTime::fromString(fileName.mid(filePrefix.size(), stampFormat.size()), stampFormat);
 }
 } // namespace
 
@@ -99,7 +114,9 @@ QList<SnapshotInfo> listSnapshots()
     std::sort(snapshots.begin(), snapshots.end(), [](const SnapshotInfo &a, const SnapshotInfo &b) {
         if (a.future != b.future)
             return b.future;
-        return a.taken != b.taken ? a.taken > b.taken : a.path > b.path;
+        if (a.taken != b.taken)
+            return a.taken > b.taken;
+        return sequenceOf(QFileInfo(a.path).fileName()) > sequenceOf(QFileInfo(b.path).fileName());
     });
     return snapshots;
 }
@@ -156,6 +173,20 @@ QStringList snapshotProblems(const QDateTime &now)
                                    "每日备份和恢复不把它们当作最新的备份。")
                         .arg(future);
     return problems;
+}
+
+bool dailySnapshotDue(const QDateTime &now)
+{
+    // The phone scripts are seeded into every new file; the rest is the agent's.
+    QSqlQuery query(QSqlDatabase::database(defaultConnectionName(), false));
+    const bool holdsData =
+        query.exec(QStringLiteral(
+            "SELECT EXISTS(SELECT 1 FROM customers) OR EXISTS(SELECT 1 FROM helpers) "
+            "OR EXISTS(SELECT 1 FROM products) OR EXISTS(SELECT 1 FROM customers_orders) "
+            "OR EXISTS(SELECT 1 FROM teammate_task) "
+            "OR EXISTS(SELECT 1 FROM teammate_earning_report)")) &&
+        query.next() && query.value(0).toBool();
+    return holdsData && snapshotDue(now);
 }
 
 void pruneSnapshots(int keep)
@@ -402,7 +433,7 @@ bool restoreSnapshot(const QString &path, QString *error, QString *safetyCopy)
         return false;
     }
     SnapshotJob before;
-    if (!before.begin(QDateTime::currentDateTime()) || !before.runToEnd()) {
+    if (!before.begin(Clock::now()) || !before.runToEnd()) {
         *error = QStringLiteral("恢复前无法备份当前数据: ") + before.errorText();
         return false;
     }

@@ -43,6 +43,9 @@ void removeUnfinishedSnapshots();
 // where the folder should be, a folder that cannot be written, the last
 // failure of this run, copies dated in the future. Empty when all is well.
 QStringList snapshotProblems(const QDateTime &now);
+// The start-up copy: due as above, once the open file holds any of the
+// agent's data (a copy of a new, empty file is worth nothing).
+bool dailySnapshotDue(const QDateTime &now);
 // Deletes all but the newest `keep` snapshots.
 void pruneSnapshots(int keep);
 // "ok" from PRAGMA quick_check on the file, opened read-only.

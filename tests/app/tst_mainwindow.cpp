@@ -310,6 +310,28 @@ private slots:
                     toolbar->widgetForAction(action) == search);
     }
 
+    // Resized and moved, the calendar takes the room; the next window opens
+    // in the same place, with the toolbar labels chosen in its context menu.
+    void windowKeepsItsPlaceAndToolbarLabels()
+    {
+        {
+            MainWindow window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            auto *calendar = window.findChild<QWidget *>("calendarWidget");
+            const QSize before = calendar->size();
+            window.setGeometry(QRect(30, 40, 1000, 700));
+            QTRY_VERIFY(calendar->width() > before.width() + 200 &&
+                        calendar->height() > before.height() + 100);
+            window.findChild<QMenu *>("toolbarMenu")->actions().value(0)->trigger();
+            window.close();
+        }
+        MainWindow again;
+        QCOMPARE(again.geometry(), QRect(30, 40, 1000, 700));
+        QCOMPARE(again.findChild<QToolBar *>("mainToolBar")->toolButtonStyle(),
+                 Qt::ToolButtonTextUnderIcon);
+    }
+
     void reminderBoardCaptions()
     {
         MainWindow window;

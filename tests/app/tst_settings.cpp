@@ -1,5 +1,9 @@
-#include "common/appsettings.h"
+#include "app/backupdialog.h"
 #include "app/systemsetdialog.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
+#include "store/customerstore.h"
+#include "store/snapshots.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
@@ -11,6 +15,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -184,7 +189,11 @@ private slots:
         lead->setValue(0);
         clickCheckBox(child<QCheckBox>(dialog, "checkBoxContactAlert"));
         QVERIFY(!lead->isEnabled());
+        // The version check at start-up switches off here as well.
+        QVERIFY(child<QCheckBox>(dialog, "checkBoxCheckNewVersion")->isChecked());
+        clickCheckBox(child<QCheckBox>(dialog, "checkBoxCheckNewVersion"));
         QTest::mouseClick(child<QPushButton>(dialog, "pushButtonOk"), Qt::LeftButton);
+        QVERIFY(!desktopSetting(DesktopSetting::checkForUpdates, true).toBool());
         appSettings = AppSettings();
         loadSettings(appSettings);
         QVERIFY(!appSettings.contactAlerts());
@@ -263,6 +272,37 @@ private slots:
         QVERIFY(snapshotOf(appSettings) == before);
         QVERIFY(storedSnapshot() == before);
         QCOMPARE(messages.count(), 0);
+    }
+
+    // The middle of three snapshots (0, 1, 2 prospects) restored twice within
+    // one second: each restore lists its safety copy on top without moving
+    // the choice, and the message names the snapshot restored.
+    void restoreKeepsItsSnapshotChosen()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        MessageRecorder messages;
+        for (int day = 1; day <= 3; ++day) {
+            SnapshotJob job;
+            QVERIFY(day == 1 ||
+                    addCustomer("张三", 1, "1980-01-01", "13800000001", {}, {}, {}, {}));
+            QVERIFY(job.begin(QDateTime(QDate(2026, 3, day), QTime(9, 0))) && job.runToEnd());
+        }
+        Clock::setFixedNow(QDateTime(QDate(2026, 3, 7), QTime(10, 0)));
+        BackupDialog dialog;
+        auto *table = dialog.findChild<QTableWidget *>("tableWidgetSnapshots");
+        table->selectRow(1);
+        for (int restore = 1; restore <= 2; ++restore) {
+            messages.answerNext(QMessageBox::Yes);
+            dialog.findChild<QPushButton *>("pushButtonRestore")->click();
+            QCOMPARE(messages.last().text,
+                     "数据已恢复到 2026-03-02 09:00:00 的状态。\n恢复前的数据保存在 " +
+                         table->item(0, 0)->data(Qt::UserRole).toString());
+            QCOMPARE(table->rowCount(), 3 + restore);
+            QCOMPARE(table->item(table->currentRow(), 0)->text(), "2026-03-02 09:00:00");
+            QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 1);
+        }
+        Clock::setFixedNow(QDateTime());
     }
 };
 

@@ -84,6 +84,8 @@ void saveContact(QWidget *callDialog, const QString &text, const QString &next)
 {
     describe(callDialog, text);
     child<QRadioButton>(callDialog, next)->click();
+    // As a click with the mouse would, the button takes the focus.
+    child<QPushButton>(callDialog, QStringLiteral("pushButtonSave"))->setFocus();
     press(callDialog, QStringLiteral("pushButtonSave"));
 }
 

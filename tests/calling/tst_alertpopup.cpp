@@ -7,9 +7,15 @@
 #include "support/testmain.h"
 #include "support/testworkspace.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTextEdit>
 #include <QTimer>
 
 namespace {
@@ -130,6 +136,64 @@ private slots:
         // Rather than waiting the minute out.
         openPopups().first()->findChild<QTimer *>("timerLifetime")->start(10);
         QTRY_VERIFY(openPopups().isEmpty());
+    }
+
+    // The alert's call dialog saved, or left open when the alert's own minute
+    // is up; then the week's calendar: a row double-clicked, then the month.
+    void calendarAfterAnAlert_data()
+    {
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("saved") << true;
+        QTest::newRow("open at the minute") << false;
+    }
+
+    void calendarAfterAnAlert()
+    {
+        QFETCH(bool, saved);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        MessageRecorder messages;
+        QVERIFY(addCustomer("孙七", 1, "1980-01-01", "13800000007", {}, {}, {}, {}));
+        QVERIFY(recordCustomerContact(1, 1, "通话", today(10, 30), 2, today(9, 0), 1));
+        MainWindow window;
+        window.show();
+        window.TimerProc();
+        QPointer<AlertPopup> popup = openPopups().value(0);
+        const auto minuteIsUp = [&popup] {
+            if (popup)
+                popup->findChild<QTimer *>("timerLifetime")->start(0);
+            QTest::qWait(20);
+        };
+        QTimer::singleShot(0, this, [&] {
+            QWidget *call = QApplication::activeModalWidget();
+            if (!saved) {
+                minuteIsUp();
+                call->close();
+                return;
+            }
+            call->findChild<QTextEdit *>("textEditPhoneContent")->setPlainText("约好下周见面");
+            call->findChild<QRadioButton *>("radioButtonNextPhoneTime")->click();
+            call->findChild<QPushButton *>("pushButtonSave")->click();
+        });
+        QTest::mouseClick(popup, Qt::LeftButton);
+        QCOMPARE(queryValue("SELECT count(*) FROM customers_tel_logs").toInt(), saved ? 2 : 1);
+        minuteIsUp();
+        QTRY_VERIFY(!popup);
+
+        int rows = -1;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *calendar = QApplication::activeModalWidget();
+            auto *view = calendar->findChild<QTableView *>("tableView");
+            rows = view->model()->rowCount();
+            const QPoint row = view->visualRect(view->model()->index(0, 2)).center();
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row);
+            calendar->findChild<QPushButton *>("pushButtonCurrentMonth")->click();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row);
+            calendar->close();
+        });
+        window.findChild<QAction *>("action_week_do_something")->trigger();
+        QCOMPARE(rows, 1);
+        QCOMPARE(messages.count(), 0);
     }
 };
 

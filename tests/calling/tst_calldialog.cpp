@@ -286,9 +286,10 @@ private slots:
         }
 
         QCOMPARE(dialog->isVisible(), result == -1);
-        if (result == -1)
+        if (result == -1) {
             QCOMPARE(shownName(dialog.get()), QString("李四"));
-        else
+            QCOMPARE(dialog->focusWidget(), child<QTextEdit>(dialog.get(), "textEditPhoneContent"));
+        } else
             QCOMPARE(dialog->result(), result);
         QTEST(rowsOf(table(person, "_contact_track"), idColumn(person) + ", contact_state"),
               "tracks");

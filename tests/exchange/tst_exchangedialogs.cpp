@@ -1,4 +1,4 @@
-#include "widgets/filechooser.h"
+#include "common/appsettings.h"
 #include "exchange/importpeopledialog.h"
 #include "exchangetesting.h"
 #include "orders/customerordersdialog.h"
@@ -11,21 +11,28 @@
 #include "support/testworkspace.h"
 #include "team/helperdialog.h"
 #include "team/teammatedialog.h"
+#include "widgets/filechooser.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ExchangeTesting;
 using Fixtures::typeInto;
@@ -67,6 +74,19 @@ QStringList previewColumn(ImportPeopleDialog *dialog, int column)
     for (int row = 0; row < table->rowCount(); ++row)
         texts.append(table->item(row, column)->text());
     return texts;
+}
+
+// This process's POSIX locks on the file, as the kernel lists them
+// ("1: POSIX  ADVISORY  READ 4321 08:01:131 128 128").
+int locksHeld(const QString &path)
+{
+    struct stat info;
+    QFile locks("/proc/locks");
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !locks.open(QIODevice::ReadOnly))
+        return -1;
+    const QRegularExpression mine(
+        QString("POSIX +\\w+ +\\w+ +%1 +[0-9a-f]+:[0-9a-f]+:%2 ").arg(::getpid()).arg(info.st_ino));
+    return int(QString::fromLatin1(locks.readAll()).count(mine));
 }
 } // namespace
 
@@ -304,6 +324,52 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), saveAnyway ? 2 : 1);
         if (!saveAnyway)
             QCOMPARE(dialog.focusWidget(), child<QLineEdit>(&dialog, "lineEditPhone"));
+    }
+
+    // Each file dialog opened, led into the data folder until it has listed
+    // mwdb.dat, and cancelled: SQLite's locks on the file are still held, and
+    // another program opening and closing it leaves the log in place.
+    void fileDialogsKeepTheDatabaseLocks_data()
+    {
+        QTest::addColumn<int>("dialog");
+        int row = 0;
+        for (const char *name : {"import", "prospects", "recruits", "team", "orders"})
+            QTest::newRow(name) << row++;
+    }
+    void fileDialogsKeepTheDatabaseLocks()
+    {
+        QFETCH(int, dialog);
+        setDesktopSetting(DesktopSetting::lastFileFolder, workspace->path()); // not to start in
+        const QString data = workspace->filePath("mwdb.dat");
+        const QList<int> locks{locksHeld(data), locksHeld(data + "-shm")};
+        QVERIFY(locks[0] > 0 && locks[1] > 0);
+        std::unique_ptr<QDialog> opener =
+            listDialog(dialog == 1 ? PersonTable::Customers : PersonTable::Helpers, dialog == 3);
+        if (dialog == 0 || dialog == 4)
+            opener = dialog == 0
+                         ? std::unique_ptr<QDialog>(new ImportPeopleDialog(PersonTable::Customers))
+                         : std::make_unique<CustomerOrdersDialog>();
+        QString startedIn;
+        QTimer::singleShot(0, this, [&] {
+            auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            startedIn = files->directory().absolutePath();
+            files->setNameFilter("*");
+            files->setDirectory(workspace->path());
+            QTRY_VERIFY(files->findChild<QFileSystemModel *>()->index(data + "-shm").isValid());
+            QTest::qWait(200); // icons and types are gathered in the background
+            files->reject();
+        });
+        press(opener.get(), dialog == 0 ? "pushButtonBrowse" : "pushButtonExport");
+        QVERIFY(!startedIn.isEmpty() && startedIn != workspace->path());
+        QCOMPARE(QList<int>({locksHeld(data), locksHeld(data + "-shm")}), locks);
+        QProcess other;
+        other.start("sqlite3", {data, "SELECT count(*) FROM customers;"});
+        QVERIFY(other.waitForFinished() && other.exitCode() == 0);
+        QVERIFY(QFile::exists(data + "-wal"));
+        // Chosen all the same, the data file is refused before anything opens it.
+        FileChooser::answerNext(data + "-wal");
+        press(opener.get(), dialog == 0 ? "pushButtonBrowse" : "pushButtonExport");
+        QCOMPARE(messages->texts(), QStringList{"这是软件自己的数据文件, 请选择其他文件."});
     }
 };
 

@@ -154,7 +154,7 @@ private slots:
         press(&dialog, "pushButtonSave");
 
         QCOMPARE(messages.texts(), QStringList({"保存客户信息成功."}));
-        QCOMPARE(messages.last().kind, MessageKind::Warning);
+        QCOMPARE(messages.last().kind, MessageKind::Information);
         QCOMPARE(messages.last().title, QString("提示"));
         QCOMPARE(dialog.focusWidget(), child<QLineEdit>(&dialog, "lineEditName"));
         QCOMPARE(prospectCount(), 1);

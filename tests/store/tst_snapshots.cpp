@@ -127,6 +127,7 @@ private slots:
         QVERIFY(QFile::exists(taken.at(1)));
         QVERIFY(!snapshotDue(noon.addSecs(14 * 3600 + 60)));
         QVERIFY(snapshotDue(noon.addDays(2)));
+        QVERIFY(!dailySnapshotDue(noon.addDays(2))); // not while the file holds no data
     }
 
     // A file where the folder should be, a copy dated in the future (the
@@ -197,6 +198,7 @@ private slots:
         TestWorkspace workspace;
         QVERIFY(workspace.openDatabase());
         addProspects(3);
+        QVERIFY(dailySnapshotDue(noon));
         const QString snapshot = takeSnapshot(noon);
         QVERIFY(execSql("DELETE FROM customers WHERE server_customer_id = 1"));
         SnapshotInfo info = listSnapshots().first();
