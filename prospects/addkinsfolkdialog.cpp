@@ -69,13 +69,8 @@ void AddKinsfolkDialog::on_pushButtonSave_clicked()
 
     ui->lineEditName->clear();
     ui->comboBoxSex->setCurrentIndex(-1);
+    // The lengths stay as set; only today may have moved on.
     limitBirthDate(ui->dateEditBirthDate);
-    limitToColumns(QStringLiteral("customer_kinsfolk"),
-                   {{ui->lineEditName, QStringLiteral("name")},
-                    {ui->lineEditRelation, QStringLiteral("relation")},
-                    {ui->lineEditPhone, QStringLiteral("phone_number")},
-                    {ui->lineEditCompany, QStringLiteral("company_name")},
-                    {ui->lineEditOffice, QStringLiteral("office")}});
     ui->dateEditBirthDate->setDate(birthDateNotGiven());
     ui->lineEditPhone->clear();
     ui->lineEditRelation->clear();
