@@ -275,12 +275,12 @@ private slots:
         CsvFile csv;
         QString error;
         QVERIFY2(readCsvFile(data, TextEncoding::Automatic, &csv, &error), qPrintable(error));
-        QCOMPARE(csv.records.size(), orders->model()->rowCount() + 1);
+        QCOMPARE(csv.size(), orders->model()->rowCount() + 1);
         for (int row = 0; row < orders->model()->rowCount(); ++row)
             for (int column = 0; column < orders->model()->columnCount(); ++column)
-                QCOMPARE(csv.records.at(row + 1).fields.value(column),
+                QCOMPARE(csv.fields(row + 1).value(column),
                          orders->model()->index(row, column).data().toString());
-        QVERIFY(csv.records.at(1).fields.contains("3000000500"));
+        QVERIFY(csv.fields(1).contains("3000000500"));
 
         // No data: words instead of empty axes; begin after end: the reason, no box.
         dialog.setRange(QDate(2025, 1, 1), QDate(2025, 1, 31));
