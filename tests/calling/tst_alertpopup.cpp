@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 const QDate day(2026, 3, 9);
@@ -172,7 +173,8 @@ private slots:
                 return;
             }
             call->findChild<QTextEdit *>("textEditPhoneContent")->setPlainText("约好下周见面");
-            call->findChild<QRadioButton *>("radioButtonNextPhoneTime")->click();
+            // A visit in an hour: the latest log keeps the person on the week's calendar.
+            call->findChild<QToolButton *>("toolButtonVisitQuick0")->click();
             call->findChild<QPushButton *>("pushButtonSave")->click();
         });
         QTest::mouseClick(popup, Qt::LeftButton);
