@@ -16,6 +16,9 @@ QProgressBar *paceBar(const QString &name, QWidget *parent)
     auto *bar = new QProgressBar(parent);
     bar->setObjectName(name);
     bar->setTextVisible(true);
+    // Room for the whole caption: the bar draws it inside and clips the rest.
+    bar->setMinimumWidth(bar->fontMetrics().horizontalAdvance(QStringLiteral("今日首次联系 999 / 999")) +
+                         4 * bar->fontMetrics().averageCharWidth());
     return bar;
 }
 
