@@ -150,14 +150,17 @@ ActivityPublisher::ActivityPublisher(const TeamServerSettings &settings, const Q
                                      const Pauses &pauses, QObject *parent)
     : QObject(parent), m_worker(std::make_shared<Worker>())
 {
-    const QString id = QString::number(reinterpret_cast<quintptr>(this), 16);
+    const QString id = uniqueConnectionName(QString());
     m_worker->settings = settings;
     m_worker->password = password;
     m_worker->pauses = pauses;
     m_worker->sqliteName = QStringLiteral("teamserver-publish-local-") + id;
     m_worker->serverName = QStringLiteral("teamserver-publish-server-") + id;
-    m_worker->report = [this](bool synced, const QString &reason, const QDateTime &time) {
-        deliver(this, [this, synced, reason, time] { report(synced, reason, time); });
+    // The worker may outlive this object (see TeamServerThread): it holds a
+    // guard made here, never a bare pointer it would have to check itself.
+    const QPointer<QObject> self(this);
+    m_worker->report = [self, this](bool synced, const QString &reason, const QDateTime &time) {
+        deliver(self, [this, synced, reason, time] { report(synced, reason, time); });
     };
     std::shared_ptr<Worker> worker = m_worker;
     m_thread = std::make_unique<TeamServerThread>([worker] { worker->close(); });

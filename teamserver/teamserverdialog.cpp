@@ -4,6 +4,7 @@
 #include "teamserver/teamservercontroller.h"
 #include "teamserver/teamserverlink.h"
 #include "teamserver/teamserverpassword.h"
+#include "teamserver/teamserverthread.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -58,8 +59,7 @@ void TeamServerDialog::on_pushButtonTest_clicked()
     ui->pushButtonTest->setEnabled(false);
     ui->labelTestResult->setText(QStringLiteral("正在连接..."));
     const QString password = ui->lineEditPassword->text();
-    const QString name =
-        QStringLiteral("teamserver-test-") + QString::number(reinterpret_cast<quintptr>(this), 16);
+    const QString name = uniqueConnectionName(QStringLiteral("teamserver-test-"));
     QPointer<TeamServerDialog> guard(this);
     // The answer goes through the application object, which outlives the dialog.
     QThread *thread = QThread::create([settings, password, name, guard] {

@@ -37,7 +37,7 @@ TeamServerReader::TeamServerReader(const TeamServerSettings &settings, const QSt
     m_link->settings = settings;
     m_link->password = password;
     m_link->name =
-        QStringLiteral("teamserver-read-") + QString::number(reinterpret_cast<quintptr>(this), 16);
+        uniqueConnectionName(QStringLiteral("teamserver-read-"));
     std::shared_ptr<Link> link = m_link;
     m_thread = std::make_unique<TeamServerThread>([link] { link->drop(); });
 }
@@ -52,7 +52,8 @@ void TeamServerReader::readTeam(const QDate &today, const QDate &weekBegin, QObj
 {
     std::shared_ptr<Link> link = m_link;
     QPointer<QObject> guard(receiver);
-    m_thread->post([this, link, today, weekBegin, guard, answer] {
+    const QPointer<QObject> self(this);
+    m_thread->post([self, link, today, weekBegin, guard, answer] {
         QElapsedTimer clock;
         clock.start();
         QList<MemberActivity> members;
@@ -67,7 +68,7 @@ void TeamServerReader::readTeam(const QDate &today, const QDate &weekBegin, QObj
                 link->drop();
         }
         const qint64 ms = clock.elapsed();
-        deliver(this, [guard, answer, members, error, ms] {
+        deliver(self, [guard, answer, members, error, ms] {
             if (guard)
                 answer(members, error, ms);
         });
@@ -79,7 +80,8 @@ void TeamServerReader::readMember(const QString &member, const QDate &from, cons
 {
     std::shared_ptr<Link> link = m_link;
     QPointer<QObject> guard(receiver);
-    m_thread->post([this, link, member, from, to, guard, answer] {
+    const QPointer<QObject> self(this);
+    m_thread->post([self, link, member, from, to, guard, answer] {
         ActivityValues sums{};
         QString error;
         if (link->ensureOpen(&error)) {
@@ -91,7 +93,7 @@ void TeamServerReader::readMember(const QString &member, const QDate &from, cons
             if (!read)
                 link->drop();
         }
-        deliver(this, [guard, answer, sums, error] {
+        deliver(self, [guard, answer, sums, error] {
             if (guard)
                 answer(sums, error);
         });

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTcpServer>
 
 using namespace Qt::StringLiterals;
 
@@ -235,6 +237,26 @@ private slots:
         QVERIFY(cluster.start());
         QVERIFY(m2.next(true));
         QCOMPARE(serverFigures(u"m2"_s, day), localFigures(day, talk));
+    }
+
+    // A server that takes the connection and never answers, as a dead
+    // network does: switching the publisher off must not wait for it.
+    void silentServerDoesNotHoldTheWindow()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        TeamServerSettings settings = cluster.settings(u"m1"_s);
+        settings.host = u"127.0.0.1"_s;
+        settings.port = silent.serverPort();
+        auto publishing = std::make_unique<Publishing>(settings);
+        QTest::qWait(300); // the thread now waits for the server's first answer
+        QElapsedTimer clock;
+        clock.start();
+        publishing.reset();
+        // The connection's own time-out is 10 s.
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void killedMidPublishLeavesLastPublish()
