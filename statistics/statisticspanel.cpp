@@ -1,5 +1,6 @@
 #include "statisticspanel.h"
 
+#include "common/safefile.h"
 #include "exchange/listexportdialog.h"
 #include "widgets/filechooser.h"
 #include "widgets/messageboxes.h"
@@ -19,7 +20,6 @@
 #include <QLineSeries>
 #include <QPen>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStackedBarSeries>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -324,18 +324,18 @@ void StatisticsPanel::exportImage()
     if (m_view->width() < 200 || m_view->height() < 150)
         m_view->resize(std::max(m_pages->width(), 800), std::max(m_pages->height(), 500));
     const QImage image = m_view->grab().toImage();
-    // A new file beside the target, renamed over it only when complete.
-    QSaveFile file(path);
+    // Written as every export is: a new owner-only file beside the target,
+    // renamed over it only when complete, never through a planted link.
+    SafeFileWriter file(path);
     QString error;
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open())
         error = file.errorString();
-    else if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-             !image.save(&file, "PNG"))
-        error = file.errorString();
+    else if (!image.save(&file.file(), "PNG"))
+        error = file.file().errorString();
     else if (!file.commit())
         error = file.errorString();
     if (!error.isEmpty()) {
-        file.cancelWriting();
+        file.cancel();
         showWarning(this, QStringLiteral("导出失败: %1").arg(error), promptTitle);
         return;
     }
