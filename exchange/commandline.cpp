@@ -169,7 +169,7 @@ bool openDataFile(bool readOnly = false)
         return false;
     }
     // An export only reads: nothing is created or converted in the file.
-    return readOnly ? openDatabaseForReading() : initDatabase();
+    return readOnly ? openDatabaseForReading() : initDatabase(FileCheck::WhenUncleanForScript);
 }
 
 int runExport(const Request &request)

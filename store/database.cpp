@@ -411,6 +411,10 @@ bool initDatabase(FileCheck check)
     tightenSideFiles(db.databaseName());
     if (!prepareSchema(db))
         return false;
+    if (check == FileCheck::WhenUncleanForScript) {
+        ownedMarker.clear();
+        return true;
+    }
     if (!uncleanEnd) {
         QFile file(marker.filePath());
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))

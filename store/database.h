@@ -24,6 +24,10 @@ enum class FileCheck
     // below was left behind); otherwise the caller may check it later.
     WhenUnclean,
     Always,
+    // As WhenUnclean, for a command-line run: the marker belongs to the
+    // window, which may be running on the same file, so the run neither
+    // writes nor removes it.
+    WhenUncleanForScript,
 };
 // Opens the file, refuses a foreign one or one that cannot be written,
 // switches it to write-ahead logging and creates what is missing.

@@ -179,6 +179,29 @@ private slots:
         }
     }
 
+    // A command-line import beside the window must not take the window's
+    // marker away (a later crash of the window would go unnoticed), and
+    // run alone it leaves none.
+    void scriptRunsLeaveTheMarkerAsTheyFoundIt_data()
+    {
+        QTest::addColumn<bool>("windowRunning");
+        QTest::newRow("beside the window") << true;
+        QTest::newRow("alone") << false;
+    }
+
+    void scriptRunsLeaveTheMarkerAsTheyFoundIt()
+    {
+        QFETCH(bool, windowRunning);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        workspace.closeDatabase();
+        QVERIFY(!windowRunning || QFile(runningMarkerPath()).open(QIODevice::WriteOnly));
+        QVERIFY(initDatabase(FileCheck::WhenUncleanForScript));
+        QCOMPARE(QFileInfo::exists(runningMarkerPath()), windowRunning);
+        workspace.closeDatabase();
+        QCOMPARE(QFileInfo::exists(runningMarkerPath()), windowRunning);
+    }
+
     // A start killed at any statement of the first preparation leaves no
     // table of scripts, or all fourteen; the next start completes the file.
     void firstStartKilledAnywhereIsCompletedNextTime()
