@@ -63,17 +63,7 @@ void AddHelperDialog::on_pushButtonSave_clicked()
     if (!PersonForm::checkPhones(this, ui.get()))
         return;
     // A number someone already has is usually the same person entered twice.
-    const PhoneSave saved = saveCheckingPhone(
-        this, phone, {PersonTable::Helpers, -1},
-        [&] {
-            return addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
-                             ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
-                             ui->lineEditOffice->text(), 1);
-        },
-        QStringLiteral("新增增员信息出错."));
-    if (saved == PhoneSave::Declined)
-        ui->lineEditPhone->setFocus();
-    if (saved != PhoneSave::Saved)
+    if (!PersonForm::saveAsHelper(this, ui.get(), name, sex, birthDate, phone, 1))
         return;
 
     clearForm();

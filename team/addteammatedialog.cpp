@@ -57,17 +57,7 @@ void AddTeammateDialog::on_pushButtonSave_clicked()
     if (!PersonForm::checkPhones(this, ui.get()))
         return;
     // The store shows why a save failed; the typed data stays for correction.
-    const PhoneSave saved = saveCheckingPhone(
-        this, phone, {PersonTable::Helpers, -1},
-        [&] {
-            return addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
-                             ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
-                             ui->lineEditOffice->text(), teamMemberType);
-        },
-        QStringLiteral("新增增员信息出错."));
-    if (saved == PhoneSave::Declined)
-        ui->lineEditPhone->setFocus();
-    if (saved != PhoneSave::Saved)
+    if (!PersonForm::saveAsHelper(this, ui.get(), name, sex, birthDate, phone, teamMemberType))
         return;
     clearForm();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "common/dateutils.h"
+#include "store/helperstore.h"
+#include "widgets/duplicatephone.h"
 #include "widgets/fieldchecks.h"
 
 #include <QDate>
@@ -91,6 +93,26 @@ template <typename Form> void prepare(Form *ui, const QString &table)
     limit(ui, table);
     clear(ui);
     ui->lineEditName->setFocus();
+}
+
+// Stores the form as a recruit of the given type (1 recruit, 2 team member),
+// asking first about a number someone already has; a declined number gets
+// the cursor back. The store shows why a save failed; the form keeps its text.
+template <typename Form>
+bool saveAsHelper(QWidget *dialog, Form *ui, const QString &name, int sex,
+                  const QString &birthDate, const QString &phone, int userType)
+{
+    const PhoneSave saved = saveCheckingPhone(
+        dialog, phone, {PersonTable::Helpers, -1},
+        [&] {
+            return addHelper(name, sex, birthDate, phone, ui->lineEditHomeAddress->text(),
+                             ui->lineEditHomePhone->text(), ui->lineEditCompany->text(),
+                             ui->lineEditOffice->text(), userType);
+        },
+        QStringLiteral("新增增员信息出错."));
+    if (saved == PhoneSave::Declined)
+        ui->lineEditPhone->setFocus();
+    return saved == PhoneSave::Saved;
 }
 
 } // namespace PersonForm
