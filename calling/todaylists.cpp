@@ -4,6 +4,7 @@
 #include "common/dateutils.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "store/schedulestore.h"
 #include "store/sqlcondition.h"
 
 #include <algorithm>
@@ -53,4 +54,35 @@ int countTodayFirstCallCustomers()
 int countTodayFirstCallHelpers()
 {
     return countHelperRows(todayFirstCallHelpers(0).filter);
+}
+
+BoardRequest todayBoardRequest()
+{
+    return {todayBeginTime(), todayEndTime(), appSettings.customersCount(),
+            appSettings.helpersCount(), appSettings.region()};
+}
+
+BoardCounts countBoard(const BoardRequest &request, const QSqlDatabase &db)
+{
+    const qint64 from = request.from;
+    const qint64 to = request.to;
+    BoardCounts counts;
+    counts.firstCalledCustomers = countCustomerContactTracks(from, to, 1, db);
+    counts.firstCalledHelpers = countHelperContactTracks(from, to, 1, db);
+    counts.firstCallCustomers = countCustomerRows(
+        firstCallCustomersFilter(request.region,
+                                 firstCallQuota(request.customersQuota, 0,
+                                                counts.firstCalledCustomers)),
+        db);
+    counts.firstCallHelpers = countHelperRows(
+        firstCallHelpersFilter(firstCallQuota(request.helpersQuota, 0, counts.firstCalledHelpers)),
+        db);
+    counts.phoneCustomers = countCustomersToContactRows(from, to, 1, db);
+    counts.visitCustomers = countCustomersToContactRows(from, to, 2, db);
+    counts.phoneHelpers = countHelpersToContactRows(from, to, 1, db);
+    counts.visitHelpers = countHelpersToContactRows(from, to, 2, db);
+    counts.contactedCustomers = countContactedCustomersRows(from, to, 0, QString(), db);
+    counts.talkCustomers = talkSecondsBetween(ProspectCalls, from, to, db);
+    counts.talkHelpers = talkSecondsBetween(RecruitCalls, from, to, db);
+    return counts;
 }

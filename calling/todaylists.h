@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 
 // The arithmetic and row conditions of today's first-call lists, apart from
@@ -33,6 +34,37 @@ FirstCallList todayFirstCallHelpers(int extraCount);
 // are. The board shows these, so it never promises calls the list lacks.
 int countTodayFirstCallCustomers();
 int countTodayFirstCallHelpers();
+
+// Everything the board and today's pace show, counted at once (on any
+// connection: a worker counts them while the side tables are being built).
+struct BoardRequest
+{
+    qint64 from = 0;
+    qint64 to = 0;
+    int customersQuota = 0;
+    int helpersQuota = 0;
+    QString region;
+};
+// Today's, with the quotas and region of the settings.
+BoardRequest todayBoardRequest();
+
+struct BoardCounts
+{
+    // The numbers of the board, each the rows of the list its link opens.
+    int firstCallCustomers = 0;
+    int phoneCustomers = 0;
+    int visitCustomers = 0;
+    int firstCallHelpers = 0;
+    int phoneHelpers = 0;
+    int visitHelpers = 0;
+    int contactedCustomers = 0;
+    // Today's pace: first calls made and talk time.
+    int firstCalledCustomers = 0;
+    int firstCalledHelpers = 0;
+    qint64 talkCustomers = 0;
+    qint64 talkHelpers = 0;
+};
+BoardCounts countBoard(const BoardRequest &request, const QSqlDatabase &db = QSqlDatabase());
 
 // How many people one press of the append button adds to today's quota.
 constexpr int appendStep = 5;

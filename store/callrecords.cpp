@@ -97,14 +97,16 @@ bool addCallDetails(CallRecordKind kind, const CallDetails &details)
                         {int(kind), logId, details.outcome}, title);
 }
 
-qint64 talkSecondsBetween(CallRecordKind kind, qint64 from, qint64 to)
+qint64 talkSecondsBetween(CallRecordKind kind, qint64 from, qint64 to, const QSqlDatabase &db)
 {
-    QSqlQuery query;
+    QSqlQuery query(db);
     query.setForwardOnly(true);
+    // CROSS JOIN keeps the logs outside: driven from every talk time of the
+    // kind instead, the sum read the whole side table.
     const QString statement =
         QStringLiteral("SELECT coalesce(sum(d.seconds), 0) FROM ") + logTable(kind) +
-        QStringLiteral(" l JOIN contact_durations d ON d.kind = ") + QString::number(int(kind)) +
-        QStringLiteral(" AND d.log_id = l.id WHERE") +
+        QStringLiteral(" l CROSS JOIN contact_durations d WHERE d.kind = ") +
+        QString::number(int(kind)) + QStringLiteral(" AND d.log_id = l.id AND") +
         periodCondition(QStringLiteral("l.add_time"), from, to);
     if (!query.exec(statement) || !query.next()) {
         qDebug() << statement << query.lastError().text();

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QSqlTableModel>
 #include <QString>
 
 #include <optional>
 
-class QSqlDatabase;
 
 // Side tables that add to a contact log what the fixed log tables have no
 // column for, keyed by the kind of person (1 prospects, 2 recruits) and the
@@ -34,8 +34,10 @@ struct CallDetails
 // outside 0 to 24 hours is a clock fault: reported, nothing stored, false.
 bool addCallDetails(CallRecordKind kind, const CallDetails &details);
 
-// Talk time of the logs added in [from, to], in seconds.
-qint64 talkSecondsBetween(CallRecordKind kind, qint64 from, qint64 to);
+// Talk time of the logs added in [from, to], in seconds. The period's logs
+// drive (a range of their time index), each looking up its talk time.
+qint64 talkSecondsBetween(CallRecordKind kind, qint64 from, qint64 to,
+                          const QSqlDatabase &db = QSqlDatabase());
 
 // The contact history of one person for the call dialogs: the log columns
 // followed by "通话时长" (m:ss, empty when none) and "结果".

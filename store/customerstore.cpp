@@ -114,10 +114,11 @@ QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filte
     return model;
 }
 
-int countCustomerRows(const QString &filter)
+int countCustomerRows(const QString &filter, const QSqlDatabase &db)
 {
     return countRowsOf(QStringLiteral("SELECT 1 FROM customers") +
-                       (filter.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter));
+                           (filter.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter),
+                       db);
 }
 
 QSqlTableModel *loadKinsfolkModel(QObject *parent, const QString &filter)
@@ -194,9 +195,10 @@ int countCustomersToContact(qint64 from, qint64 to, int nextContactType)
                              optionalEquals(QStringLiteral("next_contact_type"), nextContactType));
 }
 
-int countCustomerContactTracks(qint64 from, qint64 to, int contactState)
+int countCustomerContactTracks(qint64 from, qint64 to, int contactState, const QSqlDatabase &db)
 {
     return countDistinct(QStringLiteral("customers_contact_track"), QStringLiteral("customer_id"),
                          periodCondition(QStringLiteral("contact_time"), from, to) +
-                             optionalEquals(QStringLiteral("contact_state"), contactState));
+                             optionalEquals(QStringLiteral("contact_state"), contactState),
+                         db);
 }

@@ -32,7 +32,7 @@ QSqlCustomerTableModel *loadCustomersModel(QObject *parent, const QString &filte
                                            int pageSize);
 // The rows loadCustomersModel(filter, page 0) holds, counted by the same
 // condition (a limit in the filter included).
-int countCustomerRows(const QString &filter);
+int countCustomerRows(const QString &filter, const QSqlDatabase &db = QSqlDatabase());
 
 QSqlTableModel *loadKinsfolkModel(QObject *parent, const QString &filter);
 bool addKinsfolk(int customerId, const QString &relation, const QString &name, int sex,
@@ -53,4 +53,5 @@ bool recordCustomerContact(int customerId, int contactType, const QString &conte
 // Distinct prospects; a type or state of 0 means any.
 int countCustomersContacted(qint64 from, qint64 to, int contactType);
 int countCustomersToContact(qint64 from, qint64 to, int nextContactType);
-int countCustomerContactTracks(qint64 from, qint64 to, int contactState);
+int countCustomerContactTracks(qint64 from, qint64 to, int contactState,
+                               const QSqlDatabase &db = QSqlDatabase());

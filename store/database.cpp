@@ -5,6 +5,7 @@
 #include "store/nameencoding.h"
 #include "store/callrecords.h"
 #include "store/phonekeys.h"
+#include "store/sidetables.h"
 
 #include <QDebug>
 #include <QDir>
@@ -473,6 +474,8 @@ bool prepareSchema(QSqlDatabase &db)
     preparePhoneKeys(db);
     // Without them talk time and outcomes are not kept; start-up goes on.
     prepareCallRecords(db);
+    // Without them everything reads the plain statements; start-up goes on.
+    prepareSideTables(db);
     // Marks the file as this program's, new or written before files were marked.
     if (lock.exec(QStringLiteral("PRAGMA application_id")) && lock.next() &&
         lock.value(0).toInt() != databaseApplicationId)

@@ -12,10 +12,11 @@ QSqlTableModel *loadHelpersModel(QObject *parent, const QString &filter)
     return loadTableModel(parent, QStringLiteral("helpers"), filter, personHeaders());
 }
 
-int countHelperRows(const QString &filter)
+int countHelperRows(const QString &filter, const QSqlDatabase &db)
 {
     return countRowsOf(QStringLiteral("SELECT 1 FROM helpers") +
-                       (filter.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter));
+                           (filter.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter),
+                       db);
 }
 
 bool addHelper(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
@@ -98,9 +99,10 @@ int countHelpersToContact(qint64 from, qint64 to, int nextContactType)
                              QString::number(nextContactType));
 }
 
-int countHelperContactTracks(qint64 from, qint64 to, int contactState)
+int countHelperContactTracks(qint64 from, qint64 to, int contactState, const QSqlDatabase &db)
 {
     return countDistinct(QStringLiteral("helpers_contact_track"), QStringLiteral("helper_id"),
                          periodCondition(QStringLiteral("contact_time"), from, to) +
-                             optionalEquals(QStringLiteral("contact_state"), contactState));
+                             optionalEquals(QStringLiteral("contact_state"), contactState),
+                         db);
 }

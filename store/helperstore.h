@@ -12,7 +12,7 @@ class QObject;
 
 QSqlTableModel *loadHelpersModel(QObject *parent, const QString &filter);
 // The rows loadHelpersModel(filter) holds, counted by the same condition.
-int countHelperRows(const QString &filter);
+int countHelperRows(const QString &filter, const QSqlDatabase &db = QSqlDatabase());
 bool addHelper(const QString &name, int sex, const QString &birthDate, const QString &phoneNumber,
                const QString &homeAddress, const QString &homeTel, const QString &companyName,
                const QString &office, int userType);
@@ -32,4 +32,5 @@ bool recordHelperContact(int helperId, int contactType, const QString &content,
 int countHelpersContacted(qint64 from, qint64 to, int contactType);
 // The type condition is always applied.
 int countHelpersToContact(qint64 from, qint64 to, int nextContactType);
-int countHelperContactTracks(qint64 from, qint64 to, int contactState);
+int countHelperContactTracks(qint64 from, qint64 to, int contactState,
+                             const QSqlDatabase &db = QSqlDatabase());

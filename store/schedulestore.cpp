@@ -1,5 +1,6 @@
 #include "schedulestore.h"
 
+#include "store/sidetables.h"
 #include "store/storequery.h"
 
 using namespace StoreQuery;
@@ -10,48 +11,104 @@ QString number(qint64 value)
     return QString::number(value);
 }
 
+struct Planned
+{
+    int kind;
+    QString people;
+    QString logs;
+    QString person;
+};
+
+const Planned prospects{1, QStringLiteral("customers"), QStringLiteral("customers_tel_logs"),
+                        QStringLiteral("customer_id")};
+const Planned recruits{2, QStringLiteral("helpers"), QStringLiteral("helpers_tel_logs"),
+                       QStringLiteral("helper_id")};
+
 QStringList calendarHeaders()
 {
-    return {QStringLiteral("ID"), QStringLiteral("时间"), QStringLiteral("姓名")};
+    return {QStringLiteral("ID"), QStringLiteral("时间"), QStringLiteral("姓名"),
+            QStringLiteral("人员ID")};
 }
 
-const QString customerColumns = QStringLiteral(
-    "SELECT customers.id, name, sex, birth_date, phone_number, home_address, home_tel, "
-    "company_name, office, is_contact, user_type  FROM customers, customers_tel_logs  WHERE "
-    "customers.id = customers_tel_logs.customer_id AND ");
-
-const QString latestCustomerLog =
-    isLatestContactLog(QStringLiteral("customers_tel_logs"), QStringLiteral("customer_id"),
-                       QStringLiteral("customers_tel_logs"));
-const QString latestHelperLog =
-    isLatestContactLog(QStringLiteral("helpers_tel_logs"), QStringLiteral("helper_id"),
-                       QStringLiteral("helpers_tel_logs"));
-
-QString customersToContact(qint64 from, qint64 to, int nextContactType)
+QStringList dueHeaders()
 {
-    return customerColumns + QStringLiteral("next_contact_time >= ") + number(from) +
-           QStringLiteral(" AND next_contact_time <= ") + number(to) +
-           optionalEquals(QStringLiteral("next_contact_type"), nextContactType) +
-           QStringLiteral(" AND ") + latestCustomerLog +
-           QStringLiteral(" ORDER BY next_contact_time");
+    return personHeaders() << QStringLiteral("约定时间");
 }
 
-QString helpersToContact(qint64 from, qint64 to, int nextContactType)
+const QString personColumns = QStringLiteral(
+    "%1.id, %1.name, %1.sex, %1.birth_date, %1.phone_number, %1.home_address, %1.home_tel, "
+    "%1.company_name, %1.office, %1.is_contact, %1.user_type");
+
+// Due, in one of two equal forms. With the side table: its row of the person
+// (the latest log, kept by the triggers) in the range of its index, the
+// abandoned left out. Without it (a file still being built): the logs in the
+// range that are their person's latest, of people not abandoned.
+QString sideDue(const Planned &p, qint64 from, qint64 to, int type)
 {
-    return QStringLiteral("SELECT helpers.id, name, sex, birth_date, phone_number, "
-                          "home_address, home_tel, company_name, office, is_contact, user_type  "
-                          "FROM helpers, helpers_tel_logs  WHERE helpers.id = "
-                          "helpers_tel_logs.helper_id AND next_contact_time >= ") +
-           number(from) + QStringLiteral(" AND next_contact_time <= ") + number(to) +
-           optionalEquals(QStringLiteral("next_contact_type"), nextContactType) +
-           QStringLiteral(" AND ") + latestHelperLog +
-           QStringLiteral(" ORDER BY next_contact_time");
+    return QStringLiteral("d.kind = %1 AND d.user_type <> 0 AND d.next_time >= %2 AND "
+                          "d.next_time <= %3")
+               .arg(p.kind)
+               .arg(from)
+               .arg(to) +
+           optionalEquals(QStringLiteral("d.next_type"), type);
+}
+
+QString plainDue(const Planned &p, qint64 from, qint64 to, int type)
+{
+    return QStringLiteral("%1.user_type <> 0 AND %2.next_contact_time >= %3 AND "
+                          "%2.next_contact_time <= %4")
+               .arg(p.people, p.logs)
+               .arg(from)
+               .arg(to) +
+           optionalEquals(p.logs + QStringLiteral(".next_contact_type"), type) +
+           QStringLiteral(" AND ") + isLatestContactLog(p.logs, p.person, p.logs);
+}
+
+// The people due with the promised time, in its order.
+QString dueList(const Planned &p, qint64 from, qint64 to, int type, bool side)
+{
+    const QString columns = personColumns.arg(p.people);
+    if (side)
+        return QStringLiteral("SELECT %1, d.next_time FROM contact_due d JOIN %2 ON %2.id = "
+                              "d.person_id WHERE %3 ORDER BY d.next_time, d.person_id")
+            .arg(columns, p.people, sideDue(p, from, to, type));
+    return QStringLiteral("SELECT %1, %2.next_contact_time FROM %3, %2 WHERE %3.id = %2.%4 AND "
+                          "%5 ORDER BY %2.next_contact_time, %3.id")
+        .arg(columns, p.logs, p.people, p.person, plainDue(p, from, to, type));
+}
+
+// What dueList holds, counted without reading the people: the triggers keep
+// a row of contact_due only while its person exists.
+int countDue(const Planned &p, qint64 from, qint64 to, int type, const QSqlDatabase &db)
+{
+    if (scheduleTablesBuilt(db))
+        return countRowsOf(
+            QStringLiteral("SELECT 1 FROM contact_due d WHERE ") + sideDue(p, from, to, type), db);
+    return countRowsOf(dueList(p, from, to, type, false), db);
+}
+
+QString calendar(const Planned &p, qint64 from, qint64 to, int type)
+{
+    if (scheduleTablesBuilt())
+        return QStringLiteral("SELECT d.log_id, d.next_time, %1.name, d.person_id FROM "
+                              "contact_due d JOIN %1 ON %1.id = d.person_id WHERE %2 ORDER BY "
+                              "d.next_time, d.person_id")
+            .arg(p.people, sideDue(p, from, to, type));
+    return QStringLiteral("SELECT %1.id, %1.next_contact_time, %2.name, %2.id FROM %1, %2 WHERE "
+                          "%2.id = %1.%3 AND %4 AND %1.next_contact_type = %5 ORDER BY "
+                          "%1.next_contact_time, %2.id")
+        .arg(p.logs, p.people, p.person, plainDue(p, from, to, 0))
+        .arg(type);
 }
 
 QString contactedCustomers(qint64 from, qint64 to, int contactType, const QString &filter)
 {
-    return customerColumns + QStringLiteral("add_time >= ") + number(from) +
-           QStringLiteral(" AND add_time <= ") + number(to) +
+    return QStringLiteral(
+               "SELECT customers.id, name, sex, birth_date, phone_number, home_address, "
+               "home_tel, company_name, office, is_contact, user_type  FROM customers, "
+               "customers_tel_logs  WHERE customers.id = customers_tel_logs.customer_id AND "
+               "add_time >= ") +
+           number(from) + QStringLiteral(" AND add_time <= ") + number(to) +
            optionalEquals(QStringLiteral("contact_type"), contactType) + andFilter(filter) +
            QStringLiteral(" GROUP BY customers.id ");
 }
@@ -68,12 +125,7 @@ QSqlCustomerCalendarQueryModel *loadCustomerCalendarModel(QObject *parent, qint6
                                                           int nextContactType)
 {
     auto *model = new QSqlCustomerCalendarQueryModel(parent);
-    runQuery(model, QStringLiteral("SELECT customers_tel_logs.id, next_contact_time, name  FROM "
-                                   "customers_tel_logs, customers  WHERE customers.id = "
-                                   "customers_tel_logs.customer_id AND next_contact_time >= ") +
-                        number(from) + QStringLiteral(" AND next_contact_time <= ") + number(to) +
-                        QStringLiteral(" AND next_contact_type = ") + number(nextContactType) +
-                        QStringLiteral(" AND ") + latestCustomerLog);
+    runQuery(model, calendar(prospects, from, to, nextContactType));
     setHeaders(model, calendarHeaders());
     return model;
 }
@@ -82,12 +134,7 @@ QSqlQueryModel *loadHelperCalendarModel(QObject *parent, qint64 from, qint64 to,
                                         int nextContactType)
 {
     auto *model = new QSqlQueryModel(parent);
-    runQuery(model, QStringLiteral("SELECT helpers_tel_logs.id, next_contact_time, name  FROM "
-                                   "helpers_tel_logs, helpers  WHERE helpers.id = "
-                                   "helpers_tel_logs.helper_id AND next_contact_time >= ") +
-                        number(from) + QStringLiteral(" AND next_contact_time <= ") + number(to) +
-                        QStringLiteral(" AND next_contact_type = ") + number(nextContactType) +
-                        QStringLiteral(" AND helpers.user_type = 1 AND ") + latestHelperLog);
+    runQuery(model, calendar(recruits, from, to, nextContactType));
     setHeaders(model, calendarHeaders());
     return model;
 }
@@ -96,8 +143,8 @@ QSqlCustomerQueryModel *loadCustomersToContactModel(QObject *parent, qint64 from
                                                     int nextContactType)
 {
     auto *model = new QSqlCustomerQueryModel(parent);
-    runQuery(model, customersToContact(from, to, nextContactType));
-    setHeaders(model, personHeaders());
+    runQuery(model, dueList(prospects, from, to, nextContactType, scheduleTablesBuilt()));
+    setHeaders(model, dueHeaders());
     return model;
 }
 
@@ -105,8 +152,8 @@ QSqlQueryModel *loadHelpersToContactModel(QObject *parent, qint64 from, qint64 t
                                           int nextContactType)
 {
     auto *model = new QSqlQueryModel(parent);
-    runQuery(model, helpersToContact(from, to, nextContactType));
-    setHeaders(model, personHeaders());
+    runQuery(model, dueList(recruits, from, to, nextContactType, scheduleTablesBuilt()));
+    setHeaders(model, dueHeaders());
     return model;
 }
 
@@ -119,17 +166,43 @@ QSqlCustomerQueryModel *loadContactedCustomersModel(QObject *parent, qint64 from
     return model;
 }
 
-int countCustomersToContactRows(qint64 from, qint64 to, int nextContactType)
+int countCustomersToContactRows(qint64 from, qint64 to, int nextContactType,
+                                const QSqlDatabase &db)
 {
-    return countRowsOf(customersToContact(from, to, nextContactType));
+    return countDue(prospects, from, to, nextContactType, db);
 }
 
-int countHelpersToContactRows(qint64 from, qint64 to, int nextContactType)
+int countHelpersToContactRows(qint64 from, qint64 to, int nextContactType, const QSqlDatabase &db)
 {
-    return countRowsOf(helpersToContact(from, to, nextContactType));
+    return countDue(recruits, from, to, nextContactType, db);
 }
 
-int countContactedCustomersRows(qint64 from, qint64 to, int contactType, const QString &filter)
+int countContactedCustomersRows(qint64 from, qint64 to, int contactType, const QString &filter,
+                                const QSqlDatabase &db)
 {
-    return countRowsOf(contactedCustomers(from, to, contactType, filter));
+    return countRowsOf(contactedCustomers(from, to, contactType, filter), db);
+}
+
+QString scheduledContactsStatement(qint64 from, qint64 to)
+{
+    QStringList parts;
+    for (const Planned *p : {&prospects, &recruits}) {
+        if (scheduleTablesBuilt())
+            parts << QStringLiteral("SELECT %1, d.person_id, d.next_time, d.next_type, p.name, "
+                                    "p.phone_number FROM contact_due d JOIN %2 p ON p.id = "
+                                    "d.person_id WHERE %3")
+                         .arg(p->kind)
+                         .arg(p->people, sideDue(*p, from, to, 0));
+        else
+            parts << QStringLiteral("SELECT %1, l.%2, l.next_contact_time, l.next_contact_type, "
+                                    "p.name, p.phone_number FROM %3 l JOIN %4 p ON p.id = l.%2 "
+                                    "WHERE p.user_type <> 0 AND l.next_contact_time >= %5 AND "
+                                    "l.next_contact_time <= %6 AND ")
+                             .arg(p->kind)
+                             .arg(p->person, p->logs, p->people)
+                             .arg(from)
+                             .arg(to) +
+                         isLatestContactLog(p->logs, p->person, QStringLiteral("l"));
+    }
+    return parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY 3, 1, 2");
 }

@@ -2,6 +2,7 @@
 
 #include "store/customermodels.h"
 
+#include <QSqlDatabase>
 #include <QSqlQueryModel>
 #include <QString>
 
@@ -13,38 +14,48 @@ class QObject;
 // compare it.
 //
 // Everything planned follows one rule (today's lists, their numbers on the
-// board, the calendar and the alerts): a person's latest contact log says
-// when and how the next contact is due. An older log's plan is void once a
-// newer log exists, whether that moved the time or recorded the contact.
+// board, both calendars and the alerts): a person's latest contact log says
+// when and how the next contact is due, and an abandoned person (user type 0)
+// is due nowhere. An older log's plan is void once a newer log exists, whether
+// that moved the time or recorded the contact. A recovered person is due
+// again by his latest log. The side table contact_due (sidetables.h) holds
+// that latest log for every person, so that "due" is one range of an index;
+// while it is being built the same rule is read from the logs.
 
 // The condition that the row `log` of the table `logs` is its person's latest
 // log. Logs are only ever appended, so the latest is the highest id; the
 // check is one seek in the index on the person column (which ends in the id).
 QString isLatestContactLog(const QString &logs, const QString &personColumn, const QString &log);
 
-// One row per person whose latest log schedules a contact of the type in the
-// period: log id, next contact time, name. Prospects of every user type.
+// One row per person due in the period with a contact of the type, in the
+// order of the times: log id, next contact time, name, person id.
 QSqlCustomerCalendarQueryModel *loadCustomerCalendarModel(QObject *parent, qint64 from, qint64 to,
                                                           int nextContactType);
-// Active recruits only.
 QSqlQueryModel *loadHelperCalendarModel(QObject *parent, qint64 from, qint64 to,
                                         int nextContactType);
 
-// One row per prospect, whatever its user type, whose latest log falls due,
-// in the order of the promised times.
+// One row per person due, in the order of the promised times: the person's
+// eleven columns followed by the promised time (seconds).
 QSqlCustomerQueryModel *loadCustomersToContactModel(QObject *parent, qint64 from, qint64 to,
                                                     int nextContactType);
-// One row per recruit, whatever its user type, whose latest log falls due.
 QSqlQueryModel *loadHelpersToContactModel(QObject *parent, qint64 from, qint64 to,
                                           int nextContactType);
+// The column of the promised time in the two models above.
+inline constexpr int ColumnPromisedTime = 11;
 
 // Prospects with a log recorded in the period; the filter (may be empty)
 // applies before the grouping.
 QSqlCustomerQueryModel *loadContactedCustomersModel(QObject *parent, qint64 from, qint64 to,
                                                     int contactType, const QString &filter);
 
-// The numbers of rows the three lists above hold, counted by the lists' own
-// statements.
-int countCustomersToContactRows(qint64 from, qint64 to, int nextContactType);
-int countHelpersToContactRows(qint64 from, qint64 to, int nextContactType);
-int countContactedCustomersRows(qint64 from, qint64 to, int contactType, const QString &filter);
+// The numbers of rows the three lists above hold, by the lists' own condition.
+int countCustomersToContactRows(qint64 from, qint64 to, int nextContactType,
+                                const QSqlDatabase &db = QSqlDatabase());
+int countHelpersToContactRows(qint64 from, qint64 to, int nextContactType,
+                              const QSqlDatabase &db = QSqlDatabase());
+int countContactedCustomersRows(qint64 from, qint64 to, int contactType, const QString &filter,
+                                const QSqlDatabase &db = QSqlDatabase());
+
+// The contacts due in the period for the alerts, by the same rule, ordered
+// by time: kind (1, 2), person id, time, type, stored name, phone number.
+QString scheduledContactsStatement(qint64 from, qint64 to);

@@ -2,6 +2,7 @@
 
 #include "common/dateutils.h"
 #include "common/planshares.h"
+#include "store/sidetables.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -175,6 +176,74 @@ QString outcomesStatement(const StatRequest &request)
                .arg(t.logs)
                .arg(t.kind)
                .arg(rangeOf(QStringLiteral("l.add_time"), request.from, request.to));
+}
+
+// ---- The same four series from the totals the file keeps (sidetables.h) ----
+
+// A bucket is a range of whole quarter hours when it begins and ends on one,
+// as every local midnight does; otherwise the plain statements answer.
+bool alignedToSlots(const QList<StatBucketSpan> &buckets)
+{
+    return std::all_of(buckets.cbegin(), buckets.cend(), [](const StatBucketSpan &bucket) {
+        return GetDayBegin(bucket.first) % slotSeconds == 0 &&
+               (dayEndTime(bucket.last) + 1) % slotSeconds == 0;
+    });
+}
+
+QString slotRange(const StatRequest &request)
+{
+    return QStringLiteral("slot BETWEEN %1 AND %2")
+        .arg(GetDayBegin(request.from) / slotSeconds)
+        .arg(dayEndTime(request.to) / slotSeconds);
+}
+
+QString callsTotals(const StatRequest &request, const QList<StatBucketSpan> &buckets)
+{
+    QStringList values;
+    for (int i = 0; i < buckets.size(); ++i)
+        values.append(QStringLiteral("(%1, %2, %3)")
+                          .arg(i)
+                          .arg(GetDayBegin(buckets.at(i).first) / slotSeconds)
+                          .arg(dayEndTime(buckets.at(i).last) / slotSeconds));
+    return QStringLiteral("WITH b(i, lo, hi) AS (VALUES %1) SELECT b.i, SUM(s.first_calls), "
+                          "SUM(s.later_calls), SUM(s.visits) FROM b JOIN stat_slots s ON s.kind "
+                          "= %2 AND s.slot BETWEEN b.lo AND b.hi GROUP BY b.i")
+        .arg(values.join(QStringLiteral(", ")))
+        .arg(tablesOf(request.people).kind);
+}
+
+// People first called once count in their quarter hour's totals; the few
+// called "first" more than once are looked up one by one, as the plain
+// statement does for everybody.
+QString funnelTotals(const StatRequest &request)
+{
+    const PeopleTables t = tablesOf(request.people);
+    return QStringLiteral(
+               "SELECT TOTAL(c), TOTAL(l), TOTAL(v), TOTAL(w), TOTAL(a) FROM (SELECT SUM(people) "
+               "c, SUM(later) l, SUM(visits) v, SUM(converted) w, SUM(abandoned) a FROM "
+               "stat_funnel WHERE kind = %1 AND %2 UNION ALL SELECT COUNT(*), TOTAL(later > 0), "
+               "TOTAL(visits > 0), TOTAL(user_type = 2), TOTAL(user_type = 0) FROM stat_people s "
+               "WHERE s.kind = %1 AND s.firsts > 1 AND EXISTS (SELECT 1 FROM %3 t WHERE t.%4 = "
+               "s.person_id AND t.contact_state = 1 AND %5))")
+        .arg(t.kind)
+        .arg(slotRange(request), t.track, t.person,
+             rangeOf(QStringLiteral("t.contact_time"), request.from, request.to));
+}
+
+QString talkTimeTotals(const StatRequest &request)
+{
+    return QStringLiteral("SELECT slot, talk_seconds, timed_calls FROM stat_slots WHERE kind = %1 "
+                          "AND %2 AND timed_calls <> 0")
+        .arg(tablesOf(request.people).kind)
+        .arg(slotRange(request));
+}
+
+QString outcomesTotals(const StatRequest &request)
+{
+    return QStringLiteral("SELECT outcome, SUM(calls) FROM stat_outcomes WHERE kind = %1 AND %2 "
+                          "GROUP BY outcome HAVING SUM(calls) > 0")
+        .arg(tablesOf(request.people).kind)
+        .arg(slotRange(request));
 }
 
 QString teamStatement(const StatRequest &request)
@@ -429,6 +498,28 @@ QStringList callOutcomes()
             QStringLiteral("成交")};
 }
 
+QString statisticsStatement(StatSeries series, const StatRequest &request,
+                            const QSqlDatabase &db)
+{
+    const QList<StatBucketSpan> buckets = bucketsOf(request);
+    const bool fromTotals =
+        !buckets.isEmpty() && (series == StatSeries::Calls || series == StatSeries::Funnel ||
+                               series == StatSeries::TalkTime || series == StatSeries::Outcomes) &&
+        alignedToSlots(buckets) && statisticsTablesBuilt(int(request.people), db);
+    if (!fromTotals)
+        return statisticsStatement(series, request);
+    switch (series) {
+    case StatSeries::Calls:
+        return callsTotals(request, buckets);
+    case StatSeries::Funnel:
+        return funnelTotals(request);
+    case StatSeries::TalkTime:
+        return talkTimeTotals(request);
+    default:
+        return outcomesTotals(request);
+    }
+}
+
 QString statisticsStatement(StatSeries series, const StatRequest &request)
 {
     const QList<StatBucketSpan> buckets = bucketsOf(request);
@@ -454,14 +545,15 @@ QString statisticsStatement(StatSeries series, const StatRequest &request)
 }
 
 std::optional<StatTable> loadStatistics(StatSeries series, const StatRequest &request,
-                                        const QSqlDatabase &db, QString *error)
+                                        const QSqlDatabase &db, QString *error, StatSource source)
 {
     const QList<StatBucketSpan> buckets = bucketsOf(request);
     if (buckets.isEmpty())
         return StatTable{};
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(statisticsStatement(series, request))) {
+    if (!query.exec(source == StatSource::Plain ? statisticsStatement(series, request)
+                                                : statisticsStatement(series, request, db))) {
         if (error)
             *error = query.lastError().text();
         return std::nullopt;

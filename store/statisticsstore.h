@@ -9,7 +9,7 @@
 
 #include <optional>
 
-class QSqlDatabase;
+#include <QSqlDatabase>
 
 // The figures of the work statistics: each series is one grouped statement
 // over the indexes, shaped into a small table of whole numbers that the
@@ -84,14 +84,27 @@ struct StatTable
 // The seven outcomes the calling tools record, in their order.
 QStringList callOutcomes();
 
-// The statement of one series with its numbers written in (they come from the
-// program, never from typed text), so that the sqlite3 shell can run it as is.
+// The plain grouped statement of one series with its numbers written in (they
+// come from the program, never from typed text), so that the sqlite3 shell can
+// run it as is. It reads the specified tables only: the measure of the rest.
 QString statisticsStatement(StatSeries series, const StatRequest &request);
+// The statement loadStatistics runs on the connection: the calls, the funnel,
+// talk time and outcomes from the totals the file keeps per quarter hour
+// (sidetables.h) once they are built, the plain statement otherwise.
+QString statisticsStatement(StatSeries series, const StatRequest &request,
+                            const QSqlDatabase &db);
+
+enum class StatSource
+{
+    Best,
+    Plain
+};
 
 // Runs the series on the connection; nothing when the statement fails (the
-// error text goes to error when given).
+// error text goes to error when given). Plain runs the plain statement.
 std::optional<StatTable> loadStatistics(StatSeries series, const StatRequest &request,
-                                        const QSqlDatabase &db, QString *error = nullptr);
+                                        const QSqlDatabase &db, QString *error = nullptr,
+                                        StatSource source = StatSource::Best);
 
 Q_DECLARE_METATYPE(StatTable)
 Q_DECLARE_METATYPE(StatRequest)

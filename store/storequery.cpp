@@ -58,9 +58,10 @@ bool runInTransaction(const std::function<bool()> &writes, const QString &title)
     return true;
 }
 
-int countDistinct(const QString &table, const QString &idColumn, const QString &condition)
+int countDistinct(const QString &table, const QString &idColumn, const QString &condition,
+                  const QSqlDatabase &db)
 {
-    QSqlQuery query;
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     const QString statement = QStringLiteral("SELECT count(DISTINCT ") + idColumn +
                               QStringLiteral(") FROM ") + table + QStringLiteral(" WHERE ") +
@@ -73,9 +74,9 @@ int countDistinct(const QString &table, const QString &idColumn, const QString &
     return query.next() ? query.value(0).toInt() : 0;
 }
 
-int countRowsOf(const QString &statement)
+int countRowsOf(const QString &statement, const QSqlDatabase &db)
 {
-    QSqlQuery query;
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     const QString count =
         QStringLiteral("SELECT count(*) FROM (") + statement + QStringLiteral(")");

@@ -29,11 +29,12 @@ bool runInTransaction(const std::function<bool()> &writes, const QString &title)
 
 // The number of distinct ids among the rows of the table matching the
 // condition: one cheap aggregate instead of fetching one row per id.
-int countDistinct(const QString &table, const QString &idColumn, const QString &condition);
+int countDistinct(const QString &table, const QString &idColumn, const QString &condition,
+                  const QSqlDatabase &db = QSqlDatabase());
 
 // The number of rows the statement yields: a list's number counted by the
 // list's own statement, so the two cannot disagree. 0 on failure.
-int countRowsOf(const QString &statement);
+int countRowsOf(const QString &statement, const QSqlDatabase &db = QSqlDatabase());
 
 // Sets the texts as horizontal headers of columns 0, 1, 2, ...
 void setHeaders(QAbstractItemModel *model, const QStringList &headers);

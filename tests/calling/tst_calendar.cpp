@@ -109,9 +109,10 @@ private slots:
         CalendarDialog dialog(nullptr, todayBeginTime(), todayEndTime());
         QStringList names = columnTexts(prospects(&dialog), 2);
         names.sort();
-        // 张三's second log moved the visit: only the latest plan counts.
-        QCOMPARE(names, QStringList({"张三", "王五"}));
-        QCOMPARE(columnTexts(recruits(&dialog), 2), QStringList{"孙八"});
+        // 张三's second log moved the visit: only the latest plan counts. The
+        // abandoned are due nowhere; members are due like recruits.
+        QCOMPARE(names, QStringList({"张三"}));
+        QCOMPARE(columnTexts(recruits(&dialog), 2), QStringList({"钱七", "孙八"}));
     }
 
     void timeTextWithoutLeadingZeros_data()

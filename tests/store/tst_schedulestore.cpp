@@ -57,7 +57,7 @@ private slots:
         const int begin = GetDayBegin(day);
         const int end = dayEndTime(day);
         const int zhang = addProspect("张三");
-        const int li = addProspect("李四", 0); // abandoned prospects still show up
+        const int li = addProspect("李四", 2); // so do customers
         const int wang = addProspect("王五");
         // 张三: a visit today moved to the end of the day; 李四: one call today;
         // 王五: a visit tomorrow.
@@ -79,7 +79,9 @@ private slots:
             loadCustomersToContactModel(nullptr, begin, end, 0));
         QCOMPARE(column(*toContact, ColumnName), QStringList({"张三", "李四"}));
         QCOMPARE(column(*toContact, ColumnCompanyName), QStringList({"张三公司", "李四公司"}));
-        QCOMPARE(toContact->columnCount(), 11);
+        QCOMPARE(toContact->columnCount(), 12);
+        QCOMPARE(toContact->headerData(ColumnPromisedTime, Qt::Horizontal).toString(),
+                 QString("约定时间"));
         QCOMPARE(toContact->headerData(ColumnIsContact, Qt::Horizontal).toString(),
                  QString("是否联系"));
         std::unique_ptr<QSqlCustomerQueryModel> visits(
@@ -102,14 +104,15 @@ private slots:
         const int begin = GetDayBegin(day);
         const int end = dayEndTime(day);
         const int active = addRecruit("周九");
-        const int abandoned = addRecruit("吴十", 0);
+        const int member = addRecruit("吴十", 2);
         QVERIFY(addHelperTelLog(active, 1, "a", begin, 2, begin - 500));
         QVERIFY(addHelperTelLog(active, 1, "b", end, 2, begin - 400));
-        QVERIFY(addHelperTelLog(abandoned, 1, "d", end + 1, 2, begin - 300));
-        QVERIFY(addHelperTelLog(abandoned, 1, "c", begin + 60, 2, begin - 200));
+        QVERIFY(addHelperTelLog(member, 1, "d", end + 1, 2, begin - 300));
+        QVERIFY(addHelperTelLog(member, 1, "c", begin + 60, 2, begin - 200));
 
+        // Both calendars follow the lists' rule, in the order of the times.
         std::unique_ptr<QSqlQueryModel> calendar(loadHelperCalendarModel(nullptr, begin, end, 2));
-        QCOMPARE(column(*calendar, 2), QStringList({"周九"}));
+        QCOMPARE(column(*calendar, 2), QStringList({"吴十", "周九"}));
         std::unique_ptr<QSqlQueryModel> toContact(
             loadHelpersToContactModel(nullptr, begin, end, 0));
         QCOMPARE(column(*toContact, 1), QStringList({"吴十", "周九"}));
