@@ -36,7 +36,9 @@
 #include "statistics/statisticsdialog.h"
 #include "store/customerstore.h"
 #include "store/helperstore.h"
+#include "store/databasethread.h"
 #include "store/schedulestore.h"
+#include "store/sidetables.h"
 #include "team/addhelperdialog.h"
 #include "team/addteammatedialog.h"
 #include "team/addteammateearningreportdialog.h"
@@ -49,6 +51,10 @@
 #include "teamserver/teamservercontroller.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -68,6 +74,12 @@ static void initActionImages()
 }
 
 namespace {
+// Longer than this on the GUI thread is a frozen window: the board counts on
+// its worker instead.
+constexpr qint64 boardCountBudgetMs = 100;
+// A worker's count this quick may run on the GUI thread again.
+constexpr qint64 boardCountQuickMs = 25;
+
 // Every entry runs its dialog modally on the stack and ignores the result:
 // the reminder numbers follow through the timer.
 template <typename Dialog, typename... Args> void runModal(QWidget *parent, Args... args)
@@ -134,10 +146,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->calendarWidget->setSelectedDate(Clock::now().date());
 
     setUpCallingTools();
+    setUpSideTables();
     // The numbers must be right before the first tick.
     refreshReminderCounts();
     setUpContactAlerts();
     setUpTeamServer(this);
+    installEventFilter(this);
 
     // Asynchronous: an unreachable service never delays the window.
     connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
@@ -158,6 +172,44 @@ void MainWindow::setUpStatisticsEntry()
     ui->menuBar->insertMenu(ui->menu_8->menuAction(), menu);
     ui->mainToolBar->addSeparator();
     ui->mainToolBar->addAction(action);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The first paint: the window is on the screen, the rest may come.
+    if (watched == this && event->type() == QEvent::Paint && !firstPaintSeen) {
+        firstPaintSeen = true;
+        QTimer::singleShot(0, this, &MainWindow::afterFirstPaint);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::afterFirstPaint()
+{
+    removeEventFilter(this);
+    sideBuilder->start();
+}
+
+void MainWindow::setUpSideTables()
+{
+    sideBuilder = new SideTableBuilder(this);
+    sideProgress = new QProgressBar(this);
+    sideProgress->setObjectName(QStringLiteral("progressBarSideTables"));
+    sideProgress->setFormat(QStringLiteral("整理数据索引 %p%"));
+    sideProgress->setToolTip(QStringLiteral("正在为较早的数据文件建立索引, 完成前部分列表和统计会慢一些"));
+    sideProgress->setMaximumWidth(220);
+    sideProgress->hide();
+    ui->statusBar->addPermanentWidget(sideProgress);
+    connect(sideBuilder, &SideTableBuilder::progress, this, [this](qint64 done, qint64 total) {
+        sideProgress->setRange(0, 1000);
+        sideProgress->setValue(total > 0 ? int(done * 1000 / total) : 0);
+        sideProgress->show();
+    });
+    connect(sideBuilder, &SideTableBuilder::finished, this, [this] {
+        sideProgress->hide();
+        // The board, the lists and the statistics read the side tables now.
+        refreshReminderCounts();
+    });
 }
 
 MainWindow::~MainWindow()
@@ -236,6 +288,9 @@ void MainWindow::TimerProc()
     if (reminderTray->hasTrayIcon())
         reminderTray->setToolTip(reminderSummary());
     contactAlerts->tick(dataChanged);
+    // People an import or another program added are indexed in the background.
+    if (dataChanged && firstPaintSeen && !sideBuilder->isRunning())
+        sideBuilder->start();
 }
 
 void MainWindow::refreshReminderCounts()
@@ -250,19 +305,62 @@ void MainWindow::recountReminders()
     countedCustomersQuota = appSettings.customersCount();
     countedHelpersQuota = appSettings.helpersCount();
     countedRegion = appSettings.region();
-    const Seconds from = todayBeginTime();
-    const Seconds to = todayEndTime();
+    const BoardRequest request = todayBoardRequest();
+    // Quick through the side tables; while they are being built, or when a
+    // count was slow, the worker counts.
+    if (countSlowly || !scheduleTablesBuilt()) {
+        countOnWorker(request);
+        return;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    showBoard(countBoard(request), request);
+    countSlowly = timer.elapsed() > boardCountBudgetMs;
+}
+
+void MainWindow::countOnWorker(const BoardRequest &request)
+{
+    if (boardCountRunning) {
+        boardCountAgain = true;
+        return;
+    }
+    if (!boardThread)
+        boardThread = std::make_unique<DatabaseThread>(QStringLiteral("board"));
+    boardCountRunning = true;
+    boardCountAgain = false;
+    QPointer<MainWindow> self(this);
+    boardThread->post([self, request](const QSqlDatabase &db) {
+        QElapsedTimer timer;
+        timer.start();
+        const BoardCounts counts = countBoard(request, db);
+        const bool quick = timer.elapsed() < boardCountQuickMs;
+        QMetaObject::invokeMethod(
+            self, [self, counts, request, quick] {
+                if (!self)
+                    return;
+                self->boardCountRunning = false;
+                self->countSlowly = !quick;
+                self->showBoard(counts, request);
+                // A change while it counted: once more.
+                if (self->boardCountAgain)
+                    self->recountReminders();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::showBoard(const BoardCounts &counts, const BoardRequest &request)
+{
     // Each number is the row count of the list its link opens, counted by
-    // that list's own statement.
-    ui->labelTodayFirstPhoneCustomerCount->setText(count(countTodayFirstCallCustomers()));
-    ui->labelTodayPhoneCustomerCount->setText(count(countCustomersToContactRows(from, to, 1)));
-    ui->labelTodayVisitCustomerCount->setText(count(countCustomersToContactRows(from, to, 2)));
-    ui->labelTodayFirstPhoneHelperCount->setText(count(countTodayFirstCallHelpers()));
-    ui->labelTodaySubscribeHelperCount->setText(count(countHelpersToContactRows(from, to, 1)));
-    ui->labelTodayVisitHelperCount->setText(count(countHelpersToContactRows(from, to, 2)));
-    ui->labelTodayContactedCount->setText(
-        count(countContactedCustomersRows(from, to, 0, QString())));
-    todayPace->recount();
+    // that list's own condition.
+    ui->labelTodayFirstPhoneCustomerCount->setText(count(counts.firstCallCustomers));
+    ui->labelTodayPhoneCustomerCount->setText(count(counts.phoneCustomers));
+    ui->labelTodayVisitCustomerCount->setText(count(counts.visitCustomers));
+    ui->labelTodayFirstPhoneHelperCount->setText(count(counts.firstCallHelpers));
+    ui->labelTodaySubscribeHelperCount->setText(count(counts.phoneHelpers));
+    ui->labelTodayVisitHelperCount->setText(count(counts.visitHelpers));
+    ui->labelTodayContactedCount->setText(count(counts.contactedCustomers));
+    todayPace->showCounts(counts, request.customersQuota, request.helpersQuota);
 }
 
 void MainWindow::on_action_exit_triggered()
@@ -280,8 +378,11 @@ void MainWindow::on_action_backup_triggered()
     BackupDialog dialog(this);
     dialog.exec();
     // A restore replaced the data under every number on the board.
-    if (dialog.restored())
+    if (dialog.restored()) {
+        // An older copy may lack the side tables: they are built again.
+        sideBuilder->start();
         refreshReminderCounts();
+    }
 }
 
 void MainWindow::on_action_about_triggered()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calling/todaylists.h"
 #include "online/httpchecknew.h"
 #include "store/changewatch.h"
 
@@ -9,6 +10,9 @@
 #include <memory>
 
 class ContactAlerts;
+class DatabaseThread;
+class QProgressBar;
+class SideTableBuilder;
 class DownInitDataDialog;
 class QDateTime;
 class QLabel;
@@ -96,6 +100,7 @@ private slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void centreOnScreen();
@@ -113,6 +118,13 @@ private:
     QString reminderSummary() const;
     // Runs the counts; the caller has asked the change watch first.
     void recountReminders();
+    void showBoard(const BoardCounts &counts, const BoardRequest &request);
+    // The counts on a thread of its own; the board keeps its numbers meanwhile.
+    void countOnWorker(const BoardRequest &request);
+    // What the window does not need for its first picture.
+    void afterFirstPaint();
+    // The side tables of a file written before them, built in the background.
+    void setUpSideTables();
 
     // The search box in the toolbar and today's pace under the reminder numbers.
     void setUpCallingTools();
@@ -132,6 +144,15 @@ private:
     // when the data, the day, a quota or the region has changed since.
     DataChangeWatch dataWatch;
     QDate countedDay;
+    std::unique_ptr<DatabaseThread> boardThread;
+    bool boardCountRunning = false;
+    bool boardCountAgain = false;
+    // A count on the GUI thread took longer than a frame may: count on the
+    // worker until it is quick again.
+    bool countSlowly = false;
+    SideTableBuilder *sideBuilder = nullptr;
+    QProgressBar *sideProgress = nullptr;
+    bool firstPaintSeen = false;
     int countedCustomersQuota = -1;
     int countedHelpersQuota = -1;
     QString countedRegion;

@@ -1,12 +1,14 @@
 #include "searchbox.h"
 
 #include "app/remindertray.h"
+#include "store/databasethread.h"
 #include "team/teammatedialog.h"
 #include "widgets/rowactivation.h"
 
 #include <QDateTime>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -56,8 +58,14 @@ SearchBox::SearchBox(QWidget *window) : QLineEdit(window), window(window)
     pause = new QTimer(this);
     pause->setSingleShot(true);
     pause->setInterval(250);
-    connect(pause, &QTimer::timeout, this, &SearchBox::searchNow);
-    connect(this, &QLineEdit::textEdited, pause, qOverload<>(&QTimer::start));
+    connect(pause, &QTimer::timeout, this, &SearchBox::searchAfterPause);
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        // What is still searched for the text before is of no use any more.
+        ++searchGeneration;
+        if (scanThread)
+            scanThread->interrupt();
+        pause->start();
+    });
     connect(this, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (text.trimmed().isEmpty()) {
             pause->stop();
@@ -72,10 +80,40 @@ SearchBox::SearchBox(QWidget *window) : QLineEdit(window), window(window)
     });
 }
 
+SearchBox::~SearchBox() = default;
+
+void SearchBox::searchAfterPause()
+{
+    if (!searchNeedsScan(text())) {
+        searchNow();
+        return;
+    }
+    if (!scanThread)
+        scanThread = std::make_unique<DatabaseThread>(QStringLiteral("search"));
+    const int generation = ++searchGeneration;
+    const QString typed = text();
+    QPointer<SearchBox> self(this);
+    scanThread->post([self, generation, typed](const QSqlDatabase &db) {
+        const QList<FoundPerson> people = searchPeople(typed, 50, db);
+        QMetaObject::invokeMethod(
+            self, [self, generation, people] {
+                if (self && generation == self->searchGeneration)
+                    self->showFound(people);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 void SearchBox::searchNow()
 {
     pause->stop();
-    found = searchPeople(text());
+    ++searchGeneration;
+    showFound(searchPeople(text()));
+}
+
+void SearchBox::showFound(const QList<FoundPerson> &people)
+{
+    found = people;
     results->clearContents();
     results->setRowCount(int(found.size()));
     for (int row = 0; row < found.size(); ++row) {

@@ -1,10 +1,6 @@
 #include "todaypace.h"
 
-#include "common/appsettings.h"
-#include "common/dateutils.h"
-#include "store/callrecords.h"
-#include "store/customerstore.h"
-#include "store/helperstore.h"
+#include "calling/todaylists.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -58,12 +54,15 @@ TodayPace::TodayPace(QWidget *parent) : QGroupBox(QStringLiteral("今日进度")
 
 void TodayPace::recount()
 {
-    const Seconds from = todayBeginTime();
-    const Seconds to = todayEndTime();
-    showPace(customersBar, QStringLiteral("今日首次联系"), countCustomerContactTracks(from, to, 1),
-             appSettings.customersCount());
-    showPace(helpersBar, QStringLiteral("今日首次联系"), countHelperContactTracks(from, to, 1),
-             appSettings.helpersCount());
-    customersTalk->setText(paceTalkText(talkSecondsBetween(ProspectCalls, from, to)));
-    helpersTalk->setText(paceTalkText(talkSecondsBetween(RecruitCalls, from, to)));
+    const BoardRequest request = todayBoardRequest();
+    showCounts(countBoard(request), request.customersQuota, request.helpersQuota);
+}
+
+void TodayPace::showCounts(const BoardCounts &counts, int customersQuota, int helpersQuota)
+{
+    showPace(customersBar, QStringLiteral("今日首次联系"), counts.firstCalledCustomers,
+             customersQuota);
+    showPace(helpersBar, QStringLiteral("今日首次联系"), counts.firstCalledHelpers, helpersQuota);
+    customersTalk->setText(paceTalkText(counts.talkCustomers));
+    helpersTalk->setText(paceTalkText(counts.talkHelpers));
 }

@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 
+struct BoardCounts;
+
 class QLabel;
 class QProgressBar;
 
@@ -15,6 +17,8 @@ public:
     explicit TodayPace(QWidget *parent = nullptr);
 
     void recount();
+    // Shows counts made elsewhere (the board's, perhaps on a worker).
+    void showCounts(const BoardCounts &counts, int customersQuota, int helpersQuota);
 
 private:
     QProgressBar *customersBar;
