@@ -4,11 +4,14 @@
 #include "app/mainwindow.h"
 #include "widgets/messageboxes.h"
 #include "app/qtsingleapplication.h"
+#include "app/quitsignals.h"
 #include "app/startup.h"
 #include "store/database.h"
 #include "store/snapshots.h"
 
+#include <QDialog>
 #include <QFileInfo>
+#include <QSessionManager>
 #include <QLabel>
 #include <QMap>
 #include <QSqlDatabase>
@@ -115,6 +118,23 @@ private:
     bool m_damage = false;
 };
 
+// The end a signal or the session manager asks for: every dialog still open
+// closes without saving and without a question, then the main window closes
+// as 退出系统 closes it, and the event loop ends (aboutToQuit follows): the
+// database is closed and the clean-exit marker removed below.
+void quitNormally(MainWindow &window)
+{
+    answerBoxesSafely();
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        auto *dialog = qobject_cast<QDialog *>(top);
+        // The base class's done: a dialog's own close handling would ask.
+        if (dialog && dialog->isVisible())
+            dialog->QDialog::done(QDialog::Rejected);
+    }
+    window.close();
+    QCoreApplication::quit();
+}
+
 void showSnapshotProblems(StatusNotice &notice)
 {
     notice.set(QStringLiteral("backup"), snapshotProblems(Clock::now()).join(QStringLiteral("  ")));
@@ -150,6 +170,9 @@ int runApplication(QtSingleApplication &app)
     int result = 0;
     {
         MainWindow window;
+        QuitSignals quitSignals([&window] { quitNormally(window); });
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                         [&window](QSessionManager &) { quitNormally(window); });
         window.show();
         StatusNotice notice(window);
         std::unique_ptr<BackgroundCheck> check;

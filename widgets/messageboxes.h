@@ -41,5 +41,10 @@ int showWarning(QWidget *parent, const QString &text, const QString &title);
 bool askYesNo(QWidget *parent, const QString &text, const QString &title,
               QMessageBox::Icon icon = QMessageBox::Question);
 
+// From now on no box is shown: each answers at once as its safe button would
+// (OK, or No for a question). For the end of the program, which must not
+// wait for the agent.
+void answerBoxesSafely();
+
 // Shows the store's failure reports as warning boxes without a parent.
 void installStoreWarningBoxes();
