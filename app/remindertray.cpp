@@ -1,9 +1,6 @@
 #include "remindertray.h"
 
-#include "calling/calldialog.h"
-#include "calling/callhelperdialog.h"
-#include "store/customerstore.h"
-#include "store/helperstore.h"
+#include "calling/opencall.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -41,24 +38,9 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 }
 } // namespace
 
-namespace {
-template <typename Dialog> void runOnFirstRow(QWidget *parent, QSqlQueryModel *list)
-{
-    const std::unique_ptr<QSqlQueryModel> model(list);
-    if (model->rowCount() == 0)
-        return;
-    Dialog dialog(model.get(), model->index(0, 0), parent);
-    dialog.exec();
-}
-} // namespace
-
 void runCallDialogFor(QWidget *parent, PersonKind kind, qint64 personId)
 {
-    const QString condition = QStringLiteral("id = ") + QString::number(personId);
-    if (kind == PersonKind::Prospect)
-        runOnFirstRow<CallDialog>(parent, loadCustomersModel(nullptr, condition, 0, 0));
-    else
-        runOnFirstRow<CallHelperDialog>(parent, loadHelpersModel(nullptr, condition));
+    runCallDialogForPerson(parent, kind == PersonKind::Prospect, personId);
 }
 
 AlertPopup::AlertPopup(const QString &title, const QString &text)

@@ -2,7 +2,10 @@
 #include "ui_calendardialog.h"
 
 #include "calling/customercalendardelegate.h"
+#include "calling/opencall.h"
 #include "store/schedulestore.h"
+#include "widgets/listkeys.h"
+#include "widgets/rowactivation.h"
 
 #include <QCalendarWidget>
 
@@ -11,7 +14,8 @@ enum CalendarColumn
 {
     LogId,
     Time,
-    Name
+    Name,
+    PersonId
 };
 
 void showCalendarTable(QTableView *view, QAbstractItemModel *model, QAbstractItemDelegate *delegate)
@@ -20,9 +24,11 @@ void showCalendarTable(QTableView *view, QAbstractItemModel *model, QAbstractIte
     view->setModel(model);
     view->setItemDelegate(delegate);
     view->hideColumn(LogId);
+    view->hideColumn(PersonId);
     view->setColumnWidth(Time, 100);
     view->setColumnWidth(Name, 300);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fetchToEndOnCtrlEnd(view);
 }
 } // namespace
 
@@ -30,6 +36,8 @@ CalendarDialog::CalendarDialog(QWidget *parent, Seconds begin, Seconds end)
     : QDialog(parent), ui(std::make_unique<Ui::CalendarDialog>())
 {
     ui->setupUi(this);
+    activateRowsOnEnter(ui->tableView);
+    activateRowsOnEnter(ui->tableViewHelper);
     showRange(begin, end);
 }
 
@@ -58,6 +66,25 @@ void CalendarDialog::reload()
     showCalendarTable(ui->tableView, customerModel, delegate);
     helperModel = loadHelperCalendarModel(this, begin, end, 2);
     showCalendarTable(ui->tableViewHelper, helperModel, delegate);
+}
+
+void CalendarDialog::on_tableView_doubleClicked(const QModelIndex &index)
+{
+    callPerson(index, true);
+}
+
+void CalendarDialog::on_tableViewHelper_doubleClicked(const QModelIndex &index)
+{
+    callPerson(index, false);
+}
+
+void CalendarDialog::callPerson(const QModelIndex &index, bool prospect)
+{
+    if (!index.isValid())
+        return;
+    const qint64 person = index.siblingAtColumn(PersonId).data().toLongLong();
+    if (runCallDialogForPerson(this, prospect, person))
+        reload();
 }
 
 void CalendarDialog::on_pushButtonClose_clicked()

@@ -31,10 +31,14 @@ private slots:
     void on_pushButtonToday_clicked();
     void on_pushButtonCurrentWeek_clicked();
     void on_pushButtonCurrentMonth_clicked();
+    // The person's call dialog; the calendar follows what was saved.
+    void on_tableView_doubleClicked(const QModelIndex &index);
+    void on_tableViewHelper_doubleClicked(const QModelIndex &index);
 
 private:
     void showRange(Seconds begin, Seconds end);
     void reload();
+    void callPerson(const QModelIndex &index, bool prospect);
 
     std::unique_ptr<Ui::CalendarDialog> ui;
     QSqlCustomerCalendarQueryModel *customerModel = nullptr;

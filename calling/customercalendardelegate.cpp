@@ -1,5 +1,7 @@
 #include "customercalendardelegate.h"
 
+#include "common/dateutils.h"
+
 #include <QDateTime>
 
 QString calendarTimeText(Seconds time)
@@ -29,4 +31,13 @@ void CustomerCalendarDelegate::paint(QPainter *painter, const QStyleOptionViewIt
     rightAligned.displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
     drawDisplay(painter, rightAligned, rightAligned.rect, text);
     drawFocus(painter, rightAligned, rightAligned.rect);
+}
+
+QString PromisedTimeDelegate::displayText(const QVariant &value, const QLocale &) const
+{
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(value.toLongLong());
+    const QString time = local.toString(QStringLiteral("HH:mm"));
+    return local.date() == Clock::now().date()
+               ? time
+               : local.toString(QStringLiteral("yyyy-MM-dd ")) + time;
 }

@@ -6,6 +6,7 @@
 #include "widgets/customersitemdelegate.h"
 #include "widgets/persontable.h"
 #include "widgets/rowactivation.h"
+#include "calling/customercalendardelegate.h"
 #include "store/schedulestore.h"
 #include "widgets/dialer.h"
 #include "store/customermodels.h"
@@ -22,6 +23,7 @@ TodaySubscribeCustomersDialog::TodaySubscribeCustomersDialog(QWidget *parent, in
     else
         setWindowTitle(QStringLiteral("今日需再次联系的准客户"));
     activateRowsOnEnter(ui->tableView);
+    timeDelegate = new PromisedTimeDelegate(this);
     reload();
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
     ui->tableView->setFocus();
@@ -37,6 +39,9 @@ void TodaySubscribeCustomersDialog::reload()
     model = loadCustomersToContactModel(this, todayBeginTime(), todayEndTime(), mode);
     delegate = new CustomersItemDelegate(this);
     showPersonTable(ui->tableView, model, delegate, {ColumnUserType});
+    // The promised time, after the person's columns.
+    ui->tableView->setItemDelegateForColumn(ColumnPromisedTime, timeDelegate);
+    ui->tableView->resizeColumnToContents(ColumnPromisedTime);
 }
 
 void TodaySubscribeCustomersDialog::on_pushButtonClose_clicked()

@@ -8,6 +8,8 @@
 class CustomersItemDelegate;
 class QSqlCustomerQueryModel;
 
+class QStyledItemDelegate;
+
 namespace Ui {
 class TodaySubscribeCustomersDialog;
 }
@@ -31,5 +33,6 @@ private:
     std::unique_ptr<Ui::TodaySubscribeCustomersDialog> ui;
     QSqlCustomerQueryModel *model = nullptr;
     CustomersItemDelegate *delegate = nullptr;
+    QStyledItemDelegate *timeDelegate = nullptr;
     int mode;
 };

@@ -5,6 +5,7 @@
 #include "calling/callhelperdialog.h"
 #include "widgets/persontable.h"
 #include "widgets/rowactivation.h"
+#include "calling/customercalendardelegate.h"
 #include "store/schedulestore.h"
 #include "widgets/helperitemdelegate.h"
 #include "widgets/dialer.h"
@@ -22,6 +23,7 @@ TodaySubscribeHelpersDialog::TodaySubscribeHelpersDialog(QWidget *parent, int mo
     else
         setWindowTitle(QStringLiteral("今日需再次联系的准增员"));
     activateRowsOnEnter(ui->tableView);
+    timeDelegate = new PromisedTimeDelegate(this);
     reload();
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
     ui->tableView->setFocus();
@@ -37,6 +39,9 @@ void TodaySubscribeHelpersDialog::reload()
     model = loadHelpersToContactModel(this, todayBeginTime(), todayEndTime(), mode);
     delegate = new HelperItemDelegate(this);
     showPersonTable(ui->tableView, model, delegate, {ColumnUserType});
+    // The promised time, after the person's columns.
+    ui->tableView->setItemDelegateForColumn(ColumnPromisedTime, timeDelegate);
+    ui->tableView->resizeColumnToContents(ColumnPromisedTime);
 }
 
 void TodaySubscribeHelpersDialog::on_pushButtonClose_clicked()

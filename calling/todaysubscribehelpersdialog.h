@@ -8,6 +8,8 @@
 class HelperItemDelegate;
 class QSqlQueryModel;
 
+class QStyledItemDelegate;
+
 namespace Ui {
 class TodaySubscribeHelpersDialog;
 }
@@ -31,5 +33,6 @@ private:
     std::unique_ptr<Ui::TodaySubscribeHelpersDialog> ui;
     QSqlQueryModel *model = nullptr;
     HelperItemDelegate *delegate = nullptr;
+    QStyledItemDelegate *timeDelegate = nullptr;
     int mode;
 };

@@ -10,3 +10,9 @@ class QAbstractItemView;
 // is one) and goes no further, so that it never reaches the dialog's default
 // button. Lists pass their double-click slot: Enter acts as a double-click.
 void onEnterKey(QAbstractItemView *view, std::function<void(const QModelIndex &)> action);
+
+// Ctrl+End in a list whose rows arrive as it scrolls goes to the last row of
+// all, not of those fetched so far: the rest is fetched a slice per turn of
+// the event loop, so the window keeps answering on a long list. Installed
+// once per view, whatever model it shows later.
+void fetchToEndOnCtrlEnd(QAbstractItemView *view);

@@ -1,5 +1,7 @@
 #include "persontable.h"
 
+#include "widgets/listkeys.h"
+
 #include <QTableView>
 
 void showPersonTable(QTableView *view, QAbstractItemModel *model, QAbstractItemDelegate *delegate,
@@ -11,4 +13,5 @@ void showPersonTable(QTableView *view, QAbstractItemModel *model, QAbstractItemD
         view->hideColumn(column);
     view->resizeColumnsToContents();
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fetchToEndOnCtrlEnd(view);
 }
