@@ -19,9 +19,6 @@
 namespace {
 // done_through of a part that is built: every id lies within it.
 constexpr qint64 allBuilt = std::numeric_limits<qint64>::max();
-// A file with fewer rows to read than this is built inside the schema's
-// transaction: a few milliseconds, and every reader has its tables at once.
-constexpr qint64 buildAtOnceBelow = 30000;
 // Each step of the builder aims at this much work: short enough that a save
 // of the agent never waits noticeably for the write lock, and that quitting
 // stops it at once.
@@ -266,9 +263,12 @@ QList<Trigger> personTriggers(const Kind &kind)
         {prefix + QStringLiteral("track_update"), QStringLiteral("UPDATE ON ") + kind.tracks, {},
          refreshFunnel(kind, QStringLiteral("old.") + kind.person) +
              refreshFunnel(kind, QStringLiteral("new.") + kind.person)},
-        // A person typed in has no logs yet: only one read of the index.
+        // A person typed in has no logs or calls yet: two reads of indexes.
         {prefix + QStringLiteral("person_insert"), QStringLiteral("INSERT ON ") + kind.people,
-         sql(QStringLiteral("EXISTS (SELECT 1 FROM {logs} WHERE {person} = new.id)"), kind),
+         sql(QStringLiteral("EXISTS (SELECT 1 FROM {logs} WHERE {person} = new.id) OR EXISTS "
+                            "(SELECT 1 FROM {tracks} WHERE {person} = new.id AND contact_state = "
+                            "1)"),
+             kind),
          refreshDue(kind, QStringLiteral("new.id")) +
              refreshFunnel(kind, QStringLiteral("new.id"))},
         {prefix + QStringLiteral("person_delete"), QStringLiteral("DELETE ON ") + kind.people, {},
@@ -622,7 +622,7 @@ bool inSavepoint(const QSqlDatabase &db, const QStringList &statements)
 // One chunk of the part, without transaction of its own: the caller holds one.
 // Grows or shrinks the chunk so that each takes about stepMilliseconds.
 bool buildChunk(const QSqlDatabase &db, const Part &part, qint64 *chunkSize, qint64 *nowDone,
-                qint64 *nowMax)
+                qint64 *nowMax, qint64 maxChunk = 200000)
 {
     bool ok = false;
     const qint64 done = doneThrough(db, part.name, &ok);
@@ -639,7 +639,8 @@ bool buildChunk(const QSqlDatabase &db, const Part &part, qint64 *chunkSize, qin
     if (done < max && !part.chunk(db, done + 1, to))
         return false;
     const qint64 spent = std::max<qint64>(1, timer.elapsed());
-    *chunkSize = std::clamp<qint64>(*chunkSize * stepMilliseconds / spent, 200, 200000);
+    *chunkSize = std::clamp<qint64>(*chunkSize * stepMilliseconds / spent,
+                                    std::min<qint64>(200, maxChunk), maxChunk);
     // The chunk that reaches the highest id finishes the part in the same
     // transaction: what comes later is kept by the triggers.
     *nowDone = to >= max ? allBuilt : to;
@@ -654,7 +655,7 @@ QHash<QString, qint64> &chunkSizes()
 }
 } // namespace
 
-bool prepareSideTables(QSqlDatabase &db)
+bool prepareSideTables(QSqlDatabase &db, qint64 buildAtOnceBelow)
 {
     QSet<QString> existing;
     {
@@ -748,7 +749,7 @@ bool sideTablesPending(const QSqlDatabase &db)
            nameBacklogPending(db);
 }
 
-bool buildSideTablesStep(const QSqlDatabase &db, SideBuildProgress *progress)
+bool buildSideTablesStep(const QSqlDatabase &db, SideBuildProgress *progress, qint64 maxChunk)
 {
     *progress = SideBuildProgress();
     QSqlQuery transaction(db);
@@ -774,11 +775,10 @@ bool buildSideTablesStep(const QSqlDatabase &db, SideBuildProgress *progress)
             continue;
         }
         qint64 &size = chunkSizes()[part.name];
-        if (size == 0)
-            size = 2000;
+        size = std::min(size == 0 ? 1000 : size, maxChunk);
         qint64 nowDone = 0;
         qint64 nowMax = 0;
-        if (!buildChunk(db, part, &size, &nowDone, &nowMax)) {
+        if (!buildChunk(db, part, &size, &nowDone, &nowMax, maxChunk)) {
             failed = true;
             break;
         }

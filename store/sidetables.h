@@ -40,9 +40,10 @@ class DatabaseThread;
 // Each part records how far it is built (side_index_state): the triggers keep
 // only what lies within it, the builder adds the rest.
 
-// Creates what is missing inside the schema's transaction. A small file is
-// built at once; a large one is left to the builder.
-bool prepareSideTables(QSqlDatabase &db);
+// Creates what is missing inside the schema's transaction. A file with fewer
+// rows to read than buildAtOnceBelow is built at once; a larger one is left
+// to the builder.
+bool prepareSideTables(QSqlDatabase &db, qint64 buildAtOnceBelow = 30000);
 
 // The parts a reader needs, all built.
 bool scheduleTablesBuilt(const QSqlDatabase &db = QSqlDatabase::database());
@@ -87,4 +88,6 @@ private:
 // One step of the building on the given connection: one chunk of the first
 // part not yet built, in a transaction of its own. False when nothing is left
 // or the step failed; progress tells which.
-bool buildSideTablesStep(const QSqlDatabase &db, SideBuildProgress *progress);
+// A chunk covers at most maxChunk ids.
+bool buildSideTablesStep(const QSqlDatabase &db, SideBuildProgress *progress,
+                         qint64 maxChunk = 200000);
