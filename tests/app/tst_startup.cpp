@@ -29,6 +29,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+
 namespace {
 QByteArray randomBytes(int size)
 {
@@ -208,6 +210,46 @@ private slots:
         QCOMPARE(folderState(sandbox.path("config")), config);
         QCOMPARE(first.state(), QProcess::Running);
         stop(first);
+    }
+
+    // A logout's SIGTERM, Ctrl+C, a closed terminal: each is a normal end.
+    // The file is closed (its log checkpointed away), the marker is gone, so
+    // the next start checks nothing, and that start runs instead of handing
+    // over to a program that is no more.
+    void signalsEndTheProgramCleanly_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void signalsEndTheProgramCleanly()
+    {
+        QFETCH(int, signal);
+        ProgramSandbox sandbox;
+        const QString database = sandbox.path("work") + QStringLiteral("/mwdb.dat");
+        for (int start = 0; start < 2; ++start) {
+            QProcess program;
+            sandbox.prepare(program, "work");
+            program.start();
+            QVERIFY(program.waitForStarted(5000));
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(database + ".running"), 15000);
+            QTest::qWait(300);
+            QCOMPARE(program.state(), QProcess::Running);
+            QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+            const bool ended = program.waitForFinished(5000);
+            if (!ended)
+                stop(program);
+            QVERIFY(ended);
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 0);
+            QVERIFY(!QFileInfo::exists(database + ".running"));
+            QVERIFY(!QFileInfo::exists(database + "-wal"));
+        }
+        QProcess check;
+        check.start("sqlite3", {database, "PRAGMA quick_check"});
+        QVERIFY(check.waitForFinished(10000));
+        QCOMPARE(check.readAllStandardOutput().trimmed(), QByteArray("ok"));
     }
 
     // The data folder is the agent's and others may write to it: a library
