@@ -116,15 +116,19 @@ void ContactAlerts::tick(bool dataChanged)
         ++missedCount;
     if (missedCount > 0)
         emit contactsMissed(due.first(missedCount));
-    for (qsizetype i = missedCount; i < due.size(); ++i)
-        emit contactDue(due.at(i));
+    for (qsizetype i = missedCount; i < due.size(); ++i) {
+        ScheduledContact contact = due.at(i);
+        completeContact(contact);
+        emit contactDue(contact);
+    }
 }
 
 void ContactAlerts::reloadSchedule(const QDate &day)
 {
     ++queries;
     scheduleDay = day;
-    schedule = loadScheduledContacts(GetDayBegin(day), dayEndTime(day));
+    // Names and numbers are read for the few contacts alerted, not the day's.
+    schedule = loadScheduledContacts(GetDayBegin(day), dayEndTime(day), false);
     schedule.removeIf(
         [this](const ScheduledContact &contact) { return alerted.contains(alertKey(contact)); });
 }

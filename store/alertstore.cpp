@@ -7,13 +7,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-QList<ScheduledContact> loadScheduledContacts(qint64 from, qint64 to)
+QList<ScheduledContact> loadScheduledContacts(qint64 from, qint64 to, bool names)
 {
     QSqlQuery query;
     query.setForwardOnly(true);
     // The rule of everything planned (schedulestore.h), abandoned people left out.
     QList<ScheduledContact> contacts;
-    if (!query.exec(scheduledContactsStatement(from, to))) {
+    if (!query.exec(scheduledContactsStatement(from, to, names))) {
         qDebug() << "schedule:" << query.lastError().text();
         return contacts;
     }
@@ -29,4 +29,19 @@ QList<ScheduledContact> loadScheduledContacts(qint64 from, qint64 to)
         contacts.append(contact);
     }
     return contacts;
+}
+
+void completeContact(ScheduledContact &contact)
+{
+    if (!contact.name.isEmpty())
+        return;
+    const bool prospect = contact.kind == PersonKind::Prospect;
+    QSqlQuery query;
+    query.prepare(prospect ? QStringLiteral("SELECT name, phone_number FROM customers WHERE id = ?")
+                           : QStringLiteral("SELECT name, phone_number FROM helpers WHERE id = ?"));
+    query.addBindValue(contact.personId);
+    if (!query.exec() || !query.next())
+        return;
+    contact.name = prospect ? decodeName(query.value(0).toString()) : query.value(0).toString();
+    contact.phone = query.value(1).toString();
 }

@@ -24,5 +24,9 @@ struct ScheduledContact
     QString phone;
 };
 
-// One query over both kinds, ordered by time; empty on failure.
-QList<ScheduledContact> loadScheduledContacts(qint64 from, qint64 to);
+// One query over both kinds, ordered by time; empty on failure. Without
+// names, name and phone stay empty (a day on a large file holds thousands of
+// contacts, of which a few are alerted at a time): completeContact adds them.
+QList<ScheduledContact> loadScheduledContacts(qint64 from, qint64 to, bool names = true);
+// Fills in name and phone of a contact read without them.
+void completeContact(ScheduledContact &contact);

@@ -198,6 +198,10 @@ bool openConnection(QSqlDatabase &db, bool create = true)
     // Each connection decides its own durability: a committed contact
     // survives a power cut.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    // Room for the indexes the everyday lists seek in (SQLite's 2 MiB make
+    // every seek on a large file a read from the system); it only grows as
+    // pages are read.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size=-32768"));
     registerSqlFunctions(db);
     tightenSideFiles(db.databaseName());
     return true;

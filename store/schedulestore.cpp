@@ -180,14 +180,31 @@ int countHelpersToContactRows(qint64 from, qint64 to, int nextContactType, const
 int countContactedCustomersRows(qint64 from, qint64 to, int contactType, const QString &filter,
                                 const QSqlDatabase &db)
 {
+    // The prospects with a log in the period are those of contact_due (the
+    // triggers keep a row there for every prospect who has logs and exists):
+    // its small index instead of the people's rows.
+    if (filter.isEmpty() && scheduleTablesBuilt(db))
+        return countRowsOf(QStringLiteral("SELECT 1 FROM (SELECT DISTINCT customer_id AS p FROM "
+                                          "customers_tel_logs WHERE add_time >= %1 AND add_time "
+                                          "<= %2%3) JOIN contact_due d ON d.kind = 1 AND "
+                                          "d.person_id = p")
+                               .arg(from)
+                               .arg(to)
+                               .arg(optionalEquals(QStringLiteral("contact_type"), contactType)),
+                           db);
     return countRowsOf(contactedCustomers(from, to, contactType, filter), db);
 }
 
-QString scheduledContactsStatement(qint64 from, qint64 to)
+QString scheduledContactsStatement(qint64 from, qint64 to, bool names)
 {
     QStringList parts;
     for (const Planned *p : {&prospects, &recruits}) {
-        if (scheduleTablesBuilt())
+        if (scheduleTablesBuilt() && !names)
+            parts << QStringLiteral("SELECT %1, d.person_id, d.next_time, d.next_type, NULL, "
+                                    "NULL FROM contact_due d WHERE %2")
+                         .arg(p->kind)
+                         .arg(sideDue(*p, from, to, 0));
+        else if (scheduleTablesBuilt())
             parts << QStringLiteral("SELECT %1, d.person_id, d.next_time, d.next_type, p.name, "
                                     "p.phone_number FROM contact_due d JOIN %2 p ON p.id = "
                                     "d.person_id WHERE %3")

@@ -57,5 +57,6 @@ int countContactedCustomersRows(qint64 from, qint64 to, int contactType, const Q
                                 const QSqlDatabase &db = QSqlDatabase());
 
 // The contacts due in the period for the alerts, by the same rule, ordered
-// by time: kind (1, 2), person id, time, type, stored name, phone number.
-QString scheduledContactsStatement(qint64 from, qint64 to);
+// by time: kind (1, 2), person id, time, type, and with names the stored name
+// and the phone number (else two NULLs, the people's rows left unread).
+QString scheduledContactsStatement(qint64 from, qint64 to, bool names = true);

@@ -21,6 +21,7 @@
 #include "store/sqlcondition.h"
 #include "store/statisticsstore.h"
 
+#include <QBitArray>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -158,6 +159,9 @@ bool generate(const Sizes &sizes)
         Inserter outcomes(QStringLiteral(
             "INSERT INTO contact_outcomes(kind, log_id, outcome) VALUES (?, ?, ?)"));
         const QStringList outcomeTexts = callOutcomes();
+        // A person's first contact is tracked as the first (state 1), every
+        // later one as a later contact (2), as the call dialogs track them.
+        QBitArray called(people + 1);
         for (int i = 0; i < rows; ++i) {
             const int person = 1 + random.bounded(people);
             const int addTime = now - random.bounded(span);
@@ -165,8 +169,9 @@ bool generate(const Sizes &sizes)
             if (!logs.run({person, addTime, 1 + random.bounded(2), QStringLiteral("通话记录"),
                            nextTime, 1 + random.bounded(2)}))
                 return false;
-            if (!tracks.run({person, addTime, 1 + random.bounded(2)}))
+            if (!tracks.run({person, addTime, called.testBit(person) ? 2 : 1}))
                 return false;
+            called.setBit(person);
             const qint64 logId = logs.lastId();
             if (!durations.run({kind, logId, random.bounded(900)}) ||
                 !outcomes.run(
@@ -386,6 +391,20 @@ void runTimings(int repeats)
         while (model->canFetchMore())
             model->fetchMore();
         return model->rowCount();
+    });
+    // What a dialog shows when it opens: the first rows; more come as it scrolls.
+    timeIt(QStringLiteral("calendar prospects, this month, first screen"), repeats, [&] {
+        std::unique_ptr<QSqlQueryModel> model(
+            loadCustomerCalendarModel(nullptr, monthBeginTime(), monthEndTime(), 2));
+        return model->rowCount();
+    });
+    timeIt(QStringLiteral("calendar prospects, this month, one more screen"), repeats, [&] {
+        std::unique_ptr<QSqlQueryModel> model(
+            loadCustomerCalendarModel(nullptr, monthBeginTime(), monthEndTime(), 2));
+        QElapsedTimer more;
+        more.start();
+        model->fetchMore();
+        return int(more.nsecsElapsed() / 1000);
     });
     timeIt(QStringLiteral("loadContactedCustomersModel(today, 0), all rows"), repeats, [&] {
         std::unique_ptr<QSqlCustomerQueryModel> model(
