@@ -3,6 +3,8 @@
 #include "store/sidetables.h"
 #include "store/storequery.h"
 
+#include <QSqlQuery>
+
 using namespace StoreQuery;
 
 namespace {
@@ -180,18 +182,26 @@ int countHelpersToContactRows(qint64 from, qint64 to, int nextContactType, const
 int countContactedCustomersRows(qint64 from, qint64 to, int contactType, const QString &filter,
                                 const QSqlDatabase &db)
 {
-    // The prospects with a log in the period are those of contact_due (the
-    // triggers keep a row there for every prospect who has logs and exists):
-    // its small index instead of the people's rows.
-    if (filter.isEmpty() && scheduleTablesBuilt(db))
-        return countRowsOf(QStringLiteral("SELECT 1 FROM (SELECT DISTINCT customer_id AS p FROM "
-                                          "customers_tel_logs WHERE add_time >= %1 AND add_time "
-                                          "<= %2%3) JOIN contact_due d ON d.kind = 1 AND "
-                                          "d.person_id = p")
-                               .arg(from)
-                               .arg(to)
-                               .arg(optionalEquals(QStringLiteral("contact_type"), contactType)),
-                           db);
+    // The ids in the period's logs (one read of their time index), less the
+    // few of them no prospect has (contact_orphans holds every such id):
+    // instead of reading a prospect's row for every id.
+    if (filter.isEmpty() && scheduleTablesBuilt(db)) {
+        const QString type = optionalEquals(QStringLiteral("contact_type"), contactType);
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (query.exec(QStringLiteral("SELECT (SELECT count(DISTINCT customer_id) FROM "
+                                      "customers_tel_logs WHERE add_time >= %1 AND add_time <= "
+                                      "%2%3) - (SELECT count(*) FROM contact_orphans o WHERE "
+                                      "o.kind = 1 AND NOT EXISTS (SELECT 1 FROM customers WHERE "
+                                      "id = o.person_id) AND EXISTS (SELECT 1 FROM "
+                                      "customers_tel_logs WHERE customer_id = o.person_id AND "
+                                      "add_time >= %1 AND add_time <= %2%3))")
+                           .arg(from)
+                           .arg(to)
+                           .arg(type)) &&
+            query.next())
+            return query.value(0).toInt();
+    }
     return countRowsOf(contactedCustomers(from, to, contactType, filter), db);
 }
 

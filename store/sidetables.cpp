@@ -280,6 +280,26 @@ QList<Trigger> personTriggers(const Kind &kind)
          refreshDue(kind, QStringLiteral("old.id")) + refreshDue(kind, QStringLiteral("new.id")) +
              refreshFunnel(kind, QStringLiteral("old.id")) +
              refreshFunnel(kind, QStringLiteral("new.id"))},
+        // Whoever has logs but no row (written by another program, or
+        // deleted since): never removed here, the readers check again.
+        {prefix + QStringLiteral("orphan_log"), QStringLiteral("INSERT ON ") + kind.logs,
+         sql(QStringLiteral("NOT EXISTS (SELECT 1 FROM {people} WHERE id = new.{person})"), kind),
+         {sql(QStringLiteral("INSERT OR IGNORE INTO contact_orphans VALUES ({k}, new.{person})"),
+              kind)}},
+        {prefix + QStringLiteral("orphan_log_update"),
+         QStringLiteral("UPDATE OF %1 ON %2").arg(kind.person, kind.logs),
+         sql(QStringLiteral("NOT EXISTS (SELECT 1 FROM {people} WHERE id = new.{person})"), kind),
+         {sql(QStringLiteral("INSERT OR IGNORE INTO contact_orphans VALUES ({k}, new.{person})"),
+              kind)}},
+        {prefix + QStringLiteral("orphan_person"), QStringLiteral("DELETE ON ") + kind.people,
+         sql(QStringLiteral("EXISTS (SELECT 1 FROM {logs} WHERE {person} = old.id)"), kind),
+         {sql(QStringLiteral("INSERT OR IGNORE INTO contact_orphans VALUES ({k}, old.id)"), kind)}},
+        {prefix + QStringLiteral("orphan_person_update"),
+         QStringLiteral("UPDATE OF id ON ") + kind.people,
+         sql(QStringLiteral("old.id <> new.id AND EXISTS (SELECT 1 FROM {logs} WHERE {person} = "
+                            "old.id)"),
+             kind),
+         {sql(QStringLiteral("INSERT OR IGNORE INTO contact_orphans VALUES ({k}, old.id)"), kind)}},
     };
 }
 
@@ -429,12 +449,17 @@ QList<Part> parts()
                     "t.{person}) FROM {tracks} t WHERE t.contact_state = 1 AND t.{person} "
                     "BETWEEN {from} AND {to} GROUP BY t.{person}"),
                 kind),
+            sql(QStringLiteral("INSERT OR IGNORE INTO contact_orphans SELECT DISTINCT {k}, "
+                               "l.{person} FROM {logs} l WHERE l.{person} BETWEEN {from} AND {to} "
+                               "AND NOT EXISTS (SELECT 1 FROM {people} WHERE id = l.{person})"),
+                kind),
         };
         list.append(
             {QStringLiteral("persons") + n, personTriggers(kind),
              {sql(QStringLiteral("DELETE FROM contact_due WHERE kind = {k}"), kind),
               sql(QStringLiteral("DELETE FROM stat_people WHERE kind = {k}"), kind),
-              sql(QStringLiteral("DELETE FROM stat_funnel WHERE kind = {k}"), kind)},
+              sql(QStringLiteral("DELETE FROM stat_funnel WHERE kind = {k}"), kind),
+              sql(QStringLiteral("DELETE FROM contact_orphans WHERE kind = {k}"), kind)},
              // The first calls of a person: one seek, for the funnel's people.
              {sql(QStringLiteral("CREATE INDEX IF NOT EXISTS idx_{tracks}_first ON "
                                  "{tracks}({person}, contact_time) WHERE contact_state = 1"),
@@ -529,9 +554,12 @@ const QStringList tables = {
     QStringLiteral("CREATE TABLE IF NOT EXISTS contact_due (kind INTEGER NOT NULL, person_id "
                    "INTEGER NOT NULL, log_id INTEGER NOT NULL, next_time INTEGER, next_type "
                    "INTEGER, user_type INTEGER, PRIMARY KEY (kind, person_id)) WITHOUT ROWID"),
-    // "Due" is a range of this index: abandoned people are in no list.
-    QStringLiteral("CREATE INDEX IF NOT EXISTS idx_contact_due_time ON contact_due(kind, "
-                   "next_time, next_type) WHERE user_type <> 0"),
+    // "Due" is a range of this index, which alone answers the counts: the
+    // abandoned are in no list.
+    QStringLiteral("CREATE INDEX IF NOT EXISTS idx_contact_due_when ON contact_due(kind, "
+                   "next_time, next_type, user_type) WHERE user_type <> 0"),
+    QStringLiteral("CREATE TABLE IF NOT EXISTS contact_orphans (kind INTEGER NOT NULL, person_id "
+                   "INTEGER NOT NULL, PRIMARY KEY (kind, person_id)) WITHOUT ROWID"),
     QStringLiteral("CREATE TABLE IF NOT EXISTS stat_slots (kind INTEGER NOT NULL, slot INTEGER "
                    "NOT NULL, first_calls INTEGER NOT NULL, later_calls INTEGER NOT NULL, visits "
                    "INTEGER NOT NULL, talk_seconds INTEGER NOT NULL, timed_calls INTEGER NOT "

@@ -15,7 +15,8 @@ class DatabaseThread;
 //   contact_due(kind, person_id, log_id, next_time, next_type, user_type)
 //       each person's latest contact log: when and how the next contact is
 //       due, with the person's user type (the rule of everything planned,
-//       schedulestore.h);
+//       schedulestore.h); contact_orphans(kind, person_id) holds (at least)
+//       every id that has logs but no person;
 //   stat_slots(kind, slot, first_calls, later_calls, visits, talk_seconds,
 //       timed_calls) and stat_outcomes(kind, slot, outcome, calls)
 //       the work statistics summed per quarter hour (slot = time / 900):

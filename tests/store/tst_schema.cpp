@@ -34,7 +34,8 @@ private slots:
         tables.removeIf([](const QString &t) { return t.contains(QRegularExpression("_grams_")); });
         tables.sort();
         QCOMPARE(tables,
-                 QStringList({"account", "contact_due", "contact_durations", "contact_outcomes",
+                 QStringList({"account", "contact_due", "contact_durations", "contact_orphans",
+                              "contact_outcomes",
                               "customer_kinsfolk", "customers", "customers_contact_track",
                               "customers_orders", "customers_tel_logs", "helpers",
                               "helpers_contact_track", "helpers_tel_logs", "name_backlog",
