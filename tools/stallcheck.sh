@@ -69,6 +69,7 @@ awk -v budget="$budget" '
         if ($3 > worst) worst = $3
     }
     END {
+        for (i = 1; i < n; i++) if (name[i] == "ended") printf "quitting took %d ms\n", at[i] - at[i - 1]
         printf "%d steps, longest pause %d ms, %d over the %d ms budget\n", n, worst, over, budget
         exit over > 0
     }' "$steps" "$gaps"

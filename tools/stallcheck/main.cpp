@@ -268,5 +268,8 @@ int main(int argc, char **argv)
     QtSingleApplication app(argc, argv);
     Driver driver;
     announce(QStringLiteral("start-up, before the window shows"));
-    return runApplication(app);
+    const int code = runApplication(app);
+    // The time from 退出系统 to here is what quitting takes.
+    announce(QStringLiteral("ended"));
+    return code;
 }
