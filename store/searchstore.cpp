@@ -19,13 +19,16 @@ struct Table
     QString logs;
     QString personColumn;
     QString grams;
+    QString phoneGrams;
     int kind;
 };
 
 const Table prospects{QStringLiteral("customers"), QStringLiteral("customers_tel_logs"),
-                      QStringLiteral("customer_id"), QStringLiteral("prospect_name_grams"), 1};
+                      QStringLiteral("customer_id"), QStringLiteral("prospect_name_grams"),
+                      QStringLiteral("prospect_phone_grams"), 1};
 const Table recruits{QStringLiteral("helpers"), QStringLiteral("helpers_tel_logs"),
-                     QStringLiteral("helper_id"), QStringLiteral("recruit_name_grams"), 2};
+                     QStringLiteral("helper_id"), QStringLiteral("recruit_name_grams"),
+                     QStringLiteral("recruit_phone_grams"), 2};
 
 // The people's rows with the latest log's time and next contact, the rows
 // coming from `from` (which names the person t) in its own order, so that
@@ -96,7 +99,8 @@ private:
     QSet<QPair<int, qint64>> m_seen;
 };
 
-const QString keysFrom = QStringLiteral("phone_keys k JOIN %1 t ON t.id = k.person_id");
+// The keys drive: a range of their index, never a walk through the people.
+const QString keysFrom = QStringLiteral("phone_keys k CROSS JOIN %1 t ON t.id = k.person_id");
 } // namespace
 
 bool searchesNumber(const QString &text)
@@ -152,9 +156,9 @@ QList<FoundPerson> searchPeople(const QString &text, int limit, const QSqlDataba
                 continue;
             if (grams)
                 collector.add(*table,
-                              QStringLiteral("phone_key_grams(?) g JOIN phone_keys k ON k.rowid = "
-                                             "g.rowid JOIN %1 t ON t.id = k.person_id")
-                                  .arg(table->name),
+                              QStringLiteral("%1(?) g CROSS JOIN phone_keys k ON k.rowid = "
+                                             "g.rowid CROSS JOIN %2 t ON t.id = k.person_id")
+                                  .arg(table->phoneGrams, table->name),
                               kind + QStringLiteral("instr(k.phone_key, ?) > 1"),
                               {ftsPhrase(digits), digits});
             else
@@ -167,7 +171,7 @@ QList<FoundPerson> searchPeople(const QString &text, int limit, const QSqlDataba
         const QString scan = nameScanCondition(table->kind, QStringLiteral("t.name"), typed);
         if (nameIndexUsable(table->kind, db))
             collector.add(*table,
-                          QStringLiteral("%1(?) g JOIN %2 t ON t.id = g.rowid")
+                          QStringLiteral("%1(?) g CROSS JOIN %2 t ON t.id = g.rowid")
                               .arg(table->grams, table->name),
                           scan, {ftsPhrase(tripledText(typed))});
         else

@@ -358,17 +358,24 @@ QList<Trigger> nameTriggers(const Kind &kind)
     };
 }
 
-// Over the rows of phone_keys, whatever they hold per person.
+// Over the rows of phone_keys, whatever they hold per person, an index per
+// kind: a search of one kind never walks the numbers of the other.
 QList<Trigger> phoneTriggers()
 {
-    const QString add = QStringLiteral("INSERT OR REPLACE INTO phone_key_grams(rowid, digits) "
-                                       "VALUES (new.rowid, new.phone_key)");
-    const QString drop = QStringLiteral("DELETE FROM phone_key_grams WHERE rowid = old.rowid");
+    const QString add = QStringLiteral("INSERT OR REPLACE INTO %1_phone_grams(rowid, digits) "
+                                       "SELECT new.rowid, new.phone_key WHERE new.kind = %2");
+    const QString drop = QStringLiteral("DELETE FROM %1_phone_grams WHERE rowid = old.rowid");
+    const QStringList adds = {add.arg(QLatin1String("prospect")).arg(1),
+                              add.arg(QLatin1String("recruit")).arg(2)};
+    const QStringList drops = {drop.arg(QLatin1String("prospect")),
+                               drop.arg(QLatin1String("recruit"))};
     return {
-        {QStringLiteral("trg_side_phones_insert"), QStringLiteral("INSERT ON phone_keys"), {}, {add}},
-        {QStringLiteral("trg_side_phones_delete"), QStringLiteral("DELETE ON phone_keys"), {}, {drop}},
-        {QStringLiteral("trg_side_phones_update"), QStringLiteral("UPDATE ON phone_keys"), {},
-         {drop, add}},
+        {QStringLiteral("trg_side_phonegrams_insert"), QStringLiteral("INSERT ON phone_keys"), {},
+         adds},
+        {QStringLiteral("trg_side_phonegrams_delete"), QStringLiteral("DELETE ON phone_keys"), {},
+         drops},
+        {QStringLiteral("trg_side_phonegrams_update"), QStringLiteral("UPDATE ON phone_keys"), {},
+         drops + adds},
     };
 }
 
@@ -528,16 +535,16 @@ QList<Part> parts()
                      }});
     }
     list.append({QStringLiteral("phones"), phoneTriggers(),
-                 {QStringLiteral("DELETE FROM phone_key_grams")},
+                 {QStringLiteral("DELETE FROM prospect_phone_grams"),
+                  QStringLiteral("DELETE FROM recruit_phone_grams")},
                  {},
                  QStringLiteral("SELECT max(rowid) FROM phone_keys"),
                  [](const QSqlDatabase &db, qint64 from, qint64 to) {
-                     return runAll(db, {QStringLiteral("INSERT OR REPLACE INTO "
-                                                       "phone_key_grams(rowid, digits) SELECT "
-                                                       "rowid, phone_key FROM phone_keys WHERE "
-                                                       "rowid BETWEEN %1 AND %2")
-                                            .arg(from)
-                                            .arg(to)});
+                     const QString fill = QStringLiteral(
+                         "INSERT OR REPLACE INTO %1_phone_grams(rowid, digits) SELECT rowid, "
+                         "phone_key FROM phone_keys WHERE rowid BETWEEN %2 AND %3 AND kind = %4");
+                     return runAll(db, {fill.arg(QLatin1String("prospect")).arg(from).arg(to).arg(1),
+                                        fill.arg(QLatin1String("recruit")).arg(from).arg(to).arg(2)});
                  }});
     return list;
 }
@@ -585,7 +592,9 @@ const QStringList tables = {
                    "tokenize = 'trigram', columnsize = 0)"),
     QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS recruit_name_grams USING fts5(grams, "
                    "tokenize = 'trigram', columnsize = 0)"),
-    QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS phone_key_grams USING fts5(digits, "
+    QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS prospect_phone_grams USING fts5(digits, "
+                   "tokenize = 'trigram', columnsize = 0)"),
+    QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS recruit_phone_grams USING fts5(digits, "
                    "tokenize = 'trigram', columnsize = 0)"),
 };
 

@@ -25,7 +25,8 @@ class DatabaseThread;
 //   stat_people(kind, person_id, first_slot, firsts, later, visits, user_type)
 //       and stat_funnel(kind, slot, people, later, visits, converted,
 //       abandoned): who was first called when, and what became of them;
-//   prospect_name_grams, recruit_name_grams, phone_key_grams
+//   prospect_name_grams, recruit_name_grams, prospect_phone_grams,
+//   recruit_phone_grams
 //       FTS5 trigram indexes of the readable names and of the phone keys
 //       (textsearch.h).
 //

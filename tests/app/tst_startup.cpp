@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name "
                             "NOT LIKE 'sqlite_%' AND name NOT LIKE '%_grams_%'")
                      .toInt(),
-                 28);
+                 29);
         QCOMPARE(messages.count(), 0);
     }
 

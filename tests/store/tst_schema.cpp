@@ -39,8 +39,9 @@ private slots:
                               "customer_kinsfolk", "customers", "customers_contact_track",
                               "customers_orders", "customers_tel_logs", "helpers",
                               "helpers_contact_track", "helpers_tel_logs", "name_backlog",
-                              "phone_key_backlog", "phone_key_grams", "phone_keys", "phoneskills",
-                              "products", "prospect_name_grams", "recruit_name_grams",
+                              "phone_key_backlog", "phone_keys", "phoneskills", "products",
+                              "prospect_name_grams", "prospect_phone_grams",
+                              "recruit_name_grams", "recruit_phone_grams",
                               "side_index_state", "stat_funnel", "stat_outcomes", "stat_people",
                               "stat_slots", "teammate_earning_report", "teammate_task"}));
 

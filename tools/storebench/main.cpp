@@ -431,7 +431,8 @@ bool rebuildSideTables()
                                    "('side_index_state', 'contact_due', 'stat_slots', "
                                    "'stat_outcomes', 'stat_people', 'stat_funnel', "
                                    "'name_backlog', 'prospect_name_grams', 'recruit_name_grams', "
-                                   "'phone_key_grams'))")))
+                                   "'phone_key_grams', 'prospect_phone_grams', "
+                                   "'recruit_phone_grams'))")))
         return false;
     while (query.next())
         drops << QStringLiteral("DROP %1 IF EXISTS %2")
