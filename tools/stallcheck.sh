@@ -45,6 +45,9 @@ else
     [ -f "$folder/mwdb.dat" ] || { echo "no $folder/mwdb.dat" >&2; exit 1; }
     cp "$folder/mwdb.dat" "$work/data/"
 fi
+# The copy's pages go to the disk now: written back while the program runs,
+# they would hold up its first fsync and count as its pause.
+sync
 
 steps="$work/steps.txt"
 gaps="$work/gaps.txt"
