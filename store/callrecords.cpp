@@ -2,6 +2,7 @@
 
 #include "common/calltools.h"
 #include "common/messagehook.h"
+#include "store/phonerecords.h"
 #include "store/storequery.h"
 
 #include <QDebug>
@@ -78,7 +79,7 @@ bool addCallDetails(CallRecordKind kind, const CallDetails &details)
             title);
         return false;
     }
-    if (!details.seconds && details.outcome.isEmpty())
+    if (!details.seconds && details.outcome.isEmpty() && details.pendingCalls.isEmpty())
         return true;
     QSqlQuery last;
     if (!last.exec(QStringLiteral("SELECT last_insert_rowid()")) || !last.next()) {
@@ -90,6 +91,8 @@ bool addCallDetails(CallRecordKind kind, const CallDetails &details)
         !execPrepared(QStringLiteral("INSERT INTO contact_durations(kind, log_id, seconds) VALUES "
                                      "(?, ?, ?)"),
                       {int(kind), logId, *details.seconds}, title))
+        return false;
+    if (!claimPendingCalls(int(kind), logId, details.pendingCalls))
         return false;
     return details.outcome.isEmpty() ||
            execPrepared(QStringLiteral("INSERT INTO contact_outcomes(kind, log_id, outcome) VALUES "

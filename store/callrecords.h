@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QSqlTableModel>
 #include <QString>
 
@@ -27,6 +28,8 @@ struct CallDetails
 {
     std::optional<qint64> seconds;
     QString outcome;
+    // Unsaved calls of the built-in telephone whose recordings the log takes.
+    QList<qint64> pendingCalls;
 };
 
 // Stores the details of the log just inserted on the default connection

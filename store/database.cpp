@@ -4,6 +4,7 @@
 #include "store/catalogstore.h"
 #include "store/nameencoding.h"
 #include "store/callrecords.h"
+#include "store/phonerecords.h"
 #include "store/phonekeys.h"
 
 #include <QDebug>
@@ -473,6 +474,8 @@ bool prepareSchema(QSqlDatabase &db)
     preparePhoneKeys(db);
     // Without them talk time and outcomes are not kept; start-up goes on.
     prepareCallRecords(db);
+    // Without them the built-in telephone keeps no recordings or missed calls.
+    preparePhoneRecords(db);
     // Marks the file as this program's, new or written before files were marked.
     if (lock.exec(QStringLiteral("PRAGMA application_id")) && lock.next() &&
         lock.value(0).toInt() != databaseApplicationId)

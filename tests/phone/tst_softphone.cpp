@@ -1,0 +1,271 @@
+// The built-in telephone against a real Kamailio registrar and a far end
+// that is a second liblinphone core (phonenetwork.*).
+#include "phonenetwork.h"
+#include "prospectfixtures.h"
+#include "support/testmain.h"
+#include "support/testworkspace.h"
+
+#include "common/dateutils.h"
+#include "phone/softphone.h"
+#include "store/callrecords.h"
+#include "store/customerstore.h"
+#include "store/phonerecords.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+PhoneNetwork *network = nullptr;
+
+SoftPhone::Setup setupIn(const QString &folder)
+{
+    SoftPhone::Setup setup;
+    setup.privateFolder = folder + QStringLiteral("/softphone");
+    setup.bindAddress = QStringLiteral("127.0.0.1");
+    setup.playFile = network->playFile();
+    setup.speakerFile = folder + QStringLiteral("/speaker.wav");
+    setup.firstRetrySeconds = 1;
+    setup.maxRetrySeconds = 2;
+    return setup;
+}
+
+// A phone registered as 1001 in the workspace.
+std::unique_ptr<SoftPhone> registeredPhone(const TestWorkspace &ws, const PhoneOptions &options)
+{
+    auto phone = std::make_unique<SoftPhone>(setupIn(ws.path()));
+    phone->apply(network->account(), PhoneNetwork::password(QStringLiteral("1001")), options);
+    if (!QTest::qWaitFor([&] { return phone->ready(); }, 10000))
+        qWarning() << phone->statusText();
+    return phone;
+}
+
+// Seconds of sound in the recording and its loudest level (dB), decoded by ffmpeg.
+std::pair<double, double> decodeRecording(const QString &path)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-hide_banner"), QStringLiteral("-i"), path, QStringLiteral("-af"),
+                  QStringLiteral("volumedetect"), QStringLiteral("-f"), QStringLiteral("null"),
+                  QStringLiteral("-")});
+    ffmpeg.waitForFinished(30000);
+    const QString log = QString::fromUtf8(ffmpeg.readAllStandardError());
+    static const QRegularExpression time(QStringLiteral("time=(\\d+):(\\d+):(\\d+\\.\\d+)"));
+    static const QRegularExpression peak(QStringLiteral("max_volume: (-?[\\d.]+) dB"));
+    double seconds = -1;
+    for (auto it = time.globalMatch(log); it.hasNext();) {
+        const auto m = it.next();
+        seconds =
+            m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toDouble();
+    }
+    const auto loud = peak.match(log);
+    return {seconds, loud.hasMatch() ? loud.captured(1).toDouble() : -200};
+}
+} // namespace
+
+class TestSoftPhone : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void registration_data();
+    void registration();
+    void registrarStoppedAndBack();
+    void unansweredCalls_data();
+    void unansweredCalls();
+    void answeredCallIsTimedRecordedAndSaved();
+
+private:
+    std::unique_ptr<PhoneNetwork> net;
+};
+
+void TestSoftPhone::initTestCase()
+{
+    net = std::make_unique<PhoneNetwork>();
+    QString error;
+    QVERIFY2(net->start(&error), qPrintable(error));
+    network = net.get();
+}
+
+void TestSoftPhone::cleanupTestCase()
+{
+    network = nullptr;
+    net.reset();
+}
+
+void TestSoftPhone::registration_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("closedServer");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("maxRegisters");
+    QTest::newRow("registered") << QStringLiteral("pw-1001") << false
+                                << QStringLiteral("电话: 已注册 1001") << 3;
+    // A wrong password is said once and not hammered at the server.
+    QTest::newRow("wrong password")
+        << QStringLiteral("wrong") << false << QStringLiteral("电话: 注册失败 (密码错误)") << 3;
+    QTest::newRow("unreachable") << QStringLiteral("pw-1001") << true
+                                 << QStringLiteral("电话: 未连接 (无法连接服务器)") << 0;
+}
+
+void TestSoftPhone::registration()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, closedServer);
+    QFETCH(QString, status);
+    QFETCH(int, maxRegisters);
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    const int before = net->registersFrom(QStringLiteral("1001"));
+    SoftPhone phone(setupIn(ws.path()));
+    PhoneAccount account = net->account(QStringLiteral("1001"), QStringLiteral("tcp"));
+    if (closedServer)
+        account.server = QStringLiteral("127.0.0.1:%1").arg(PhoneNetwork::closedPort());
+    phone.apply(account, password, PhoneOptions());
+    QTRY_VERIFY2_WITH_TIMEOUT(phone.statusText().startsWith(status), qPrintable(phone.statusText()),
+                              10000);
+    QCOMPARE(phone.ready(), status.contains(QStringLiteral("已注册")));
+    QTest::qWait(2500);
+    QVERIFY2(net->registersFrom(QStringLiteral("1001")) - before <= maxRegisters,
+             qPrintable(QString::number(net->registersFrom(QStringLiteral("1001")) - before)));
+    // What liblinphone keeps holds no password.
+    for (const QFileInfo &file :
+         QDir(ws.path() + QStringLiteral("/softphone")).entryInfoList(QDir::Files)) {
+        QFile read(file.filePath());
+        QVERIFY(read.open(QIODevice::ReadOnly));
+        QVERIFY2(!read.readAll().contains(password.toUtf8()), qPrintable(file.fileName()));
+    }
+    QCOMPARE(QFileInfo(ws.path() + QStringLiteral("/softphone")).permissions() & 0x0077, 0);
+}
+
+void TestSoftPhone::registrarStoppedAndBack()
+{
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    SoftPhone phone(setupIn(ws.path()));
+    phone.apply(net->account(QStringLiteral("1001"), QStringLiteral("tcp")),
+                PhoneNetwork::password(QStringLiteral("1001")), PhoneOptions());
+    QTRY_VERIFY_WITH_TIMEOUT(phone.ready(), 10000);
+    QVERIFY(net->stopRegistrar());
+    QTRY_VERIFY2_WITH_TIMEOUT(phone.statusText().startsWith(QStringLiteral("电话: 未连接")),
+                              qPrintable(phone.statusText()), 10000);
+    QVERIFY(!phone.ready());
+    // Back-off: a few attempts while it is away, not a storm.
+    QTest::qWait(3000);
+    QVERIFY(net->startRegistrar());
+    QTRY_VERIFY2_WITH_TIMEOUT(phone.ready(), qPrintable(phone.statusText()), 10000);
+    QCOMPARE(phone.statusText(), QStringLiteral("电话: 已注册 1001"));
+}
+
+void TestSoftPhone::unansweredCalls_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("endText");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("busy") << QStringLiteral("13900000001") << QStringLiteral("busy")
+                          << QStringLiteral("对方忙") << QStringLiteral("拒接/挂断");
+    QTest::newRow("declined") << QStringLiteral("13900000002") << QStringLiteral("decline")
+                              << QStringLiteral("对方拒接") << QStringLiteral("拒接/挂断");
+    QTest::newRow("no answer") << QStringLiteral("13900000003") << QStringLiteral("ring")
+                               << QStringLiteral("无人接听") << QStringLiteral("未接通");
+    QTest::newRow("not found") << QStringLiteral("13900000004") << QStringLiteral("notfound")
+                               << QStringLiteral("空号或号码错误") << QStringLiteral("空号/错号");
+    QTest::newRow("no such extension")
+        << QStringLiteral("4004") << QString() << QStringLiteral("空号或号码错误")
+        << QStringLiteral("空号/错号");
+    QTest::newRow("unreachable") << QStringLiteral("900000005") << QString()
+                                 << QStringLiteral("无法接通 (网络或服务器无应答)")
+                                 << QStringLiteral("未接通");
+}
+
+void TestSoftPhone::unansweredCalls()
+{
+    QFETCH(QString, number);
+    QFETCH(QString, mode);
+    QFETCH(QString, endText);
+    QFETCH(QString, outcome);
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    if (!mode.isEmpty())
+        net->tell(QStringLiteral("mode %1 %2").arg(number, mode));
+    PhoneOptions options;
+    options.recordCalls = true;
+    options.ringTimeoutSeconds = 2;
+    auto phone = registeredPhone(ws, options);
+    QVERIFY(phone->ready());
+    QSignalSpy ended(phone.get(), &PhoneLine::callEnded);
+    QVERIFY(phone->dial({1, 7, number}));
+    QVERIFY(ended.wait(8000));
+    const auto summary = ended.first().first().value<CallSummary>();
+    QCOMPARE(summary.endText, endText);
+    QCOMPARE(summary.suggestedOutcome, outcome);
+    QVERIFY(!summary.answered);
+    QCOMPARE(summary.pendingId, -1);
+    QCOMPARE(phone->phaseText(), QStringLiteral("已结束: ") + endText);
+    // Nothing kept: no talk time, no recording left behind.
+    QCOMPARE(queryValue(QStringLiteral("SELECT count(*) FROM pending_calls")).toInt(), 0);
+    QCOMPARE(QDir(recordingsFolder()).entryList(QDir::Files), QStringList());
+}
+
+void TestSoftPhone::answeredCallIsTimedRecordedAndSaved()
+{
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    const int id = Fixtures::insertProspect(Fixtures::prospect(QStringLiteral("张伟")));
+    const QString number = QStringLiteral("13800001111");
+    net->tell(QStringLiteral("mode %1 answer 3000").arg(number));
+    PhoneOptions options;
+    options.recordCalls = true;
+    auto phone = registeredPhone(ws, options);
+    QSignalSpy ended(phone.get(), &PhoneLine::callEnded);
+    net->mark();
+    QVERIFY(phone->dial({1, id, number}));
+    QTRY_COMPARE_WITH_TIMEOUT(phone->phase(), CallPhase::Talking, 5000);
+    QTRY_VERIFY(phone->recording());
+    QVERIFY(phone->lastRingDelayMs() >= 0 && phone->lastRingDelayMs() < 300);
+    QVERIFY(ended.wait(10000));
+    const QString farEnd = net->waitFor(QStringLiteral("ended ") + number);
+    const int farSeconds = farEnd.section(QLatin1Char(' '), 2, 2).toInt();
+    const auto summary = ended.first().first().value<CallSummary>();
+    QVERIFY(summary.answered);
+    QCOMPARE(summary.endText, QStringLiteral("对方已挂断"));
+    QVERIFY2(qAbs(summary.talkSeconds - farSeconds) <= 1,
+             qPrintable(QStringLiteral("%1 %2").arg(summary.talkSeconds).arg(farSeconds)));
+    QVERIFY(summary.talkSeconds >= 2);
+
+    const QList<PendingCall> pending = pendingCallsFor(1, id, number);
+    QCOMPARE(pending.size(), 1);
+    const QString path = QDir(recordingsFolder()).filePath(pending.first().file);
+    QCOMPARE(QFileInfo(path).permissions() & 0x0FFF, QFile::ReadUser | QFile::WriteUser);
+    const auto [seconds, peak] = decodeRecording(path);
+    QVERIFY2(qAbs(seconds - summary.talkSeconds) <= 1.5, qPrintable(QString::number(seconds)));
+    QVERIFY2(peak > -30, qPrintable(QString::number(peak)));
+
+    // The agent's log takes the talk time and the recording.
+    CallDetails details;
+    details.seconds = summary.talkSeconds;
+    details.pendingCalls = {summary.pendingId};
+    QVERIFY(recordCustomerContact(id, 1, QStringLiteral("谈了保险"), nowTime() + 3600, 1, nowTime(),
+                                  1, details));
+    tidyRecordings();
+    const qint64 logId =
+        queryValue(QStringLiteral("SELECT max(id) FROM customers_tel_logs")).toLongLong();
+    const QList<Recording> saved = recordingsOfLog(1, logId);
+    QCOMPARE(saved.size(), 1);
+    QVERIFY(saved.first().file.startsWith(QStringLiteral("prospect-%1-").arg(logId)));
+    QCOMPARE(checkRecording(saved.first().file, saved.first().sha256), RecordingState::Sound);
+    QCOMPARE(QDir(recordingsFolder()).entryList(QDir::Files), QStringList{saved.first().file});
+    QCOMPARE(queryValue(QStringLiteral("SELECT seconds FROM contact_durations")).toLongLong(),
+             summary.talkSeconds);
+    QCOMPARE(queryValue(QStringLiteral("SELECT count(*) FROM pending_calls")).toInt(), 0);
+}
+
+CALLLEDGER_TEST_MAIN(TestSoftPhone, QApplication)
+#include "tst_softphone.moc"
