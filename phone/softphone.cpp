@@ -557,8 +557,11 @@ void SoftPhone::onCallState(const std::shared_ptr<linphone::Call> &call, int raw
         emit incomingCall(m_party, QString::fromStdString(remote->getDisplayName()));
         return;
     }
-    if (call != m_call)
+    if (call != m_call) {
+        if (state == State::Released)
+            m_endedCalls.removeAll(call);
         return;
+    }
     switch (state) {
     case State::OutgoingInit:
     case State::OutgoingProgress:
@@ -584,6 +587,10 @@ void SoftPhone::onCallState(const std::shared_ptr<linphone::Call> &call, int raw
         break;
     case State::End:
     case State::Error:
+        // Kept until liblinphone releases it (a weak reference would expire);
+        // the next call need not wait for that.
+        m_endedCalls.append(call);
+        m_call.reset();
         finishCall(call);
         break;
     case State::Released:
@@ -666,7 +673,7 @@ void SoftPhone::hangUpForQuit()
     // moment, not a frozen exit.
     QElapsedTimer waited;
     waited.start();
-    while (m_call && m_phase != CallPhase::Ended && waited.elapsed() < 1000) {
+    while (m_phase != CallPhase::Ended && waited.elapsed() < 1000) {
         m_core->iterate();
         QThread::msleep(10);
     }

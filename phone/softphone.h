@@ -4,6 +4,7 @@
 #include "common/phonesettings.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -117,6 +118,7 @@ private:
     std::shared_ptr<linphone::CoreListener> m_listener;
     std::shared_ptr<linphone::Account> m_linphoneAccount;
     std::shared_ptr<linphone::Call> m_call;
+    QList<std::shared_ptr<linphone::Call>> m_endedCalls;
     QTimer *m_iterate = nullptr;
     QTimer *m_retry = nullptr;
     QTimer *m_ring = nullptr;

@@ -80,6 +80,9 @@ private slots:
     void unansweredCalls_data();
     void unansweredCalls();
     void answeredCallIsTimedRecordedAndSaved();
+    void incomingCalls_data();
+    void incomingCalls();
+    void missedCallIsListedUntilCalledBack();
 
 private:
     std::unique_ptr<PhoneNetwork> net;
@@ -265,6 +268,82 @@ void TestSoftPhone::answeredCallIsTimedRecordedAndSaved()
     QCOMPARE(queryValue(QStringLiteral("SELECT seconds FROM contact_durations")).toLongLong(),
              summary.talkSeconds);
     QCOMPARE(queryValue(QStringLiteral("SELECT count(*) FROM pending_calls")).toInt(), 0);
+}
+
+void TestSoftPhone::incomingCalls_data()
+{
+    QTest::addColumn<QString>("caller");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("answer");
+    // Stored numbers are written as agents write them; callers come with +86.
+    QTest::newRow("prospect, answered") << QStringLiteral("+8613800002222") << 1 << true;
+    QTest::newRow("recruit, declined") << QStringLiteral("13800003333") << 2 << false;
+    QTest::newRow("unknown, answered") << QStringLiteral("02088886666") << 0 << true;
+}
+
+void TestSoftPhone::incomingCalls()
+{
+    QFETCH(QString, caller);
+    QFETCH(int, kind);
+    QFETCH(bool, answer);
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    Fixtures::Prospect prospect = Fixtures::prospect(QStringLiteral("王芳"));
+    prospect.phone = QStringLiteral("138-0000-2222");
+    const int prospectId = Fixtures::insertProspect(prospect);
+    QVERIFY(execSql(QStringLiteral("INSERT INTO helpers(name, sex, birth_date, phone_number, "
+                                   "is_contact, user_type) VALUES ('李强', 1, '1990-01-01', "
+                                   "'138 0000 3333', 0, 1)")));
+    const qint64 recruitId = queryValue(QStringLiteral("SELECT max(id) FROM helpers")).toLongLong();
+    auto phone = registeredPhone(ws, PhoneOptions());
+    QSignalSpy incoming(phone.get(), &PhoneLine::incomingCall);
+    QSignalSpy ended(phone.get(), &PhoneLine::callEnded);
+    net->mark();
+    net->tell(QStringLiteral("call %1 1001").arg(caller));
+    QVERIFY(incoming.wait(5000));
+    const auto party = incoming.first().first().value<CallParty>();
+    QCOMPARE(party.kind, kind);
+    QCOMPARE(party.personId, kind == 1 ? qint64(prospectId) : kind == 2 ? recruitId : qint64(-1));
+    QCOMPARE(phone->phase(), CallPhase::Incoming);
+    if (answer) {
+        phone->answer();
+        QTRY_COMPARE_WITH_TIMEOUT(phone->phase(), CallPhase::Talking, 5000);
+        QVERIFY(!net->waitFor(QStringLiteral("answered ")).isEmpty());
+        QTest::qWait(1200);
+        phone->hangUp();
+        QTRY_COMPARE(ended.count(), 1);
+        const qint64 talked = ended.first().first().value<CallSummary>().talkSeconds;
+        QVERIFY(talked >= 1 && talked <= 2);
+        QCOMPARE(pendingCallsFor(kind, party.personId, caller).size(), 1);
+    } else {
+        phone->hangUp();
+        QTRY_COMPARE(ended.count(), 1);
+        // The caller hears busy (reason 6); a declined call is no missed one.
+        QCOMPARE(net->waitFor(QStringLiteral("ended ")).section(QLatin1Char(' '), 3),
+                 QStringLiteral("6"));
+    }
+    QCOMPARE(countMissedCalls(), 0);
+}
+
+void TestSoftPhone::missedCallIsListedUntilCalledBack()
+{
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    auto phone = registeredPhone(ws, PhoneOptions());
+    QSignalSpy incoming(phone.get(), &PhoneLine::incomingCall);
+    QSignalSpy missed(phone.get(), &PhoneLine::missedCallsChanged);
+    net->tell(QStringLiteral("call 13700001234 1001"));
+    QVERIFY(incoming.wait(5000));
+    net->tell(QStringLiteral("hangup"));
+    QVERIFY(missed.wait(5000));
+    QCOMPARE(countMissedCalls(), 1);
+    QCOMPARE(phone->lastSummary().endText, QStringLiteral("未接来电"));
+    // Calling the number back answers it.
+    net->tell(QStringLiteral("mode +8613700001234 busy"));
+    QSignalSpy ended(phone.get(), &PhoneLine::callEnded);
+    QVERIFY(phone->dial({0, -1, QStringLiteral("+8613700001234")}));
+    QCOMPARE(countMissedCalls(), 0);
+    QVERIFY(ended.wait(5000));
 }
 
 CALLLEDGER_TEST_MAIN(TestSoftPhone, QApplication)
