@@ -55,6 +55,9 @@ public:
     ~PhoneLine() override;
     static PhoneLine *instance();
 
+    // True while calls go through the telephone: its account is on and
+    // "拨号方式" chose it.
+    virtual bool configured() const = 0;
     // True while calls can be placed (the account is registered).
     virtual bool ready() const = 0;
     // Why calls cannot be placed now ("注册失败 (密码错误)"), for a box.

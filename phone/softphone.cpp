@@ -111,6 +111,91 @@ QString registrationFailure(linphone::Reason reason, int code, const QString &tr
         return QStringLiteral("密码错误");
     return code > 0 ? QStringLiteral("服务器答复 %1").arg(code) : QStringLiteral("无法连接服务器");
 }
+
+// Adds the account to the core, registration off; typed text reaches the
+// requests only through liblinphone's own address objects, and only after
+// the settings refused what could break out of them.
+std::shared_ptr<linphone::Account> addAccount(const std::shared_ptr<linphone::Core> &core,
+                                              const PhoneAccount &account, const QString &password,
+                                              int expires)
+{
+    auto factory = linphone::Factory::get();
+    const QString host = phoneServerHost(account.server);
+    const int port = phoneServerPort(account.server);
+    auto identity = factory->createAddress("sip:user@invalid");
+    identity->setUsername(account.user.toStdString());
+    identity->setDomain(host.toStdString());
+    if (!account.displayName.isEmpty())
+        identity->setDisplayName(account.displayName.toStdString());
+    auto server = factory->createAddress("sip:invalid");
+    server->setDomain(host.toStdString());
+    if (port > 0)
+        server->setPort(port);
+    server->setTransport(account.transport == QLatin1String("tcp") ? linphone::TransportType::Tcp
+                         : account.transport == QLatin1String("tls")
+                             ? linphone::TransportType::Tls
+                             : linphone::TransportType::Udp);
+    auto params = core->createAccountParams();
+    params->setIdentityAddress(identity);
+    params->setServerAddress(server);
+    params->enableOutboundProxy(true);
+    params->setExpires(expires);
+    params->enableRegister(false);
+    core->addAuthInfo(factory->createAuthInfo(account.user.toStdString(), "",
+                                              password.toStdString(), "", "", host.toStdString()));
+    auto created = core->createAccount(params);
+    core->addAccount(created);
+    core->setDefaultAccount(created);
+    return created;
+}
+
+// The core's settings both the telephone and the probe share.
+void setUpConfig(const std::shared_ptr<linphone::Config> &config, const QString &bindAddress)
+{
+    // The password stays in the keyring: liblinphone keeps no credential.
+    config->setInt("sip", "store_auth_info", 0);
+    // Registration failures are retried here, with the program's back-off.
+    config->setInt("sip", "refresher_retry_after", 24 * 3600 * 1000);
+    config->setInt("sip", "register_only_when_network_is_up", 0);
+    if (!bindAddress.isEmpty()) {
+        config->setString("sip", "bind_address", bindAddress.toStdString());
+        config->setString("rtp", "bind_address", bindAddress.toStdString());
+    }
+}
+
+void useRandomPorts(const std::shared_ptr<linphone::Core> &core)
+{
+    auto transports = linphone::Factory::get()->createTransports();
+    transports->setUdpPort(-1);
+    transports->setTcpPort(-1);
+    transports->setTlsPort(-1);
+    core->setTransports(transports);
+}
+
+class ProbeListener : public linphone::CoreListener
+{
+public:
+    explicit ProbeListener(RegistrationProbe *probe) : probe(probe) {}
+    void onAccountRegistrationStateChanged(const std::shared_ptr<linphone::Core> &,
+                                           const std::shared_ptr<linphone::Account> &account,
+                                           linphone::RegistrationState state,
+                                           const std::string &) override
+    {
+        if (!probe)
+            return;
+        if (state == linphone::RegistrationState::Ok) {
+            probe->report(true, QStringLiteral("注册成功 (200 OK)"));
+        } else if (state == linphone::RegistrationState::Failed) {
+            const auto info = account->getErrorInfo();
+            const int code = info ? info->getProtocolCode() : 0;
+            const QString phrase = info ? QString::fromStdString(info->getPhrase()) : QString();
+            probe->report(false, code > 0
+                                     ? QStringLiteral("服务器答复: %1 %2").arg(code).arg(phrase)
+                                     : QStringLiteral("无法连接服务器 (%1)").arg(phrase));
+        }
+    }
+    RegistrationProbe *probe;
+};
 } // namespace
 
 SoftPhone::SoftPhone(const Setup &setup, QObject *parent) : PhoneLine(parent), m_setup(setup)
@@ -151,18 +236,10 @@ bool SoftPhone::createCore()
     factory->setConfigDir(folder);
     factory->setDownloadDir(folder);
     auto config = factory->createConfig(inFolder(m_setup.privateFolder, "linphonerc"));
-    // The password stays in the keyring: liblinphone keeps no credential.
-    config->setInt("sip", "store_auth_info", 0);
-    // Registration failures are retried here, with the program's back-off.
-    config->setInt("sip", "refresher_retry_after", 24 * 3600 * 1000);
-    config->setInt("sip", "register_only_when_network_is_up", 0);
+    setUpConfig(config, m_setup.bindAddress);
     config->setInt("sip", "inc_timeout", 60);
     config->setInt("sip", "delayed_timeout", 0);
     config->setInt("misc", "max_calls", 2);
-    if (!m_setup.bindAddress.isEmpty()) {
-        config->setString("sip", "bind_address", m_setup.bindAddress.toStdString());
-        config->setString("rtp", "bind_address", m_setup.bindAddress.toStdString());
-    }
     m_core = factory->createCoreWithConfig(config, nullptr);
     if (!m_core) {
         m_brokenReason = QStringLiteral("无法启动电话组件");
@@ -181,12 +258,8 @@ bool SoftPhone::createCore()
         m_core->setPlayFile(m_setup.playFile.toStdString());
         m_core->setRecordFile(m_setup.speakerFile.toStdString());
     }
-    auto transports = factory->createTransports();
     // Random ports: the account's server is reached from any.
-    transports->setUdpPort(-1);
-    transports->setTcpPort(-1);
-    transports->setTlsPort(-1);
-    m_core->setTransports(transports);
+    useRandomPorts(m_core);
     if (m_core->start() != 0) {
         m_brokenReason = QStringLiteral("无法启动电话组件");
         m_core.reset();
@@ -225,35 +298,7 @@ void SoftPhone::apply(const PhoneAccount &account, const QString &password,
         setRegistration(Registration::Broken, m_brokenReason);
         return;
     }
-    auto factory = linphone::Factory::get();
-    const QString host = phoneServerHost(account.server);
-    const int port = phoneServerPort(account.server);
-    // Typed text reaches the requests only through liblinphone's own address
-    // objects, and only after the settings refused what could break out.
-    auto identity = factory->createAddress("sip:user@invalid");
-    identity->setUsername(account.user.toStdString());
-    identity->setDomain(host.toStdString());
-    if (!account.displayName.isEmpty())
-        identity->setDisplayName(account.displayName.toStdString());
-    auto server = factory->createAddress("sip:invalid");
-    server->setDomain(host.toStdString());
-    if (port > 0)
-        server->setPort(port);
-    server->setTransport(account.transport == QLatin1String("tcp") ? linphone::TransportType::Tcp
-                         : account.transport == QLatin1String("tls")
-                             ? linphone::TransportType::Tls
-                             : linphone::TransportType::Udp);
-    auto params = m_core->createAccountParams();
-    params->setIdentityAddress(identity);
-    params->setServerAddress(server);
-    params->enableOutboundProxy(true);
-    params->setExpires(m_setup.registrationExpires);
-    params->enableRegister(false);
-    m_core->addAuthInfo(factory->createAuthInfo(
-        account.user.toStdString(), "", password.toStdString(), "", "", host.toStdString()));
-    m_linphoneAccount = m_core->createAccount(params);
-    m_core->addAccount(m_linphoneAccount);
-    m_core->setDefaultAccount(m_linphoneAccount);
+    m_linphoneAccount = addAccount(m_core, account, password, m_setup.registrationExpires);
     m_core->setMediaEncryption(account.srtp ? linphone::MediaEncryption::SRTP
                                             : linphone::MediaEncryption::None);
     m_core->setMediaEncryptionMandatory(account.srtp);
@@ -369,6 +414,11 @@ QString SoftPhone::statusText() const
     return QString();
 }
 
+bool SoftPhone::configured() const
+{
+    return m_account.enabled && m_account.complete() && m_options.dialThroughPhone;
+}
+
 bool SoftPhone::ready() const
 {
     return m_registration == Registration::Registered;
@@ -424,6 +474,11 @@ bool SoftPhone::dial(const CallParty &party)
         if (!(c.isDigit() && c.unicode() < 128) && !(c == QLatin1Char('+') && i == 0))
             return false;
     }
+    CallParty known = party;
+    // A list's "拨号" knows only the number: the person is found by it.
+    if (known.kind == 0 || known.personId < 0)
+        known = identify(party.digits);
+    known.digits = party.digits;
     auto address = m_linphoneAccount->getParams()->getIdentityAddress()->clone();
     address->setUsername(party.digits.toStdString());
     address->setDisplayName("");
@@ -434,7 +489,7 @@ bool SoftPhone::dial(const CallParty &party)
     m_recordingFile = m_wantRecording ? newRecordingFile() : QString();
     if (!m_recordingFile.isEmpty())
         params->setRecordFile(QDir(recordingsFolder()).filePath(m_recordingFile).toStdString());
-    beginCall(party);
+    beginCall(known);
     m_answered = m_ringTimedOut = m_declinedHere = m_hungUpHere = false;
     m_startedAt = nowTime();
     m_ringDelayMs = -1;
@@ -443,7 +498,7 @@ bool SoftPhone::dial(const CallParty &party)
     if (!m_call) {
         CallSummary summary;
         summary.callId = m_callId;
-        summary.party = party;
+        summary.party = known;
         summary.endText = QStringLiteral("无法发起呼叫");
         if (!m_recordingFile.isEmpty())
             QFile::remove(QDir(recordingsFolder()).filePath(m_recordingFile));
@@ -681,4 +736,63 @@ void SoftPhone::hangUpForQuit()
         m_core->iterate();
         QThread::msleep(10);
     }
+}
+
+RegistrationProbe::RegistrationProbe(const QString &bindAddress, QObject *parent)
+    : QObject(parent), m_bindAddress(bindAddress)
+{
+}
+
+RegistrationProbe::~RegistrationProbe()
+{
+    stop();
+}
+
+void RegistrationProbe::start(const PhoneAccount &account, const QString &password,
+                              int timeoutSeconds)
+{
+    stop();
+    auto factory = linphone::Factory::get();
+    // Nothing of the trial is written anywhere.
+    auto config = factory->createConfigFromString("");
+    setUpConfig(config, m_bindAddress);
+    m_core = factory->createCoreWithConfig(config, nullptr);
+    m_listener = std::make_shared<ProbeListener>(this);
+    m_core->addListener(m_listener);
+    m_core->enableVideoCapture(false);
+    m_core->enableVideoDisplay(false);
+    useRandomPorts(m_core);
+    m_core->start();
+    auto created = addAccount(m_core, account, password, 60);
+    auto params = created->getParams()->clone();
+    params->enableRegister(true);
+    created->setParams(params);
+    m_timer = new QTimer(this);
+    connect(m_timer, &QTimer::timeout, this, [this] { m_core->iterate(); });
+    m_timer->start(20);
+    QTimer::singleShot(timeoutSeconds * 1000, this,
+                       [this] { report(false, QStringLiteral("服务器无应答")); });
+}
+
+void RegistrationProbe::report(bool ok, const QString &answer)
+{
+    if (!m_core || m_reported)
+        return;
+    m_reported = true;
+    emit finished(ok, answer);
+}
+
+void RegistrationProbe::stop()
+{
+    if (m_listener)
+        static_cast<ProbeListener *>(m_listener.get())->probe = nullptr;
+    delete m_timer;
+    m_timer = nullptr;
+    if (m_core) {
+        m_core->removeListener(m_listener);
+        m_core->stop();
+    }
+    m_core.reset();
+    m_listener.reset();
+    m_reported = false;
 }

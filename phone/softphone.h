@@ -72,6 +72,7 @@ public:
     QString statusText() const;
     int retryInSeconds() const;
 
+    bool configured() const override;
     bool ready() const override;
     QString notReadyReason() const override;
     bool dial(const CallParty &party) override;
@@ -140,4 +141,28 @@ private:
     qint64 m_ringDelayMs = -1;
     qint64 m_longestStepMs = 0;
     QString m_brokenReason;
+};
+
+// "测试注册": registers the entered account once with a core of its own
+// (nothing written to disk) and reports the server's own answer.
+class RegistrationProbe : public QObject
+{
+    Q_OBJECT
+public:
+    explicit RegistrationProbe(const QString &bindAddress = QString(), QObject *parent = nullptr);
+    ~RegistrationProbe() override;
+    void start(const PhoneAccount &account, const QString &password, int timeoutSeconds = 15);
+    void report(bool ok, const QString &answer);
+
+signals:
+    void finished(bool ok, const QString &answer);
+
+private:
+    void stop();
+
+    QString m_bindAddress;
+    std::shared_ptr<linphone::Core> m_core;
+    std::shared_ptr<linphone::CoreListener> m_listener;
+    QTimer *m_timer = nullptr;
+    bool m_reported = false;
 };

@@ -458,3 +458,33 @@ QSqlQueryModel *loadMissedCallsModel(QObject *parent)
                        QStringLiteral("姓名")});
     return model;
 }
+
+PersonGlance glanceAt(int kind, qint64 personId)
+{
+    PersonGlance glance;
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    const bool prospect = kind == 1;
+    query.prepare(prospect ? QStringLiteral("SELECT decode_name(name), user_type FROM customers "
+                                            "WHERE id = ?")
+                           : QStringLiteral("SELECT name, user_type FROM helpers WHERE id = ?"));
+    query.addBindValue(personId);
+    if (!query.exec() || !query.next())
+        return glance;
+    glance.name = query.value(0).toString();
+    const int userType = query.value(1).toInt();
+    glance.kindText = prospect
+                          ? (userType == 2 ? QStringLiteral("客户") : QStringLiteral("准客户"))
+                          : (userType == 2 ? QStringLiteral("团队成员") : QStringLiteral("准增员"));
+    query.prepare(QStringLiteral("SELECT add_time, next_contact_time, next_contact_type FROM %1 "
+                                 "WHERE %2 = ? ORDER BY id DESC LIMIT 1")
+                      .arg(logTable(kind),
+                           prospect ? QStringLiteral("customer_id") : QStringLiteral("helper_id")));
+    query.addBindValue(personId);
+    if (query.exec() && query.next()) {
+        glance.lastContact = query.value(0).toLongLong();
+        glance.nextContact = query.value(1).toLongLong();
+        glance.nextContactType = query.value(2).toInt();
+    }
+    return glance;
+}

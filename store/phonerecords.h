@@ -114,3 +114,16 @@ enum MissedCallColumn
     MissedKindCode,
     MissedId,
 };
+
+// What the incoming-call window shows of a known caller: the name, the
+// kind ("准客户", "准增员", "团队成员"), the time of the last contact and the
+// next contact the latest log promises (0 when none).
+struct PersonGlance
+{
+    QString name;
+    QString kindText;
+    qint64 lastContact = 0;
+    qint64 nextContact = 0;
+    int nextContactType = 0;
+};
+PersonGlance glanceAt(int kind, qint64 personId);

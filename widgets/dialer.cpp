@@ -1,6 +1,7 @@
 #include "dialer.h"
 
 #include "common/appsettings.h"
+#include "common/phoneline.h"
 #include "store/diallink.h"
 #include "store/phonekeys.h"
 #include "widgets/messageboxes.h"
@@ -48,15 +49,55 @@ bool canDial(const QString &phone)
     return !dialDigits(phone).isEmpty();
 }
 
-bool dialNumber(QWidget *parent, const QString &phone)
+namespace {
+// NotDialled when the telephone was used or refused; DialledByLink asks the
+// caller to go on with the link.
+DialResult dialThroughPhone(QWidget *parent, const QString &digits, int kind, qint64 personId)
+{
+    PhoneLine *line = PhoneLine::instance();
+    const QString title = QStringLiteral("拨号");
+    if (line->inCall()) {
+        if (!askYesNo(parent,
+                      QStringLiteral("正在通话中 (%1).\n要挂断当前通话并拨打 %2 吗?")
+                          .arg(line->party().digits, digits),
+                      title))
+            return NotDialled;
+        line->hangUp();
+        if (line->inCall()) {
+            showWarning(parent, QStringLiteral("当前通话还没有结束, 请稍后再拨."), title);
+            return NotDialled;
+        }
+    }
+    if (!line->ready()) {
+        return askYesNo(parent,
+                        QStringLiteral("内置电话现在不能拨号: %1.\n改用拨号链接 (%2) 拨打吗?")
+                            .arg(line->notReadyReason(), appSettings.dialTemplate()),
+                        title)
+                   ? DialledByLink
+                   : NotDialled;
+    }
+    if (line->dial({kind, personId, digits}))
+        return DialledByPhone;
+    showWarning(parent, QStringLiteral("内置电话无法发起呼叫: %1").arg(line->lastSummary().endText),
+                title);
+    return NotDialled;
+}
+} // namespace
+
+DialResult dialNumber(QWidget *parent, const QString &phone, int kind, qint64 personId)
 {
     const QString digits = dialDigits(phone);
     if (digits.isEmpty())
-        return false;
+        return NotDialled;
+    if (PhoneLine *line = PhoneLine::instance(); line && line->configured()) {
+        const DialResult result = dialThroughPhone(parent, digits, kind, personId);
+        if (result != DialledByLink)
+            return result;
+    }
     const QString pattern = appSettings.dialTemplate();
     const QUrl link = dialLink(pattern, phone);
     if (link.isValid() && desktopHasHandler(link.scheme()) && QDesktopServices::openUrl(link))
-        return true;
+        return DialledByLink;
     if (QClipboard *clipboard = QGuiApplication::clipboard())
         clipboard->setText(digits);
     const QString shown = link.isValid() ? link.toString() : pattern;
@@ -65,7 +106,7 @@ bool dialNumber(QWidget *parent, const QString &phone)
                                "号码 %2 已复制到剪贴板.")
                     .arg(shown, digits),
                 QStringLiteral("拨号"));
-    return false;
+    return NotDialled;
 }
 
 QAction *createDialAction(QAbstractItemView *view, int phoneColumn, QObject *parent)
