@@ -29,7 +29,7 @@ struct CallDetails
     std::optional<qint64> seconds;
     QString outcome;
     // Unsaved calls of the built-in telephone whose recordings the log takes.
-    QList<qint64> pendingCalls;
+    QList<qint64> pendingCalls = {};
 };
 
 // Stores the details of the log just inserted on the default connection
