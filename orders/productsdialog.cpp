@@ -70,8 +70,7 @@ void ProductsDialog::on_pushButtonDelete_clicked()
 {
     const QString code = currentValue(Code);
     if (code.isEmpty() ||
-        !askYesNo(this,
-                  QStringLiteral("确定要删除产品 %1 (%2) 吗?").arg(code, currentValue(Name)),
+        !askYesNo(this, QStringLiteral("确定要删除产品 %1 (%2) 吗?").arg(code, currentValue(Name)),
                   QStringLiteral("提示")))
         return;
     // A product an order names is refused by the store, which says why.

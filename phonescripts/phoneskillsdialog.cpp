@@ -38,8 +38,9 @@ void PhoneSkillsDialog::load()
     ui->tableView->setColumnWidth(PhoneSkillColumnType, 60);
     // Sized to a script's whole text, the last column put its header out of
     // sight: it fills what is left, its texts cut short (the edit shows them).
-    ui->tableView->setColumnWidth(PhoneSkillColumnCategory,
-                                  std::min(ui->tableView->columnWidth(PhoneSkillColumnCategory), 240));
+    ui->tableView->setColumnWidth(
+        PhoneSkillColumnCategory,
+        std::min(ui->tableView->columnWidth(PhoneSkillColumnCategory), 240));
     ui->tableView->setColumnWidth(PhoneSkillColumnContent, 160);
     ui->tableView->horizontalHeader()->setStretchLastSection(true);
     ui->tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);

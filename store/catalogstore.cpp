@@ -27,8 +27,8 @@ bool productExists(const QString &code)
 
 qint64 ordersNaming(const QString &code)
 {
-    return preparedValue(QStringLiteral("SELECT count(*) FROM customers_orders WHERE product_id = ?"),
-                         {code})
+    return preparedValue(
+               QStringLiteral("SELECT count(*) FROM customers_orders WHERE product_id = ?"), {code})
         .toLongLong();
 }
 } // namespace

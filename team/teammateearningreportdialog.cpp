@@ -3,8 +3,8 @@
 
 #include "store/teamstore.h"
 #include "team/addteammateearningreportdialog.h"
-#include "widgets/datecolumndelegate.h"
 #include "team/teamforms.h"
+#include "widgets/datecolumndelegate.h"
 #include "widgets/listkeys.h"
 #include "widgets/messageboxes.h"
 

@@ -118,8 +118,7 @@ private slots:
         row("blank code", {"   ", "A", "x"}, {hint, "请输入编号."}, "lineEditIdentifie");
         row("blank name", {"P9", "  ", "x"}, {hint, "请输入名称."}, "lineEditName");
         row("no introduction", {"P9", "A", ""}, {hint, "请输入产品介绍."}, "textEditIntroduce");
-        row("existing code", {"P1", "别的", "x"}, {"新增产品信息出错.", "产品编号已存在."},
-            "");
+        row("existing code", {"P1", "别的", "x"}, {"新增产品信息出错.", "产品编号已存在."}, "");
         row("blank introduction stored as typed", {" P9 ", " A ", "   "}, {}, "lineEditIdentifie");
     }
     void productEntry()

@@ -12,8 +12,8 @@
 #include "support/testworkspace.h"
 
 #include <QComboBox>
-#include <QSqlTableModel>
 #include <QHeaderView>
+#include <QSqlTableModel>
 #include <QTableView>
 #include <QTextEdit>
 

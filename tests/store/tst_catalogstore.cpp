@@ -58,7 +58,6 @@ private slots:
         QCOMPARE(one->data(one->index(0, 1)).toString(), QString("意外险"));
     }
 
-
     // A product an order names keeps its code and stays; one without orders
     // can be changed, code and all, or deleted. A refusal says why.
     void productsChangeOrGoUnlessOrdered()
@@ -73,11 +72,13 @@ private slots:
         QStringList said;
         for (const auto &warning : warnings.warnings())
             said << warning.text;
-        QCOMPARE(said, QStringList({"该产品已有 1 条订单, 不能修改产品编号.", "该产品已有 1 条订单, 不能删除.",
-                                    "产品编号已存在."}));
-        QVERIFY(updateProduct("P1", "P1", "终身寿险二", "c") && updateProduct("P2", "P3", "新", "d"));
-        QCOMPARE(queryValue("SELECT group_concat(id || name || introduce) FROM products").toString(),
-                 QString("P1终身寿险二c,P3新d"));
+        QCOMPARE(said, QStringList({"该产品已有 1 条订单, 不能修改产品编号.",
+                                    "该产品已有 1 条订单, 不能删除.", "产品编号已存在."}));
+        QVERIFY(updateProduct("P1", "P1", "终身寿险二", "c") &&
+                updateProduct("P2", "P3", "新", "d"));
+        QCOMPARE(
+            queryValue("SELECT group_concat(id || name || introduce) FROM products").toString(),
+            QString("P1终身寿险二c,P3新d"));
         QVERIFY(deleteProduct("P3"));
         QCOMPARE(queryValue("SELECT count(*) FROM products").toInt(), 1);
     }

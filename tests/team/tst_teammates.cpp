@@ -2,13 +2,13 @@
 
 #include "../prospects/prospectfixtures.h"
 #include "common/dateutils.h"
+#include "store/teamstore.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "team/addteammateearningreportdialog.h"
 #include "team/addteammatetaskdialog.h"
 #include "team/teammatedialog.h"
 #include "team/teammateearningreportdialog.h"
-#include "store/teamstore.h"
 #include "team/teammatetaskdialog.h"
 
 #include <QTableView>
