@@ -52,7 +52,7 @@ TeamActivityDialog::~TeamActivityDialog() = default;
 void TeamActivityDialog::on_pushButtonRefresh_clicked()
 {
     if (!reader) {
-        showMembers({}, QStringLiteral("未设置团队服务器"), 0);
+        showMembers({}, TeamServerController::whyNoReader(), 0);
         return;
     }
     ui->labelStatus->setText(QStringLiteral("正在读取..."));

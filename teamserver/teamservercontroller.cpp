@@ -36,7 +36,7 @@ void answerRecordedActivity(int teammateId, const QDate &from, const QDate &to, 
 {
     TeamServerReader *reader = current ? current->reader() : nullptr;
     if (!reader) {
-        show(QStringLiteral("未设置团队服务器"));
+        show(TeamServerController::whyNoReader());
         return;
     }
     const QString member = loadServerMemberLinks().value(teammateId);
@@ -85,6 +85,12 @@ TeamServerController::TeamServerController(QMainWindow *window) : QObject(window
 TeamServerController::~TeamServerController()
 {
     TeammateExamineDialog::setRecordedActivitySource({});
+}
+
+QString TeamServerController::whyNoReader()
+{
+    return current && current->m_needsPassword ? QStringLiteral("需要输入团队服务器密码")
+                                               : QStringLiteral("未设置团队服务器");
 }
 
 TeamServerController *TeamServerController::instance()

@@ -28,8 +28,10 @@ public:
 
     // New settings from the dialog: publishing starts again with them.
     void apply(const TeamServerSettings &settings, const QString &password);
-    // The leader's reader, or null while no server is set up.
+    // The leader's reader, or null while no server is set up (or its password
+    // is missing); whyNoReader() says which.
     TeamServerReader *reader() const { return m_reader.get(); }
+    static QString whyNoReader();
     ActivityPublisher *publisher() const { return m_publisher.get(); }
     QLabel *statusLabel() const { return m_statusLabel; }
     // A passing remark beside the status (the keyring refused the password).
