@@ -109,7 +109,6 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QHeaderView *header = child<QTableView>(&dialog, "tableView")->horizontalHeader();
-        QCOMPARE(header->model()->headerData(3, Qt::Horizontal).toString(), QString("提示内容"));
         QVERIFY(header->sectionViewportPosition(3) + header->sectionSize(3) <=
                 header->viewport()->width());
     }
