@@ -6,6 +6,7 @@
 #include "phone/phonewindows.h"
 #include "phone/softphone.h"
 #include "store/phonerecords.h"
+#include "widgets/statusnotices.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,10 +29,8 @@ PhoneController::PhoneController(QMainWindow *window, const Hooks &hooks,
     setup.privateFolder = QDir::current().absoluteFilePath(QStringLiteral("softphone"));
     setup.bindAddress = bindAddress;
     m_phone = new SoftPhone(setup, this);
-    m_statusLabel = new QLabel(window);
-    m_statusLabel->setObjectName(QStringLiteral("statusPhoneLabel"));
-    m_statusLabel->hide();
-    window->statusBar()->addPermanentWidget(m_statusLabel);
+    m_statusLabel = StatusNotices::of(window->statusBar())
+                        ->label(QStringLiteral("phone"), QStringLiteral("statusPhoneLabel"));
     connect(m_phone, &SoftPhone::statusChanged, this, &PhoneController::showStatus);
     connect(m_phone, &PhoneLine::incomingCall, this, &PhoneController::incoming);
     connect(m_phone, &PhoneLine::missedCallsChanged, this, &PhoneController::recountMissed);
@@ -88,8 +87,12 @@ void PhoneController::showStatus()
     QString text = m_phone->statusText();
     if (!text.isEmpty() && !m_note.isEmpty())
         text += QStringLiteral(" (%1)").arg(m_note);
-    m_statusLabel->setText(text);
-    m_statusLabel->setVisible(!text.isEmpty());
+    const bool trouble = m_phone->registration() == SoftPhone::Registration::Refused ||
+                         m_phone->registration() == SoftPhone::Registration::Waiting ||
+                         m_phone->registration() == SoftPhone::Registration::Broken;
+    StatusNotices::of(m_window->statusBar())
+        ->set(QStringLiteral("phone"), text,
+              trouble ? StatusNotices::Tone::Alarm : StatusNotices::Tone::Plain);
 }
 
 void PhoneController::recountMissed()

@@ -6,16 +6,26 @@
 #include "support/testworkspace.h"
 
 #include "common/dateutils.h"
+#include "phone/phoneaccountdialog.h"
+#include "phone/phonecontroller.h"
 #include "phone/softphone.h"
 #include "store/callrecords.h"
 #include "store/customerstore.h"
 #include "store/phonerecords.h"
+#include "support/messagerecorder.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 #include <memory>
@@ -83,6 +93,11 @@ private slots:
     void incomingCalls_data();
     void incomingCalls();
     void missedCallIsListedUntilCalledBack();
+    void accountDialogRefusesBadFields_data();
+    void accountDialogRefusesBadFields();
+    void registrationTestShowsTheServersAnswer_data();
+    void registrationTestShowsTheServersAnswer();
+    void passwordStaysOutOfEveryFile();
 
 private:
     std::unique_ptr<PhoneNetwork> net;
@@ -344,6 +359,129 @@ void TestSoftPhone::missedCallIsListedUntilCalledBack()
     QVERIFY(phone->dial({0, -1, QStringLiteral("+8613700001234")}));
     QCOMPARE(countMissedCalls(), 0);
     QVERIFY(ended.wait(5000));
+}
+
+void TestSoftPhone::accountDialogRefusesBadFields_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString server =
+        QStringLiteral("服务器地址只能是 主机名 或 主机名:端口, 不能含空格、@、;、< 等字符.");
+    const QString user = QStringLiteral("用户名不能含空格、@、;、< 等字符.");
+    QTest::newRow("server with a blank") << "lineEditServer"
+                                         << "pbx example.com" << server;
+    QTest::newRow("server with @") << "lineEditServer"
+                                   << "evil@pbx.example.com" << server;
+    QTest::newRow("server with ;") << "lineEditServer"
+                                   << "pbx.example.com;lr" << server;
+    QTest::newRow("server with <") << "lineEditServer"
+                                   << "<sip:pbx>" << server;
+    QTest::newRow("server port") << "lineEditServer"
+                                 << "pbx.example.com:70000"
+                                 << QStringLiteral("服务器端口必须是 1 到 65535 之间的数字.");
+    QTest::newRow("user with a newline") << "lineEditUser"
+                                         << "10\n01" << user;
+    QTest::newRow("user with ;") << "lineEditUser"
+                                 << "1001;x=y" << user;
+    QTest::newRow("user with @") << "lineEditUser"
+                                 << "1001@evil" << user;
+    QTest::newRow("display name with a quote")
+        << "lineEditDisplayName"
+        << "坐席\"<sip:x>" << QStringLiteral("显示名称不能含换行、引号或 < > 字符.");
+}
+
+void TestSoftPhone::accountDialogRefusesBadFields()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    TestWorkspace ws;
+    MessageRecorder messages;
+    PhoneAccountDialog dialog;
+    dialog.findChild<QCheckBox *>(QStringLiteral("checkBoxEnabled"))->setChecked(true);
+    dialog.findChild<QLineEdit *>(QStringLiteral("lineEditServer"))
+        ->setText(QStringLiteral("pbx.example.com:5060"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("lineEditUser"))->setText(QStringLiteral("1001"));
+    auto *edit = dialog.findChild<QLineEdit *>(field);
+    edit->setText(text);
+    dialog.show();
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonOk")),
+                      Qt::LeftButton);
+    QCOMPARE(messages.texts(), QStringList{message});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.focusWidget(), edit);
+    QVERIFY(loadPhoneAccount().server.isEmpty());
+}
+
+void TestSoftPhone::registrationTestShowsTheServersAnswer_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("right") << QStringLiteral("pw-1002") << true
+                           << QStringLiteral("注册成功 (200 OK)");
+    QTest::newRow("wrong") << QStringLiteral("nope") << false
+                           << QStringLiteral("服务器答复: 401 Unauthorized");
+}
+
+void TestSoftPhone::registrationTestShowsTheServersAnswer()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, ok);
+    QFETCH(QString, answer);
+    TestWorkspace ws;
+    PhoneAccountDialog dialog;
+    dialog.findChild<QLineEdit *>(QStringLiteral("lineEditServer"))->setText(net->account().server);
+    dialog.findChild<QLineEdit *>(QStringLiteral("lineEditUser"))->setText(QStringLiteral("1002"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("lineEditPassword"))->setText(password);
+    QSignalSpy tested(&dialog, &PhoneAccountDialog::registrationTested);
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonTest")),
+                      Qt::LeftButton);
+    QVERIFY(tested.wait(10000));
+    QCOMPARE(tested.first().at(0).toBool(), ok);
+    QCOMPARE(tested.first().at(1).toString(), answer);
+    QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("labelTestResult"))->text(), answer);
+}
+
+void TestSoftPhone::passwordStaysOutOfEveryFile()
+{
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    QMainWindow window;
+    PhoneController controller(&window, {}, QStringLiteral("127.0.0.1"));
+    const QString password = PhoneNetwork::password(QStringLiteral("1001"));
+    {
+        PhoneAccountDialog dialog(&window);
+        const PhoneAccount account = net->account();
+        dialog.findChild<QCheckBox *>(QStringLiteral("checkBoxEnabled"))->setChecked(true);
+        dialog.findChild<QLineEdit *>(QStringLiteral("lineEditServer"))->setText(account.server);
+        dialog.findChild<QLineEdit *>(QStringLiteral("lineEditUser"))->setText(account.user);
+        dialog.findChild<QLineEdit *>(QStringLiteral("lineEditPassword"))->setText(password);
+        dialog.findChild<QCheckBox *>(QStringLiteral("checkBoxRecord"))->setChecked(true);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonOk")),
+                          Qt::LeftButton);
+    }
+    auto *status = window.findChild<QLabel *>(QStringLiteral("statusPhoneLabel"));
+    QTRY_VERIFY2_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("电话: 已注册 1001")),
+                              qPrintable(status->text()), 10000);
+    // No keyring in the tests: the session keeps it, and the status says so.
+    QTRY_VERIFY(status->text().contains(QStringLiteral("只保留到本次程序退出")));
+    net->tell(QStringLiteral("mode 13800004444 answer 1000"));
+    QSignalSpy ended(controller.phone(), &PhoneLine::callEnded);
+    QVERIFY(controller.phone()->dial({0, -1, QStringLiteral("13800004444")}));
+    QVERIFY(ended.wait(10000));
+    QVERIFY(ended.first().first().value<CallSummary>().pendingId > 0);
+    QCOMPARE(QDir(recordingsFolder()).entryList(QDir::Files).size(), 1);
+    int files = 0;
+    for (QDirIterator it(ws.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        QFile file(it.next());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(!file.readAll().contains(password.toUtf8()), qPrintable(file.fileName()));
+        ++files;
+    }
+    QVERIFY(files >= 4); // data file, settings, liblinphone's files, the recording
 }
 
 CALLLEDGER_TEST_MAIN(TestSoftPhone, QApplication)
