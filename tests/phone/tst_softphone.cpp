@@ -98,6 +98,7 @@ private slots:
     void registrationTestShowsTheServersAnswer_data();
     void registrationTestShowsTheServersAnswer();
     void passwordStaysOutOfEveryFile();
+    void oldRecordingsArePrunedWithTheirRows();
 
 private:
     std::unique_ptr<PhoneNetwork> net;
@@ -482,6 +483,53 @@ void TestSoftPhone::passwordStaysOutOfEveryFile()
         ++files;
     }
     QVERIFY(files >= 4); // data file, settings, liblinphone's files, the recording
+}
+
+void TestSoftPhone::oldRecordingsArePrunedWithTheirRows()
+{
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    QString error;
+    QVERIFY(ensurePrivateFolder(recordingsFolder(), &error));
+    const qint64 now = nowTime();
+    const qint64 day = 24 * 3600;
+    const int id = Fixtures::insertProspect(Fixtures::prospect(QStringLiteral("赵敏")));
+    // Two saved (40 and 3 days old), two unsaved (40 and 3 days old).
+    const auto file = [](const QString &name) {
+        QFile out(QDir(recordingsFolder()).filePath(name));
+        return out.open(QIODevice::WriteOnly) && out.write("mkv") == 3;
+    };
+    for (const qint64 age : {40, 3}) {
+        QVERIFY(addCustomerTelLog(id, 1, QStringLiteral("x"), now, 1, now - age * day));
+        const qint64 logId =
+            queryValue(QStringLiteral("SELECT max(id) FROM customers_tel_logs")).toLongLong();
+        const QString name = QStringLiteral("prospect-%1.mkv").arg(logId);
+        QVERIFY(file(name));
+        QVERIFY(
+            execSql(QStringLiteral("INSERT INTO contact_recordings VALUES (1, %1, '%2', 9, 'x')")
+                        .arg(logId)
+                        .arg(name)));
+        const QString pending = QStringLiteral("call-%1.mkv").arg(age);
+        QVERIFY(file(pending));
+        QVERIFY(addPendingCall({-1, 1, id, QStringLiteral("138"), now - age * day, 9, pending,
+                                QStringLiteral("x")}) > 0);
+    }
+    const PruneReport report = pruneRecordings(30, now);
+    QCOMPARE(report.files, 2);
+    QVERIFY(report.problems.isEmpty());
+    QCOMPARE(pruneReportText(report), QStringLiteral("已删除 2 个过期录音 (1 KB)"));
+    QCOMPARE(QDir(recordingsFolder()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("call-3.mkv"), QStringLiteral("prospect-2.mkv")}));
+    QCOMPARE(
+        queryValue(QStringLiteral("SELECT group_concat(file) FROM contact_recordings")).toString(),
+        QStringLiteral("prospect-2.mkv"));
+    QCOMPARE(queryValue(QStringLiteral("SELECT group_concat(file) FROM pending_calls")).toString(),
+             QStringLiteral("call-3.mkv"));
+    // 0 keeps everything; deleting the person finds the rest.
+    QCOMPARE(pruneRecordings(0, now + 100 * day).files, 0);
+    QCOMPARE(personRecordingFiles(1, id).size(), 2);
+    QVERIFY(deletePersonRecordings(1, id));
+    QCOMPARE(QDir(recordingsFolder()).entryList(QDir::Files), QStringList());
 }
 
 CALLLEDGER_TEST_MAIN(TestSoftPhone, QApplication)
