@@ -152,6 +152,8 @@ std::shared_ptr<linphone::Account> addAccount(const std::shared_ptr<linphone::Co
 // The core's settings both the telephone and the probe share.
 void setUpConfig(const std::shared_ptr<linphone::Config> &config, const QString &bindAddress)
 {
+    // Its messages name numbers and addresses: only errors are let through.
+    linphone::LoggingService::get()->setLogLevel(linphone::LogLevel::Error);
     // The password stays in the keyring: liblinphone keeps no credential.
     config->setInt("sip", "store_auth_info", 0);
     // Registration failures are retried here, with the program's back-off.
@@ -212,6 +214,10 @@ SoftPhone::SoftPhone(const Setup &setup, QObject *parent) : PhoneLine(parent), m
 
 SoftPhone::~SoftPhone()
 {
+    if (m_starter) {
+        m_starter->wait();
+        delete m_starter;
+    }
     hangUpForQuit();
     if (m_listener)
         static_cast<Listener *>(m_listener.get())->phone = nullptr;
@@ -221,52 +227,87 @@ SoftPhone::~SoftPhone()
     }
 }
 
-bool SoftPhone::createCore()
+namespace {
+// Builds and starts a core; runs on a thread of its own, since loading the
+// media plugins and opening liblinphone's databases takes longer than the
+// window may pause. Nothing else touches the core until the thread ends.
+std::shared_ptr<linphone::Core> startCore(const SoftPhone::Setup &setup, QString *error)
 {
-    if (m_core)
-        return true;
-    QString error;
-    if (!ensurePrivateFolder(m_setup.privateFolder, &error)) {
-        m_brokenReason = error;
-        return false;
-    }
     auto factory = linphone::Factory::get();
-    const std::string folder = folderPath(m_setup.privateFolder);
+    const std::string folder = folderPath(setup.privateFolder);
     factory->setDataDir(folder);
     factory->setConfigDir(folder);
     factory->setDownloadDir(folder);
-    auto config = factory->createConfig(inFolder(m_setup.privateFolder, "linphonerc"));
-    setUpConfig(config, m_setup.bindAddress);
+    auto config = factory->createConfig(inFolder(setup.privateFolder, "linphonerc"));
+    setUpConfig(config, setup.bindAddress);
     config->setInt("sip", "inc_timeout", 60);
     config->setInt("sip", "delayed_timeout", 0);
     config->setInt("misc", "max_calls", 2);
-    m_core = factory->createCoreWithConfig(config, nullptr);
-    if (!m_core) {
-        m_brokenReason = QStringLiteral("无法启动电话组件");
-        return false;
+    auto core = factory->createCoreWithConfig(config, nullptr);
+    if (!core) {
+        *error = QStringLiteral("无法启动电话组件");
+        return nullptr;
     }
-    m_listener = std::make_shared<Listener>(this);
-    m_core->addListener(m_listener);
-    m_core->setGuessHostname(false);
-    m_core->enableVideoCapture(false);
-    m_core->enableVideoDisplay(false);
-    m_core->setCallLogsDatabasePath(inFolder(m_setup.privateFolder, "calls.db"));
-    m_core->setZrtpSecretsFile(inFolder(m_setup.privateFolder, "zrtp"));
-    m_core->setInCallTimeout(0);
-    if (!m_setup.playFile.isEmpty()) {
-        m_core->setUseFiles(true);
-        m_core->setPlayFile(m_setup.playFile.toStdString());
-        m_core->setRecordFile(m_setup.speakerFile.toStdString());
+    core->setGuessHostname(false);
+    core->enableVideoCapture(false);
+    core->enableVideoDisplay(false);
+    core->setCallLogsDatabasePath(inFolder(setup.privateFolder, "calls.db"));
+    core->setZrtpSecretsFile(inFolder(setup.privateFolder, "zrtp"));
+    core->setInCallTimeout(0);
+    if (!setup.playFile.isEmpty()) {
+        core->setUseFiles(true);
+        core->setPlayFile(setup.playFile.toStdString());
+        core->setRecordFile(setup.speakerFile.toStdString());
     }
     // Random ports: the account's server is reached from any.
-    useRandomPorts(m_core);
-    if (m_core->start() != 0) {
-        m_brokenReason = QStringLiteral("无法启动电话组件");
-        m_core.reset();
-        return false;
+    useRandomPorts(core);
+    if (core->start() != 0) {
+        *error = QStringLiteral("无法启动电话组件");
+        return nullptr;
     }
-    m_iterate->start(m_setup.iterateMs);
-    return true;
+    return core;
+}
+} // namespace
+
+void SoftPhone::createCore()
+{
+    if (m_core || m_starter)
+        return;
+    QString error;
+    if (!ensurePrivateFolder(m_setup.privateFolder, &error)) {
+        m_brokenReason = error;
+        setRegistration(Registration::Broken, m_brokenReason);
+        return;
+    }
+    auto result = std::make_shared<std::pair<std::shared_ptr<linphone::Core>, QString>>();
+    const Setup setup = m_setup;
+    m_starter =
+        QThread::create([result, setup] { result->first = startCore(setup, &result->second); });
+    connect(m_starter, &QThread::finished, this, [this, result] {
+        m_starter->deleteLater();
+        m_starter = nullptr;
+        m_core = result->first;
+        if (!m_core) {
+            m_brokenReason = result->second;
+            setRegistration(Registration::Broken, m_brokenReason);
+            return;
+        }
+        m_listener = std::make_shared<Listener>(this);
+        m_core->addListener(m_listener);
+        m_iterate->start(m_setup.iterateMs);
+        if (m_account.enabled && m_account.complete())
+            addConfiguredAccount();
+    });
+    m_starter->start();
+}
+
+void SoftPhone::addConfiguredAccount()
+{
+    m_linphoneAccount = addAccount(m_core, m_account, m_password, m_setup.registrationExpires);
+    m_core->setMediaEncryption(m_account.srtp ? linphone::MediaEncryption::SRTP
+                                              : linphone::MediaEncryption::None);
+    m_core->setMediaEncryptionMandatory(m_account.srtp);
+    registerAccount();
 }
 
 void SoftPhone::iterate()
@@ -294,15 +335,13 @@ void SoftPhone::apply(const PhoneAccount &account, const QString &password,
         setRegistration(Registration::Off);
         return;
     }
-    if (!createCore()) {
-        setRegistration(Registration::Broken, m_brokenReason);
+    if (m_core) {
+        addConfiguredAccount();
         return;
     }
-    m_linphoneAccount = addAccount(m_core, account, password, m_setup.registrationExpires);
-    m_core->setMediaEncryption(account.srtp ? linphone::MediaEncryption::SRTP
-                                            : linphone::MediaEncryption::None);
-    m_core->setMediaEncryptionMandatory(account.srtp);
-    registerAccount();
+    // The account follows once the core has started.
+    setRegistration(Registration::Registering);
+    createCore();
 }
 
 void SoftPhone::setOptions(const PhoneOptions &options)

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QThread;
 class QTimer;
 
 namespace linphone {
@@ -100,7 +101,8 @@ public:
     void onRegistrationState(const std::shared_ptr<linphone::Account> &account, int state);
 
 private:
-    bool createCore();
+    void createCore();
+    void addConfiguredAccount();
     void iterate();
     void registerAccount();
     void scheduleRetry();
@@ -120,6 +122,7 @@ private:
     std::shared_ptr<linphone::Account> m_linphoneAccount;
     std::shared_ptr<linphone::Call> m_call;
     QList<std::shared_ptr<linphone::Call>> m_endedCalls;
+    QThread *m_starter = nullptr;
     QTimer *m_iterate = nullptr;
     QTimer *m_retry = nullptr;
     QTimer *m_ring = nullptr;
