@@ -2,10 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/aboutdialog.h"
-#include "common/appsettings.h"
 #include "app/backupdialog.h"
-#include "common/dateutils.h"
-#include "widgets/messageboxes.h"
 #include "app/remindertray.h"
 #include "app/searchbox.h"
 #include "app/systemsetdialog.h"
@@ -15,11 +12,13 @@
 #include "calling/calendardialog.h"
 #include "calling/contactalerts.h"
 #include "calling/contactedcustomersdialog.h"
-#include "calling/todaylists.h"
 #include "calling/todayfirstphonecustomersdialog.h"
 #include "calling/todayfirstphonehelpersdialog.h"
+#include "calling/todaylists.h"
 #include "calling/todaysubscribecustomersdialog.h"
 #include "calling/todaysubscribehelpersdialog.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
@@ -27,6 +26,8 @@
 #include "orders/addproductdialog.h"
 #include "orders/customerordersdialog.h"
 #include "orders/productsdialog.h"
+#include "phone/phoneaccountdialog.h"
+#include "phone/phonecontroller.h"
 #include "phonescripts/addphoneskilldialog.h"
 #include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
@@ -48,6 +49,7 @@
 #include "team/teammateexaminedialog.h"
 #include "team/teammatetaskdialog.h"
 #include "teamserver/teamservercontroller.h"
+#include "widgets/messageboxes.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -55,10 +57,10 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QToolBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -110,9 +112,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     }
     ui->setupUi(this);
     // The data folder in the title: which agent's file this window works on.
-    setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText() + QStringLiteral(" - ") +
-                   QDir::toNativeSeparators(
-                       QFileInfo(QString::fromLatin1(databaseFileName)).absolutePath()));
+    setWindowTitle(
+        tr("Vantoro电话营销软件 v") + programVersionText() + QStringLiteral(" - ") +
+        QDir::toNativeSeparators(QFileInfo(QString::fromLatin1(databaseFileName)).absolutePath()));
 
     centreOnScreen();
     setUpStatisticsEntry();
@@ -146,6 +148,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     refreshReminderCounts();
     setUpContactAlerts();
     setUpTeamServer(this);
+    setUpPhone();
 
     // Asynchronous: an unreachable service never delays the window.
     connect(&checkNew, &HttpCheckNew::done, this, &MainWindow::CheckNewRet);
@@ -590,4 +593,49 @@ void MainWindow::setUpCallingTools()
     todayPace = new TodayPace(ui->widget);
     if (auto *column = qobject_cast<QVBoxLayout *>(ui->widget->layout()))
         column->insertWidget(1, todayPace);
+}
+
+void MainWindow::setUpPhone()
+{
+    PhoneController::Hooks hooks;
+    hooks.openPerson = [this](int kind, qint64 id) {
+        runCallDialogFor(this, kind == 2 ? PersonKind::Recruit : PersonKind::Prospect, id);
+    };
+    hooks.addProspect = [this](const QString &number) {
+        AddCustomerDialog dialog(this);
+        if (auto *phone = dialog.findChild<QLineEdit *>(QStringLiteral("lineEditPhone")))
+            phone->setText(number);
+        dialog.exec();
+    };
+    hooks.notify = [this](const QString &title, const QString &text,
+                          const std::function<void()> &onClick) {
+        reminderTray->notify(title, text, onClick);
+    };
+    auto *controller = new PhoneController(this, hooks);
+
+    auto *account = new QAction(QStringLiteral("电话账号..."), this);
+    account->setObjectName(QStringLiteral("action_phone_account"));
+    connect(account, &QAction::triggered, this, [this] { runModal<PhoneAccountDialog>(this); });
+    auto *missed = new QAction(QStringLiteral("未接来电"), this);
+    missed->setObjectName(QStringLiteral("action_missed_calls"));
+    connect(missed, &QAction::triggered, controller, &PhoneController::showMissedCalls);
+    auto *menu = new QMenu(QStringLiteral("电话"), ui->menuBar);
+    menu->setObjectName(QStringLiteral("menu_phone"));
+    menu->addAction(account);
+    menu->addAction(missed);
+    ui->menuBar->insertMenu(ui->menu_8->menuAction(), menu);
+
+    // The board's count leads to the list it counts.
+    auto *board = new QLabel(ui->widget);
+    board->setObjectName(QStringLiteral("labelMissedCalls"));
+    connect(board, &QLabel::linkActivated, controller, &PhoneController::showMissedCalls);
+    const auto showCount = [board, missed](int count) {
+        board->setText(QStringLiteral("未接来电: <a href=\"missed\">%1</a>").arg(count));
+        missed->setText(count > 0 ? QStringLiteral("未接来电 (%1)").arg(count)
+                                  : QStringLiteral("未接来电"));
+    };
+    connect(controller, &PhoneController::missedCallsCounted, board, showCount);
+    showCount(controller->missedCalls());
+    if (auto *column = qobject_cast<QVBoxLayout *>(ui->widget->layout()))
+        column->addWidget(board);
 }

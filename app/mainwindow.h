@@ -116,6 +116,9 @@ private:
 
     // The search box in the toolbar and today's pace under the reminder numbers.
     void setUpCallingTools();
+    // The built-in telephone: its menu, status, incoming calls and the
+    // board's count of missed calls.
+    void setUpPhone();
     SearchBox *searchBox = nullptr;
     TodayPace *todayPace = nullptr;
 

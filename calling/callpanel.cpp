@@ -1,18 +1,28 @@
 #include "callpanel.h"
 
+#include "calling/contactentry.h"
 #include "common/appsettings.h"
+#include "common/phonesettings.h"
+#include "store/customerstore.h"
+#include "store/phonerecords.h"
+#include "widgets/callbar.h"
 #include "widgets/dialer.h"
 #include "widgets/messageboxes.h"
+#include "widgets/recordingspanel.h"
 
 #include <QComboBox>
+#include <QDataWidgetMapper>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QSqlQuery>
+#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 
@@ -98,6 +108,39 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
     connect(tick, &QTimer::timeout, this, &CallPanel::showTime);
     tick->start(1000);
     showTime();
+
+    // The built-in telephone: its call bar under the navigation, the
+    // recordings under the history, the countdown of progressive calling.
+    auto *top = qobject_cast<QBoxLayout *>(dialog->layout());
+    callBar = new CallBar(dialog);
+    countdownRow = new QWidget(dialog);
+    countdownRow->setObjectName(QStringLiteral("widgetCountdown"));
+    auto *countdownLayout = new QHBoxLayout(countdownRow);
+    countdownLayout->setContentsMargins(0, 0, 0, 0);
+    countdownLabel = new QLabel(countdownRow);
+    countdownLabel->setObjectName(QStringLiteral("labelCountdown"));
+    auto *pause = new QPushButton(QStringLiteral("暂停"), countdownRow);
+    pause->setObjectName(QStringLiteral("pushButtonPauseDialling"));
+    pause->setAutoDefault(false);
+    connect(pause, &QPushButton::clicked, this, [this] { stopCountdown(); });
+    countdownLayout->addWidget(countdownLabel, 1);
+    countdownLayout->addWidget(pause);
+    countdownRow->hide();
+    if (top) {
+        top->insertWidget(1, callBar);
+        top->insertWidget(2, countdownRow);
+    }
+    countdownTimer = new QTimer(this);
+    connect(countdownTimer, &QTimer::timeout, this, &CallPanel::countdownTick);
+    if (auto *history = dialog->findChild<QTableView *>(QStringLiteral("tableViewPhoneLogs"))) {
+        recordings = new RecordingsPanel(history, history->parentWidget());
+        if (history->parentWidget()->layout())
+            history->parentWidget()->layout()->addWidget(recordings);
+    }
+    if (PhoneLine *line = PhoneLine::instance())
+        connect(line, &PhoneLine::callEnded, this, &CallPanel::callEnded);
+    // Esc stops a countdown instead of closing the dialog.
+    dialog->installEventFilter(this);
 }
 
 void CallPanel::addQuickTimes(QWidget *edit, QWidget *radio, const QString &namePrefix)
@@ -141,9 +184,17 @@ CallDetails CallPanel::takeDetails(QWidget *parent)
 {
     CallDetails details;
     details.outcome = outcome();
+    // The log about to be saved takes the person's unsaved calls.
+    if (recordings)
+        details.pendingCalls = recordings->unsavedCalls();
+    savedJustNow = true;
+    QTimer::singleShot(0, this, [this] { savedJustNow = false; });
     talk.stop();
     showTime();
-    if (!talk.isUnused()) {
+    // A call of the telephone brings its own talk time, answer to hang-up.
+    if (phoneTalk) {
+        details.seconds = *phoneTalk;
+    } else if (!talk.isUnused()) {
         const qint64 seconds = talk.seconds();
         if (seconds >= 0 && seconds <= maxTalkSeconds)
             details.seconds = seconds;
@@ -162,14 +213,135 @@ void CallPanel::reset()
     timerButton->setText(QStringLiteral("开始计时"));
     outcomeBox->setCurrentIndex(0);
     showTime();
+    followPerson();
+}
+
+void CallPanel::followPerson()
+{
+    // A save that moved on, or a walk past people it must not dial.
+    const bool walking = savedJustNow || progressiveArmed;
+    stopCountdown();
+    const auto *mapper = dialog->findChild<QDataWidgetMapper *>();
+    personKind = dialog->inherits("CallHelperDialog") ? 2 : 1;
+    personId = mapper && mapper->currentIndex() >= 0
+                   ? mapper->model()->index(mapper->currentIndex(), ColumnId).data().toLongLong()
+                   : -1;
+    ourCalls.clear();
+    phoneTalk.reset();
+    // A call answered for this person before the dialog opened is this one's.
+    if (PhoneLine *line = PhoneLine::instance(); line && line->inCall() &&
+                                                 line->party().kind == personKind &&
+                                                 line->party().personId == personId)
+        ourCalls.insert(line->callId());
+    if (recordings) {
+        tidyRecordings();
+        recordings->showPerson(personKind, personId, phone->text());
+    }
+    if (walking) {
+        savedJustNow = false;
+        const PhoneLine *line = PhoneLine::instance();
+        progressiveArmed = line && line->configured() && loadPhoneOptions().progressiveDialling;
+        if (progressiveArmed)
+            arriveProgressively();
+    }
+}
+
+void CallPanel::callEnded(const CallSummary &summary)
+{
+    if (!ourCalls.contains(summary.callId))
+        return;
+    if (summary.answered)
+        phoneTalk = phoneTalk.value_or(0) + summary.talkSeconds;
+    // Suggested from the SIP result; the agent can change it.
+    if (!summary.suggestedOutcome.isEmpty() && outcomeBox->currentIndex() <= 0)
+        outcomeBox->setCurrentText(summary.suggestedOutcome);
 }
 
 void CallPanel::dial()
 {
     if (!canDial(phone->text()))
         return;
-    if (dialNumber(dialog, phone->text()) && !talk.isRunning())
+    stopCountdown();
+    const DialResult result = dialNumber(dialog, phone->text(), personKind, personId);
+    if (result == DialledByPhone) {
+        ourCalls.insert(PhoneLine::instance()->callId());
+        if (walkDay != Clock::now().date()) {
+            walkDialled.clear();
+            walkDay = Clock::now().date();
+        }
+        walkDialled.insert(personId);
+    } else if (result == DialledByLink && !talk.isRunning()) {
         toggleTimer();
+    }
+}
+
+void CallPanel::arriveProgressively()
+{
+    QString skip;
+    if (!canDial(phone->text())) {
+        skip = QStringLiteral("没有号码");
+    } else if (walkDay == Clock::now().date() && walkDialled.contains(personId)) {
+        skip = QStringLiteral("今天已拨过");
+    } else {
+        // The borrowed list may be stale: the stored state decides.
+        QSqlQuery query;
+        query.prepare(personKind == 1
+                          ? QStringLiteral("SELECT user_type FROM customers WHERE id = ?")
+                          : QStringLiteral("SELECT user_type FROM helpers WHERE id = ?"));
+        query.addBindValue(personId);
+        if (query.exec() && query.next() && query.value(0).toInt() == 0)
+            skip = QStringLiteral("已放弃");
+    }
+    if (skip.isEmpty()) {
+        countdownLeft = loadPhoneOptions().progressiveCountdownSeconds;
+        countdownRow->show();
+        countdownTick();
+        countdownTimer->start(1000);
+        return;
+    }
+    // Past whom the walk must not dial, to the next row.
+    QTimer::singleShot(0, this, [this, skip] {
+        auto *mapper = dialog->findChild<QDataWidgetMapper *>();
+        if (!progressiveArmed || !mapper)
+            return;
+        if (!moveToNextRow(mapper))
+            stopCountdown(QStringLiteral("连续拨号: 名单已到末尾"));
+    });
+}
+
+void CallPanel::countdownTick()
+{
+    if (countdownLeft <= 0) {
+        stopCountdown();
+        dial();
+        return;
+    }
+    countdownLabel->setText(
+        QStringLiteral("%1 秒后拨打下一位 (Esc 或 暂停 停止)").arg(countdownLeft));
+    --countdownLeft;
+}
+
+bool CallPanel::countingDown() const
+{
+    return countdownTimer->isActive();
+}
+
+void CallPanel::stopCountdown(const QString &why)
+{
+    countdownTimer->stop();
+    progressiveArmed = false;
+    countdownLabel->setText(why);
+    countdownRow->setVisible(!why.isEmpty());
+}
+
+bool CallPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == dialog && event->type() == QEvent::KeyPress && countingDown() &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        stopCountdown();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CallPanel::toggleTimer()

@@ -4,8 +4,16 @@
 #include "common/calltools.h"
 #include "store/callrecords.h"
 
-#include <QObject>
+#include "common/phoneline.h"
 
+#include <QDate>
+#include <QObject>
+#include <QSet>
+
+#include <optional>
+
+class CallBar;
+class RecordingsPanel;
 class QComboBox;
 class QDialog;
 class QLabel;
@@ -17,7 +25,9 @@ class QToolButton;
 // The calling tools both call dialogs add to their forms: "拨号" (Ctrl+D)
 // and the talk timer ("开始计时"/"停止计时", F9) beside the number, the
 // outcome beside the description, and the quick times beside the next call
-// and visit. Built in code around the forms' own widgets.
+// and visit. Built in code around the forms' own widgets. With the built-in
+// telephone: the call bar, the talk time and suggested outcome of the
+// person's calls, their recordings, and progressive calling after a save.
 class CallPanel : public QObject
 {
     Q_OBJECT
@@ -36,8 +46,21 @@ public:
 
     void dial();
     void toggleTimer();
+    // Progressive calling: the countdown to the next person's call runs.
+    bool countingDown() const;
+    void stopCountdown(const QString &why = QString());
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The person on the dialog's current row, its calls and recordings.
+    void followPerson();
+    void callEnded(const CallSummary &summary);
+    // Arrived at a person after a save: skip whom the walk must not dial,
+    // else count down to the call.
+    void arriveProgressively();
+    void countdownTick();
     void showTime();
     void addQuickTimes(QWidget *edit, QWidget *radio, const QString &namePrefix);
 
@@ -50,4 +73,22 @@ private:
     QTimer *tick = nullptr;
     QList<QToolButton *> afternoonButtons;
     TalkTimer talk;
+
+    CallBar *callBar = nullptr;
+    RecordingsPanel *recordings = nullptr;
+    int personKind = 0;
+    qint64 personId = -1;
+    // Calls of the telephone placed or answered for the person shown, and
+    // their talk time.
+    QSet<quint64> ourCalls;
+    std::optional<qint64> phoneTalk;
+    bool savedJustNow = false;
+    bool progressiveArmed = false;
+    QWidget *countdownRow = nullptr;
+    QLabel *countdownLabel = nullptr;
+    QTimer *countdownTimer = nullptr;
+    int countdownLeft = 0;
+    // Whom this walk has dialled, and on which day.
+    QSet<qint64> walkDialled;
+    QDate walkDay;
 };

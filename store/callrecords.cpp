@@ -56,7 +56,9 @@ protected:
         const QString k = QString::number(int(kind));
         return QStringLiteral(
                    "SELECT l.*, CASE WHEN d.seconds IS NULL THEN '' ELSE (d.seconds / 60) || ':' "
-                   "|| substr('0' || (d.seconds % 60), -2) END, coalesce(o.outcome, '') FROM ") +
+                   "|| substr('0' || (d.seconds % 60), -2) END, coalesce(o.outcome, ''), CASE WHEN "
+                   "EXISTS (SELECT 1 FROM contact_recordings r WHERE r.kind = ") +
+               k + QStringLiteral(" AND r.log_id = l.id) THEN '有' ELSE '' END FROM ") +
                logTable(kind) + QStringLiteral(" l LEFT JOIN contact_durations d ON d.kind = ") +
                k +
                QStringLiteral(" AND d.log_id = l.id LEFT JOIN contact_outcomes o ON o.kind = ") +
@@ -123,7 +125,7 @@ QSqlTableModel *loadCallHistoryModel(QObject *parent, CallRecordKind kind, qint6
     if (!model->select())
         qDebug() << model->lastError().text();
     QStringList headers = telLogHeaders();
-    headers << QStringLiteral("通话时长") << QStringLiteral("结果");
+    headers << QStringLiteral("通话时长") << QStringLiteral("结果") << QStringLiteral("录音");
     setHeaders(model, headers);
     return model;
 }

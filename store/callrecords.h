@@ -41,5 +41,6 @@ bool addCallDetails(CallRecordKind kind, const CallDetails &details);
 qint64 talkSecondsBetween(CallRecordKind kind, qint64 from, qint64 to);
 
 // The contact history of one person for the call dialogs: the log columns
-// followed by "通话时长" (m:ss, empty when none) and "结果".
+// followed by "通话时长" (m:ss, empty when none), "结果" and "录音" ("有"
+// when the built-in telephone recorded the call).
 QSqlTableModel *loadCallHistoryModel(QObject *parent, CallRecordKind kind, qint64 personId);
