@@ -20,14 +20,14 @@ PhoneController *current = nullptr;
 }
 
 PhoneController::PhoneController(QMainWindow *window, const Hooks &hooks,
-                                 const QString &bindAddress)
-    : QObject(window), m_window(window), m_hooks(hooks), m_bindAddress(bindAddress)
+                                 const SoftPhone::Setup &given)
+    : QObject(window), m_window(window), m_hooks(hooks), m_bindAddress(given.bindAddress)
 {
     current = this;
-    SoftPhone::Setup setup;
+    SoftPhone::Setup setup = given;
     // liblinphone's own files: a private folder of the data home.
-    setup.privateFolder = QDir::current().absoluteFilePath(QStringLiteral("softphone"));
-    setup.bindAddress = bindAddress;
+    if (setup.privateFolder.isEmpty())
+        setup.privateFolder = QDir::current().absoluteFilePath(QStringLiteral("softphone"));
     m_phone = new SoftPhone(setup, this);
     m_statusLabel = StatusNotices::of(window->statusBar())
                         ->label(QStringLiteral("phone"), QStringLiteral("statusPhoneLabel"));

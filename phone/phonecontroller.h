@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/phonesettings.h"
+#include "phone/softphone.h"
 
 #include <QObject>
 #include <QPointer>
@@ -12,7 +13,6 @@ class IncomingCallWindow;
 class QAction;
 class QLabel;
 class QMainWindow;
-class SoftPhone;
 
 // The built-in telephone in the main window: the softphone itself, its
 // status-bar field, the window of an incoming call, a window for calls no
@@ -34,8 +34,10 @@ public:
             notify;
     };
 
+    // The setup's private folder defaults to softphone/ of the data folder;
+    // the rest serves machines without a sound card (the tests).
     PhoneController(QMainWindow *window, const Hooks &hooks,
-                    const QString &bindAddress = QString());
+                    const SoftPhone::Setup &setup = SoftPhone::Setup());
     ~PhoneController() override;
     static PhoneController *instance();
 

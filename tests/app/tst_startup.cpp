@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name "
                             "NOT LIKE 'sqlite_%'")
                      .toInt(),
-                 17);
+                 20);
         QCOMPARE(messages.count(), 0);
     }
 

@@ -99,6 +99,8 @@ private slots:
     void registrationTestShowsTheServersAnswer();
     void passwordStaysOutOfEveryFile();
     void oldRecordingsArePrunedWithTheirRows();
+    void endingTheProgramHangsUpAndKeepsTheCall_data();
+    void endingTheProgramHangsUpAndKeepsTheCall();
 
 private:
     std::unique_ptr<PhoneNetwork> net;
@@ -450,7 +452,7 @@ void TestSoftPhone::passwordStaysOutOfEveryFile()
     TestWorkspace ws;
     QVERIFY(ws.openDatabase());
     QMainWindow window;
-    PhoneController controller(&window, {}, QStringLiteral("127.0.0.1"));
+    PhoneController controller(&window, {}, setupIn(ws.path()));
     const QString password = PhoneNetwork::password(QStringLiteral("1001"));
     {
         PhoneAccountDialog dialog(&window);
@@ -530,6 +532,55 @@ void TestSoftPhone::oldRecordingsArePrunedWithTheirRows()
     QCOMPARE(personRecordingFiles(1, id).size(), 2);
     QVERIFY(deletePersonRecordings(1, id));
     QCOMPARE(QDir(recordingsFolder()).entryList(QDir::Files), QStringList());
+}
+
+void TestSoftPhone::endingTheProgramHangsUpAndKeepsTheCall_data()
+{
+    QTest::addColumn<bool>("signal");
+    QTest::newRow("window closed") << false;
+    QTest::newRow("SIGTERM") << true;
+}
+
+void TestSoftPhone::endingTheProgramHangsUpAndKeepsTheCall()
+{
+    QFETCH(bool, signal);
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    ws.closeDatabase();
+    const QString number = signal ? QStringLiteral("13800005555") : QStringLiteral("13800006666");
+    net->tell(QStringLiteral("mode %1 answer").arg(number));
+    net->mark();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), ws.path());
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral(PHONE_CHILD),
+                {ws.path(), net->account().server, net->playFile(), number});
+    QVERIFY(child.waitForStarted());
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += child.readAllStandardOutput()).contains("talking") ||
+                                 child.state() != QProcess::Running,
+                             15000);
+    QVERIFY2(child.state() == QProcess::Running, said.constData());
+    QTest::qWait(2200);
+    if (signal)
+        child.terminate();
+    else
+        child.write("quit\n");
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    // The far end was told, and the call is kept for the agent's log.
+    const QString ended = net->waitFor(QStringLiteral("ended ") + number, 5000);
+    QVERIFY(!ended.isEmpty());
+    const int farSeconds = ended.section(QLatin1Char(' '), 2, 2).toInt();
+    QVERIFY(ws.openDatabase());
+    const QList<PendingCall> kept = pendingCallsFor(0, -1, number);
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(qAbs(kept.first().seconds - farSeconds) <= 1 && kept.first().seconds >= 2,
+             qPrintable(QStringLiteral("%1 %2").arg(kept.first().seconds).arg(farSeconds)));
+    QCOMPARE(checkRecording(kept.first().file, kept.first().sha256), RecordingState::Sound);
+    QVERIFY(decodeRecording(QDir(recordingsFolder()).filePath(kept.first().file)).first >= 1.5);
 }
 
 CALLLEDGER_TEST_MAIN(TestSoftPhone, QApplication)

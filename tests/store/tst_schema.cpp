@@ -31,10 +31,11 @@ private slots:
         tables.removeAll("sqlite_sequence"); // SQLite's own bookkeeping for AUTOINCREMENT
         tables.sort();
         QCOMPARE(tables,
-                 QStringList({"account", "contact_durations", "contact_outcomes", "customer_kinsfolk", "customers",
+                 QStringList({"account", "contact_durations", "contact_outcomes", "contact_recordings",
+                              "customer_kinsfolk", "customers",
                               "customers_contact_track", "customers_orders", "customers_tel_logs",
-                              "helpers", "helpers_contact_track", "helpers_tel_logs",
-                              "phone_key_backlog", "phone_keys", "phoneskills", "products",
+                              "helpers", "helpers_contact_track", "helpers_tel_logs", "missed_calls",
+                              "pending_calls", "phone_key_backlog", "phone_keys", "phoneskills", "products",
                               "teammate_earning_report", "teammate_task"}));
 
         // The stored creation statements carry the declared types exactly as written.
