@@ -3,16 +3,18 @@
 // call, the longest pause of the event loop, the time from dialling to the
 // far end's ringing, and the memory the telephone adds.
 //
-//   build/tests/phone/phonebench [SECONDS]
+//   build/tools/phonenet/phonebench [SECONDS]
 #include "phonenetwork.h"
-#include "support/testmain.h"
-#include "support/testworkspace.h"
 
 #include "phone/softphone.h"
+#include "store/database.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -68,7 +70,13 @@ double cpuShare(int seconds)
 
 int main(int argc, char **argv)
 {
-    prepareTestEnvironment();
+    // A folder of its own for the data file, liblinphone's files and the
+    // sound libraries' state.
+    QTemporaryDir workspace;
+    qputenv("HOME", QFile::encodeName(workspace.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(workspace.path()));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(2, atoi(argv[1])) : 10;
     PhoneNetwork network;
@@ -77,8 +85,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "phonebench: %s\n", qPrintable(error));
         return 1;
     }
-    TestWorkspace workspace;
-    workspace.openDatabase();
+    QDir::setCurrent(workspace.path());
+    if (!initDatabase())
+        return 1;
     const double baseMiB = residentMiB();
 
     SoftPhone::Setup setup;
