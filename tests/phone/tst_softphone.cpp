@@ -5,10 +5,13 @@
 #include "support/testmain.h"
 #include "support/testworkspace.h"
 
+#include "app/remindertray.h"
+#include "calling/calldialog.h"
 #include "common/dateutils.h"
 #include "phone/phoneaccountdialog.h"
 #include "phone/phonecontroller.h"
 #include "phone/softphone.h"
+#include "prospects/addcustomerdialog.h"
 #include "store/callrecords.h"
 #include "store/customerstore.h"
 #include "store/phonerecords.h"
@@ -16,6 +19,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -24,9 +28,12 @@
 #include <QMainWindow>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextEdit>
+#include <QTimer>
 
 #include <memory>
 
@@ -99,6 +106,9 @@ private slots:
     void registrationTestShowsTheServersAnswer();
     void passwordStaysOutOfEveryFile();
     void oldRecordingsArePrunedWithTheirRows();
+    void answeringOpensThePerson_data();
+    void answeringOpensThePerson();
+    void progressiveCallingSkipsAndStops();
     void endingTheProgramHangsUpAndKeepsTheCall_data();
     void endingTheProgramHangsUpAndKeepsTheCall();
 
@@ -532,6 +542,175 @@ void TestSoftPhone::oldRecordingsArePrunedWithTheirRows()
     QCOMPARE(personRecordingFiles(1, id).size(), 2);
     QVERIFY(deletePersonRecordings(1, id));
     QCOMPARE(QDir(recordingsFolder()).entryList(QDir::Files), QStringList());
+}
+
+void TestSoftPhone::answeringOpensThePerson_data()
+{
+    QTest::addColumn<QString>("caller");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("prospect") << QStringLiteral("13800007777") << QStringLiteral("CallDialog");
+    QTest::newRow("recruit") << QStringLiteral("13800008888") << QStringLiteral("CallHelperDialog");
+    QTest::newRow("unknown") << QStringLiteral("13800009999")
+                             << QStringLiteral("AddCustomerDialog");
+}
+
+// The incoming-call window names a known caller; 接听 opens the person's
+// call dialog with the call running in its bar, whose save keeps the talk
+// time and recording; an unknown number goes into a new prospect.
+void TestSoftPhone::answeringOpensThePerson()
+{
+    QFETCH(QString, caller);
+    QFETCH(QString, dialog);
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    MessageRecorder messages;
+    Fixtures::Prospect prospect = Fixtures::prospect(QStringLiteral("孙丽"));
+    prospect.phone = QStringLiteral("13800007777");
+    Fixtures::insertProspect(prospect);
+    QVERIFY(execSql(QStringLiteral("INSERT INTO helpers(name, sex, birth_date, phone_number, "
+                                   "is_contact, user_type) VALUES ('周杰', 1, '1990-01-01', "
+                                   "'13800008888', 0, 1)")));
+    QMainWindow window;
+    PhoneController::Hooks hooks;
+    hooks.openPerson = [&window](int kind, qint64 id) {
+        runCallDialogFor(&window, kind == 2 ? PersonKind::Recruit : PersonKind::Prospect, id);
+    };
+    hooks.addProspect = [&window](const QString &number) {
+        AddCustomerDialog add(&window);
+        add.findChild<QLineEdit *>(QStringLiteral("lineEditPhone"))->setText(number);
+        add.exec();
+    };
+    PhoneController controller(&window, hooks, setupIn(ws.path()));
+    PhoneOptions options;
+    options.recordCalls = true;
+    controller.apply(net->account(), PhoneNetwork::password(QStringLiteral("1001")), options);
+    QTRY_VERIFY_WITH_TIMEOUT(controller.phone()->ready(), 10000);
+    net->tell(QStringLiteral("call %1 1001").arg(caller));
+    QFrame *incoming = nullptr;
+    QTRY_VERIFY((incoming = qobject_cast<QFrame *>([] {
+                     for (QWidget *top : QApplication::topLevelWidgets())
+                         if (top->objectName() == QLatin1String("incomingCallWindow") &&
+                             top->isVisible())
+                             return top;
+                     return static_cast<QWidget *>(nullptr);
+                 }())));
+    const QString shown = incoming->findChild<QLabel *>(QStringLiteral("labelCaller"))->text();
+    QVERIFY2(shown.contains(dialog == QLatin1String("CallDialog") ? QStringLiteral("孙丽 (准客户)")
+                            : dialog == QLatin1String("CallHelperDialog")
+                                ? QStringLiteral("周杰 (准增员)")
+                                : QStringLiteral("不在名单中")),
+             qPrintable(shown));
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *opened = QApplication::activeModalWidget();
+        QTRY_VERIFY(opened = QApplication::activeModalWidget());
+        QCOMPARE(QString::fromLatin1(opened->metaObject()->className()), dialog);
+        if (dialog == QLatin1String("AddCustomerDialog")) {
+            QCOMPARE(opened->findChild<QLineEdit *>(QStringLiteral("lineEditPhone"))->text(),
+                     caller);
+            // Not in a dialog's bar: the call gets a window of its own.
+            QTRY_VERIFY(window.findChild<QWidget *>(QStringLiteral("callWindow")) || [] {
+                for (QWidget *top : QApplication::topLevelWidgets())
+                    if (top->objectName() == QLatin1String("callWindow") && top->isVisible())
+                        return true;
+                return false;
+            }());
+            controller.phone()->hangUp();
+            // Its own close would ask about the typed number.
+            static_cast<QDialog *>(opened)->QDialog::done(QDialog::Rejected);
+            checked = true;
+            return;
+        }
+        auto *state = opened->findChild<QLabel *>(QStringLiteral("labelCallState"));
+        QTRY_VERIFY2(state->text().startsWith(QStringLiteral("通话中")), qPrintable(state->text()));
+        QVERIFY(opened->findChild<QLabel *>(QStringLiteral("labelRecording"))->isVisible());
+        QTest::qWait(1500);
+        QTest::mouseClick(opened->findChild<QPushButton *>(QStringLiteral("pushButtonHangUp")),
+                          Qt::LeftButton);
+        QTRY_VERIFY(state->text().startsWith(QStringLiteral("已结束")));
+        opened->findChild<QRadioButton *>(QStringLiteral("radioButtonPhoneMode"))->setChecked(true);
+        opened->findChild<QRadioButton *>(QStringLiteral("radioButtonNextPhoneTime"))
+            ->setChecked(true);
+        opened->findChild<QTextEdit *>(QStringLiteral("textEditPhoneContent"))
+            ->setPlainText(QStringLiteral("回电咨询"));
+        QTest::mouseClick(opened->findChild<QPushButton *>(QStringLiteral("pushButtonSave")),
+                          Qt::LeftButton);
+        checked = true;
+    });
+    QTest::mouseClick(incoming->findChild<QPushButton *>(QStringLiteral("pushButtonAnswer")),
+                      Qt::LeftButton);
+    QVERIFY(checked);
+    if (dialog == QLatin1String("AddCustomerDialog"))
+        return;
+    const int kind = dialog == QLatin1String("CallDialog") ? 1 : 2;
+    QCOMPARE(
+        queryValue(
+            QStringLiteral("SELECT count(*) FROM contact_recordings WHERE kind = %1").arg(kind))
+            .toInt(),
+        1);
+    const qint64 seconds =
+        queryValue(
+            QStringLiteral("SELECT seconds FROM contact_durations WHERE kind = %1").arg(kind))
+            .toLongLong();
+    QVERIFY2(seconds >= 1 && seconds <= 3, qPrintable(QString::number(seconds)));
+    QCOMPARE(queryValue(QStringLiteral("SELECT count(*) FROM pending_calls")).toInt(), 0);
+    QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
+}
+
+// After a save the walk skips whom it must not dial (no number, given up
+// since the list was loaded), counts down before the next one and stops on Esc.
+void TestSoftPhone::progressiveCallingSkipsAndStops()
+{
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    MessageRecorder messages;
+    const QStringList phones{QStringLiteral("13700000001"), QStringLiteral("-"),
+                             QStringLiteral("13700000003"), QStringLiteral("13700000004")};
+    QList<int> ids;
+    for (int i = 0; i < phones.size(); ++i) {
+        Fixtures::Prospect prospect = Fixtures::prospect(QStringLiteral("客户%1").arg(i));
+        prospect.phone = phones.at(i);
+        ids.append(Fixtures::insertProspect(prospect));
+    }
+    QMainWindow window;
+    PhoneController controller(&window, {}, setupIn(ws.path()));
+    PhoneOptions options;
+    options.progressiveDialling = true;
+    options.progressiveCountdownSeconds = 1;
+    savePhoneOptions(options);
+    controller.apply(net->account(), PhoneNetwork::password(QStringLiteral("1001")), options);
+    QTRY_VERIFY_WITH_TIMEOUT(controller.phone()->ready(), 10000);
+    std::unique_ptr<QSqlQueryModel> list(loadCustomersModel(nullptr, QString(), 0, 0));
+    QVERIFY(setCustomerUserType(ids.at(2), 0)); // given up after the list was loaded
+    net->tell(QStringLiteral("mode 13700000001 busy"));
+    CallDialog dialog(list.get(), list->index(0, 0), &window);
+    dialog.show();
+    QSignalSpy ended(controller.phone(), &PhoneLine::callEnded);
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonDial")),
+                      Qt::LeftButton);
+    QVERIFY(ended.wait(5000));
+    // The busy line suggests its outcome, which needs no description.
+    QCOMPARE(dialog.findChild<QComboBox *>(QStringLiteral("comboBoxOutcome"))->currentText(),
+             QStringLiteral("拒接/挂断"));
+    dialog.findChild<QRadioButton *>(QStringLiteral("radioButtonPhoneMode"))->setChecked(true);
+    dialog.findChild<QRadioButton *>(QStringLiteral("radioButtonNextPhoneTime"))->setChecked(true);
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonSave")),
+                      Qt::LeftButton);
+    auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("lineEditName"));
+    QTRY_COMPARE(name->text(), QStringLiteral("客户3"));
+    auto *countdown = dialog.findChild<QLabel *>(QStringLiteral("labelCountdown"));
+    QVERIFY(countdown->isVisible());
+    QVERIFY(countdown->text().contains(QStringLiteral("秒后拨打下一位")));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!countdown->isVisible());
+    QTest::qWait(1500);
+    QVERIFY(!controller.phone()->inCall());
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(queryValue(QStringLiteral("SELECT outcome FROM contact_outcomes")).toString(),
+             QStringLiteral("拒接/挂断"));
+    QCOMPARE(queryValue(QStringLiteral("SELECT count(*) FROM contact_durations")).toInt(), 0);
+    QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
 }
 
 void TestSoftPhone::endingTheProgramHangsUpAndKeepsTheCall_data()
