@@ -18,8 +18,11 @@ QString CallDlgTelLogItemDelegate::displayText(int column, const QVariant &value
 {
     switch (column) {
     case LogAddTime:
-        return localTimeText(value, QStringLiteral("yy-MM-dd"));
+        return localTimeText(value, QStringLiteral("yy-MM-dd hh:mm"));
     case LogNextContactTime:
+        // 0: the call planned no next contact (it ended in a deal).
+        if (value.toLongLong() <= 0)
+            return QStringLiteral("");
         return localTimeText(value, QStringLiteral("yy-MM-dd hh:mm"));
     case LogContactType:
     case LogNextContactType:
@@ -32,7 +35,10 @@ QString CallDlgTelLogItemDelegate::displayText(int column, const QVariant &value
 void CallDlgTelLogItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                       const QModelIndex &index) const
 {
-    const QString text = displayText(index.column(), index.data(Qt::DisplayRole));
+    QString text = displayText(index.column(), index.data(Qt::DisplayRole));
+    if (index.column() == LogNextContactType &&
+        index.siblingAtColumn(LogNextContactTime).data().toLongLong() <= 0)
+        text = QStringLiteral("");
     if (text.isNull()) {
         QItemDelegate::paint(painter, option, index);
         return;

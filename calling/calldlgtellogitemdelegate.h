@@ -2,8 +2,8 @@
 
 #include "calling/calldlgcustomeritemdelegate.h"
 
-// Shows a contact history: dates instead of seconds and 电话/约访 instead of
-// way codes, right-aligned.
+// Shows a contact history: dates and times instead of seconds and 电话/约访
+// instead of way codes, right-aligned; nothing for a next contact not planned.
 class CallDlgTelLogItemDelegate : public CallDlgCustomerItemDelegate
 {
     Q_OBJECT

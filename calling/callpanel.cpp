@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -54,8 +55,9 @@ QHBoxLayout *rowAround(QWidget *widget)
 
 CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
                      const ContactWidgets &contact)
-    : QObject(dialog), dialog(dialog), phone(phone)
+    : QObject(dialog), dialog(dialog), contact(contact), phone(phone)
 {
+    initContactWidgets(contact);
     QHBoxLayout *phoneRow = rowAround(phone);
     dialButton = new QPushButton(QStringLiteral("拨号"), dialog);
     dialButton->setObjectName(QStringLiteral("pushButtonDial"));
@@ -87,12 +89,17 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
     outcomeBox->setObjectName(QStringLiteral("comboBoxOutcome"));
     outcomeBox->addItem(QString());
     outcomeBox->addItems(callOutcomes(appSettings.extraOutcomes()));
+    outcomeBox->setToolTip(QStringLiteral("通话结果 (Ctrl+R)"));
     outcomeLabel->setBuddy(outcomeBox);
     contentRow->addWidget(outcomeLabel);
     contentRow->addWidget(outcomeBox);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), dialog), &QShortcut::activated,
+            outcomeBox, [this] { outcomeBox->setFocus(Qt::ShortcutFocusReason); });
 
-    addQuickTimes(contact.nextCall, contact.nextPhone, QStringLiteral("toolButtonCallQuick"));
-    addQuickTimes(contact.nextVisitTime, contact.nextVisit, QStringLiteral("toolButtonVisitQuick"));
+    orderTabs(addQuickTimes(contact.nextCall, contact.nextPhone,
+                            QStringLiteral("toolButtonCallQuick"), Qt::ControlModifier),
+              addQuickTimes(contact.nextVisitTime, contact.nextVisit,
+                            QStringLiteral("toolButtonVisitQuick"), Qt::AltModifier));
 
     tick = new QTimer(this);
     connect(tick, &QTimer::timeout, this, &CallPanel::showTime);
@@ -100,17 +107,24 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
     showTime();
 }
 
-void CallPanel::addQuickTimes(QWidget *edit, QWidget *radio, const QString &namePrefix)
+QList<QToolButton *> CallPanel::addQuickTimes(QWidget *edit, QWidget *radio,
+                                              const QString &namePrefix,
+                                              Qt::KeyboardModifier shortcutModifier)
 {
     QHBoxLayout *row = rowAround(edit);
     auto *dateEdit = qobject_cast<QDateTimeEdit *>(edit);
     auto *choice = qobject_cast<QRadioButton *>(radio);
+    QList<QToolButton *> buttons;
     for (const QuickTime which : {QuickTime::InOneHour, QuickTime::ThisAfternoon,
                                   QuickTime::TomorrowMorning, QuickTime::NextMondayMorning}) {
         auto *button = new QToolButton(dialog);
         button->setObjectName(namePrefix + QString::number(int(which)));
         button->setText(quickTimeText(which));
         button->setFocusPolicy(Qt::TabFocus);
+        const QKeySequence key(QKeyCombination(shortcutModifier, Qt::Key(Qt::Key_1 + int(which))));
+        button->setShortcut(key);
+        button->setToolTip(quickTimeText(which) + QStringLiteral(" (") +
+                           key.toString(QKeySequence::NativeText) + QLatin1Char(')'));
         connect(button, &QToolButton::clicked, this, [dateEdit, choice, which] {
             const QDateTime time = quickContactTime(which, Clock::now());
             if (!time.isValid())
@@ -121,7 +135,30 @@ void CallPanel::addQuickTimes(QWidget *edit, QWidget *radio, const QString &name
         if (which == QuickTime::ThisAfternoon)
             afternoonButtons.append(button);
         row->addWidget(button);
+        buttons.append(button);
     }
+    return buttons;
+}
+
+void CallPanel::orderTabs(const QList<QToolButton *> &callTimes,
+                          const QList<QToolButton *> &visitTimes)
+{
+    // What is entered after each call comes right after the description,
+    // before the person's read-only data and the lists.
+    QList<QWidget *> chain{contact.phoneMode, contact.visitMode, contact.content,
+                           outcomeBox,        contact.nextPhone, contact.nextCall};
+    for (QToolButton *button : callTimes)
+        chain.append(button);
+    chain.append(contact.nextVisit);
+    chain.append(contact.nextVisitTime);
+    for (QToolButton *button : visitTimes)
+        chain.append(button);
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+        if (button->isDefault())
+            chain.append(button);
+    }
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 void CallPanel::showTime()
@@ -161,7 +198,35 @@ void CallPanel::reset()
     talk.reset();
     timerButton->setText(QStringLiteral("开始计时"));
     outcomeBox->setCurrentIndex(0);
+    initContactWidgets(contact);
     showTime();
+}
+
+std::optional<ContactRecord> CallPanel::takeClosingContact(QWidget *parent)
+{
+    const std::optional<ContactEntry> entry = readContactEntry(parent, contact, false, false);
+    if (!entry)
+        return std::nullopt;
+    ContactRecord record;
+    record.contactType = entry->contactType;
+    record.content = entry->content;
+    record.nextContactTime = entry->nextContactTime;
+    record.nextContactType = entry->nextContactType;
+    record.details = takeDetails(parent);
+    record.details.outcome = closingOutcome(record.details.outcome);
+    record.addTime = nowTime();
+    return record;
+}
+
+bool CallPanel::hasUnsavedInput() const
+{
+    return !outcome().isEmpty() || hasContactInput(contact);
+}
+
+bool CallPanel::mayDropInput(QWidget *parent)
+{
+    return !hasUnsavedInput() || askYesNo(parent, QStringLiteral("本次联系记录尚未保存,是否放弃?"),
+                                          QStringLiteral("提示"));
 }
 
 void CallPanel::dial()
