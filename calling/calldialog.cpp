@@ -11,6 +11,7 @@
 #include "orders/addcustomerorderdialog.h"
 #include "widgets/dialer.h"
 #include "widgets/kinsfolkitemdelegate.h"
+#include "widgets/persontable.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
 
@@ -83,6 +84,7 @@ void CallDialog::loadKinsfolk(int row)
         loadKinsfolkModel(this, QStringLiteral("customer_id = ") + QString::number(idAtRow(row)));
     ui->tableViewKinsfolk->setModel(kinsfolkModel);
     ui->tableViewKinsfolk->resizeColumnsToContents();
+    limitColumnWidths(ui->tableViewKinsfolk);
     ui->tableViewKinsfolk->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui->tableViewKinsfolk->hideColumn(0);
     ui->tableViewKinsfolk->hideColumn(1);

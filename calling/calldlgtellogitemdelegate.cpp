@@ -1,6 +1,10 @@
 #include "calldlgtellogitemdelegate.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 QString wayText(const QVariant &value)
@@ -30,6 +34,18 @@ QString CallDlgTelLogItemDelegate::displayText(int column, const QVariant &value
     default:
         return QString();
     }
+}
+
+QSize CallDlgTelLogItemDelegate::sizeHint(const QStyleOptionViewItem &option,
+                                          const QModelIndex &index) const
+{
+    const QString text = displayText(index.column(), index.data(Qt::DisplayRole));
+    if (text.isNull())
+        return QItemDelegate::sizeHint(option, index);
+    const QSize shown = option.fontMetrics.size(Qt::TextSingleLine, text);
+    // The margins QItemDelegate leaves around a text.
+    const int margin = 2 * (QApplication::style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    return QSize(shown.width() + margin, std::max(shown.height(), option.fontMetrics.height()));
 }
 
 void CallDlgTelLogItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

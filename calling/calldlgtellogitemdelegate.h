@@ -23,6 +23,8 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+    // Sized for the text shown, not the stored number.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
     // The text a column shows for a stored value; null for columns painted as stored.
     static QString displayText(int column, const QVariant &value);

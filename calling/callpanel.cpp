@@ -5,9 +5,11 @@
 #include "widgets/messageboxes.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -113,6 +115,7 @@ QList<QToolButton *> CallPanel::addQuickTimes(QWidget *edit, QWidget *radio,
 {
     QHBoxLayout *row = rowAround(edit);
     auto *dateEdit = qobject_cast<QDateTimeEdit *>(edit);
+    dateEdit->installEventFilter(this);
     auto *choice = qobject_cast<QRadioButton *>(radio);
     QList<QToolButton *> buttons;
     for (const QuickTime which : {QuickTime::InOneHour, QuickTime::ThisAfternoon,
@@ -159,6 +162,22 @@ void CallPanel::orderTabs(const QList<QToolButton *> &callTimes,
     }
     for (int i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
+bool CallPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // Tab leaves a next time at once instead of walking its five sections
+    // (the arrow keys do that): the quick buttons are one Tab away.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            // The form's page moves the focus on from the focused widget.
+            QCoreApplication::sendEvent(static_cast<QWidget *>(watched)->parentWidget(), event);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CallPanel::showTime()

@@ -51,6 +51,9 @@ public:
     void dial();
     void toggleTimer();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showTime();
     QList<QToolButton *> addQuickTimes(QWidget *edit, QWidget *radio, const QString &namePrefix,

@@ -17,7 +17,10 @@ namespace {
 class WholeDateTyping : public QObject
 {
 public:
-    using QObject::QObject;
+    explicit WholeDateTyping(QDateEdit *edit) : QObject(edit)
+    {
+        setObjectName(QStringLiteral("wholeDateTyping"));
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -60,7 +63,7 @@ bool refuse(QWidget *dialog, QWidget *field, const QString &problem)
 void limitBirthDate(QDateEdit *edit)
 {
     edit->setDateRange(birthDateNotGiven(), latestBirthDate());
-    if (!edit->findChild<WholeDateTyping *>(QString(), Qt::FindDirectChildrenOnly))
+    if (!edit->findChild<QObject *>(QStringLiteral("wholeDateTyping"), Qt::FindDirectChildrenOnly))
         edit->installEventFilter(new WholeDateTyping(edit));
 }
 

@@ -12,7 +12,10 @@ class ElidedTextTips : public QObject
 {
 public:
     // Owned by the viewport, so found again at the next reload.
-    explicit ElidedTextTips(QTableView *view) : QObject(view->viewport()), view(view) {}
+    explicit ElidedTextTips(QTableView *view) : QObject(view->viewport()), view(view)
+    {
+        setObjectName(QStringLiteral("elidedTextTips"));
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -62,7 +65,8 @@ void limitColumnWidths(QTableView *view)
             view->setColumnWidth(column, widest);
     }
     view->setTextElideMode(Qt::ElideRight);
-    if (!view->viewport()->findChild<ElidedTextTips *>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (!view->viewport()->findChild<QObject *>(QStringLiteral("elidedTextTips"),
+                                                Qt::FindDirectChildrenOnly)) {
         view->viewport()->installEventFilter(new ElidedTextTips(view));
     }
 }

@@ -17,8 +17,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDateTimeEdit>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 #include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -280,18 +283,15 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(int, result);
         auto dialog = callOn(person, owner.get(), row, 2, contacted);
+        messages->answerNext(QMessageBox::Yes);
         for (const QString &step : steps.split(", ")) {
             if (step == "save")
                 saveContact(dialog.get());
-            else if (step == "pushButtonTeammate")
-                messages->answerNext(QMessageBox::Yes);
-            if (step != "save")
+            else
                 press(dialog.get(), step);
         }
-        if (steps == "pushButtonTeammate") {
-            QCOMPARE(messages->texts(), QStringList{"确认要把该增员转为团队成员吗?"});
-            messages->clear();
-        }
+        QCOMPARE(messages->count(), int(steps == "pushButtonTeammate")); // asked first
+        messages->clear();
 
         QCOMPARE(dialog->isVisible(), result == -1);
         if (result == -1) {
@@ -481,6 +481,153 @@ private slots:
         QVERIFY(list.isVisible());
         // Reloaded: the list shows the contact just saved.
         QCOMPARE(view->model()->index(1, ColumnIsContact).data().toInt(), 1);
+    }
+
+    // The call that ends in a deal or a new member is stored with it, all or
+    // nothing; then the next person's form is empty, or the words stay.
+    void conversionStoresTheCall_data()
+    {
+        QTest::addColumn<Person>("person");
+        QTest::addColumn<QString>("outcome"); // chosen before converting
+        QTest::addColumn<bool>("logRefused");
+        QTest::addColumn<QString>("stored"); // logs|outcomes|seconds|tracks|user type|orders
+        QTest::addColumn<QString>("after");  // name|description|outcome index|talk time
+        QTest::newRow("deal") << Person::Prospect << "" << false << "1:签单:0|成交|65|1:1|2|1"
+                              << "李四||0|00:00";
+        QTest::newRow("new member after a meeting")
+            << Person::Recruit << "约访成功" << false << "1:签单:0|约访成功|65|1:1|2|0"
+            << "李四||0|00:00";
+        QTest::newRow("deal, log refused") << Person::Prospect << "有意向" << true << "||||1|0"
+                                           << "张三|签单|5|01:05";
+        QTest::newRow("new member, log refused") << Person::Recruit << "" << true << "||||1|0"
+                                                 << "张三|签单|0|01:05";
+    }
+    void conversionStoresTheCall()
+    {
+        QFETCH(Person, person);
+        QFETCH(QString, outcome);
+        QFETCH(bool, logRefused);
+        QVERIFY(!logRefused ||
+                execSql("CREATE TRIGGER refuse BEFORE INSERT ON " + table(person, "_tel_logs") +
+                        " BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        auto dialog = callOn(person, owner.get(), 0);
+        describe(dialog.get(), "签单");
+        auto *outcomes = child<QComboBox>(dialog.get(), "comboBoxOutcome");
+        outcomes->setCurrentText(outcome);
+        press(dialog.get(), "pushButtonTalkTimer");
+        Clock::setFixedNow(fixedNow.addSecs(65));
+        onNextModal([](QWidget *order) { // code, name, amount, price
+            for (int column : {0, 2, 3})
+                child<QTableWidget>(order, "tableWidget")
+                    ->setItem(0, column, new QTableWidgetItem(column ? "1" : "P1"));
+            press(order, "pushButtonSave");
+            if (order->isVisible())
+                press(order, "pushButtonClose");
+        });
+        messages->answerNext(QMessageBox::Yes); // a new member is asked for
+        press(dialog.get(),
+              person == Person::Prospect ? "pushButtonBargain" : "pushButtonTeammate");
+
+        const auto value = [](const QString &sql) { return queryValue(sql).toString(); };
+        QTEST(QStringList(
+                  {rowsOf(table(person, "_tel_logs"),
+                          idColumn(person) + ", content, next_contact_time"),
+                   value("SELECT group_concat(outcome) FROM contact_outcomes"),
+                   value("SELECT group_concat(seconds) FROM contact_durations"),
+                   rowsOf(table(person, "_contact_track"), idColumn(person) + ", contact_state"),
+                   value("SELECT user_type FROM " + table(person) + " WHERE id = 1"),
+                   value("SELECT count(*) FROM customers_orders")})
+                  .join('|'),
+              "stored");
+        QTEST(QStringList({shownName(dialog.get()), shownText(dialog.get()),
+                           QString::number(outcomes->currentIndex()),
+                           child<QLabel>(dialog.get(), "labelTalkTime")->text()})
+                  .join('|'),
+              "after");
+        QCOMPARE(messages->last().text.contains("refused"), logRefused);
+        messages->clear();
+    }
+
+    // Input not saved is dropped only after a question ("否" the default).
+    void leavingWithUnsavedInputAsks_data()
+    {
+        QTest::addColumn<Person>("person");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("leave");                      // a button, a key or "close"
+        QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: not asked
+        QTest::addColumn<QString>("shownAfter");                 // empty: closed
+        const auto row = [](const char *tag, Person person, const char *input, const char *leave,
+                            QMessageBox::StandardButton answer, const char *shown) {
+            QTest::newRow(tag) << person << QString(input) << QString(leave) << answer << shown;
+        };
+        const auto no = QMessageBox::No, yes = QMessageBox::Yes;
+        const auto prospect = Person::Prospect, recruit = Person::Recruit;
+        row("note, 下一条, no", prospect, "note", "pushButtonToNext", no, "张三");
+        row("note, 下一条, yes", recruit, "note", "pushButtonToNext", yes, "李四");
+        row("outcome, Ctrl+PgDown, no", recruit, "outcome", "PgDown", no, "张三");
+        row("next time chosen, 返回, no", prospect, "next", "pushButtonReturn", no, "张三");
+        row("time changed, Esc, yes", recruit, "time", "Esc", yes, "");
+        row("note, 上一条 on the first row", prospect, "note", "pushButtonToPrev",
+            QMessageBox::NoButton, "张三");
+    }
+    void leavingWithUnsavedInputAsks()
+    {
+        QFETCH(Person, person);
+        QFETCH(QString, input);
+        QFETCH(QString, leave);
+        QFETCH(QMessageBox::StandardButton, answer);
+        auto dialog = callOn(person, owner.get(), 0);
+        QApplication::setActiveWindow(dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        if (input == "note")
+            describe(dialog.get(), "还没说完");
+        else if (input == "outcome")
+            child<QComboBox>(dialog.get(), "comboBoxOutcome")->setCurrentIndex(4);
+        else if (input == "next")
+            child<QRadioButton>(dialog.get(), "radioButtonNextVisitTime")->click();
+        else
+            child<QDateTimeEdit>(dialog.get(), "dateTimeEditNextCall")->setDate(QDate(2027, 1, 4));
+        const bool asked = answer != QMessageBox::NoButton;
+        if (asked)
+            messages->answerNext(answer);
+        if (leave == "PgDown" || leave == "Esc")
+            QTest::keyClick(QApplication::focusWidget(),
+                            leave == "Esc" ? Qt::Key_Escape : Qt::Key_PageDown,
+                            leave == "Esc" ? Qt::NoModifier : Qt::ControlModifier);
+        else
+            press(dialog.get(), leave);
+
+        QTRY_COMPARE(messages->count(), int(asked)); // a shortcut clicks after a moment
+        QCOMPARE(messages->last().text, QString(asked ? "本次联系记录尚未保存,是否放弃?" : ""));
+        QCOMPARE(messages->last().defaultButton, asked ? QMessageBox::No : QMessageBox::NoButton);
+        messages->clear();
+        QFETCH(QString, shownAfter);
+        QCOMPARE(dialog->isVisible() ? shownName(dialog.get()) : QString(), shownAfter);
+        QCOMPARE(shownText(dialog.get()).isEmpty(), !(input == "note" && shownAfter == "张三"));
+    }
+
+    // What is entered after a call comes right after the description.
+    void entryComesFirstOnTheKeyboard()
+    {
+        auto dialog = callOn(Person::Prospect, owner.get(), 0);
+        QApplication::setActiveWindow(dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QStringList reached;
+        for (int tab = 0; tab < 13; ++tab) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget()->objectName();
+        }
+        // A group of radio buttons is one stop, as everywhere.
+        QCOMPARE(reached.join(' '),
+                 QString("comboBoxOutcome radioButtonNextPhoneTime dateTimeEditNextCall "
+                         "toolButtonCallQuick0 toolButtonCallQuick1 toolButtonCallQuick2 "
+                         "toolButtonCallQuick3 dateTimeEditNextVisit toolButtonVisitQuick0 "
+                         "toolButtonVisitQuick1 toolButtonVisitQuick2 toolButtonVisitQuick3 "
+                         "pushButtonSave"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_4, Qt::AltModifier);
+        QTRY_VERIFY(child<QRadioButton>(dialog.get(), "radioButtonNextVisitTime")->isChecked());
+        QCOMPARE(child<QDateTimeEdit>(dialog.get(), "dateTimeEditNextVisit")->dateTime(),
+                 QDateTime(QDate(2026, 12, 14), QTime(9, 0))); // next Monday
     }
 
     void thousandRowsOpenAndMoveQuickly()
