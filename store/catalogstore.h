@@ -14,6 +14,13 @@ class QObject;
 
 QSqlTableModel *loadProductsModel(QObject *parent, const QString &filter);
 bool addProduct(const QString &code, const QString &name, const QString &introduce);
+// Changes the product of the code; the code itself only while no order names
+// it. Deletes a product no order names. The checks run inside the write's
+// transaction; a refusal is said under the operation's title and changes
+// nothing.
+bool updateProduct(const QString &code, const QString &newCode, const QString &name,
+                   const QString &introduce);
+bool deleteProduct(const QString &code);
 
 QSqlTableModel *loadPhoneSkillsModel(QObject *parent, const QString &filter);
 bool addPhoneSkill(int type, const QString &category, const QString &content);

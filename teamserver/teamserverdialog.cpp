@@ -37,6 +37,11 @@ TeamServerDialog::TeamServerDialog(QWidget *parent)
 
 TeamServerDialog::~TeamServerDialog() = default;
 
+void TeamServerDialog::focusPassword()
+{
+    ui->lineEditPassword->setFocus();
+}
+
 TeamServerSettings TeamServerDialog::enteredSettings() const
 {
     TeamServerSettings settings;

@@ -14,6 +14,7 @@
 #include "teamserver/teamservercontroller.h"
 #include "teamserver/teamserverdialog.h"
 #include "teamserver/teamserverreader.h"
+#include "teamserver/teamserversettings.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,6 +30,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTcpServer>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -312,6 +314,9 @@ private slots:
         QVERIFY(cluster.sql(u"DELETE FROM activity; INSERT INTO activity (member, day, orders, "
                             "talk_seconds) VALUES ('m1', '%1', 7, 3725), ('m2', '%1'::date - 1, "
                             "4, 0)"_s.arg(Clock::now().date().toString(Qt::ISODate))));
+        // m9 is on the team but has never published.
+        QVERIFY(cluster.sql(
+            u"INSERT INTO team_members VALUES ('boss', 'm9') ON CONFLICT DO NOTHING"_s));
         for (const QString &name : {u"张三"_s, u"李四"_s, u"王五"_s})
             QVERIFY(addHelper(name, 1, u"1985-01-01"_s, u"139"_s, {}, {}, {}, {}, 2));
         QVERIFY(saveServerMemberLink(1, u"m1"_s) && saveServerMemberLink(2, u"m2"_s));
@@ -327,9 +332,13 @@ private slots:
         QCOMPARE(cell(0, TeamActivityDialog::TodayState), u"已上报"_s);
         QCOMPARE(cell(0, today + Orders), u"7"_s);
         QCOMPARE(cell(0, today + TalkSeconds), u"1:02:05"_s);
-        QCOMPARE(cell(1, TeamActivityDialog::TodayState), u"今日未上报"_s);
+        QCOMPARE(cell(1, TeamActivityDialog::TodayState), u"今日未同步"_s);
+        QCOMPARE(cell(1, today + Orders), QString());
         QCOMPARE(cell(2, TeamActivityDialog::TodayState), u"未关联"_s);
         QCOMPARE(cell(1, week + Orders), Clock::now().date().dayOfWeek() == 1 ? QString() : u"4"_s);
+        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(cell(3, TeamActivityDialog::ServerName), u"m9"_s);
+        QCOMPARE(cell(3, TeamActivityDialog::TodayState), u"今日未同步"_s);
 
         // The assessment shows the recorded figures beside the reported earnings.
         QMainWindow mainWindow;
@@ -339,6 +348,27 @@ private slots:
         examine.assess(1, u"张三"_s, Clock::now().date().year());
         auto *year = examine.findChild<QLabel *>(u"labelActivityYear"_s);
         QTRY_VERIFY_WITH_TIMEOUT(year->text().contains(u"保单 7,"), 20000);
+    }
+
+    // With no keyring the next start has no password: the status bar asks
+    // for it (no attempt with an empty one), and a click opens that field.
+    void missingPasswordIsAskedFor()
+    {
+        TestWorkspace workspace;
+        saveTeamServerSettings(cluster.settings(u"m2"_s));
+        QMainWindow window;
+        TeamServerController controller(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(controller.statusLabel()->text(), u"团队服务器: 需要输入密码"_s,
+                                  20000);
+        QVERIFY(!controller.publisher() && controller.statusLabel()->isVisibleTo(&window));
+        QString focused;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            focused = dialog->focusWidget()->objectName();
+            dialog->close();
+        });
+        QTest::mouseClick(controller.statusLabel(), Qt::LeftButton);
+        QCOMPARE(focused, u"lineEditPassword"_s);
     }
 
     void passwordStaysOutOfSettings()
