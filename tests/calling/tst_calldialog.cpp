@@ -597,8 +597,8 @@ private slots:
         else
             press(dialog.get(), leave);
 
-        QTRY_COMPARE(messages->count(), int(asked)); // a shortcut clicks after a moment
-        QCOMPARE(messages->last().text, QString(asked ? "本次联系记录尚未保存,是否放弃?" : ""));
+        QTRY_COMPARE(messages->texts().join(""),
+                     QString(asked ? "本次联系记录尚未保存,是否放弃?" : ""));
         QCOMPARE(messages->last().defaultButton, asked ? QMessageBox::No : QMessageBox::NoButton);
         messages->clear();
         QFETCH(QString, shownAfter);
@@ -624,10 +624,6 @@ private slots:
                          "toolButtonCallQuick3 dateTimeEditNextVisit toolButtonVisitQuick0 "
                          "toolButtonVisitQuick1 toolButtonVisitQuick2 toolButtonVisitQuick3 "
                          "pushButtonSave"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_4, Qt::AltModifier);
-        QTRY_VERIFY(child<QRadioButton>(dialog.get(), "radioButtonNextVisitTime")->isChecked());
-        QCOMPARE(child<QDateTimeEdit>(dialog.get(), "dateTimeEditNextVisit")->dateTime(),
-                 QDateTime(QDate(2026, 12, 14), QTime(9, 0))); // next Monday
     }
 
     void thousandRowsOpenAndMoveQuickly()
