@@ -532,6 +532,8 @@ void MainWindow::setUpContactAlerts()
                           ui->action_today_subscribe_helpers, ui->action_today_visit_helpers},
                          ui->action_exit);
     reminderTray->setToolTip(reminderSummary());
+    // Today's calendar holds every call and visit of the day.
+    reminderTray->setOverflowClick([this] { ui->action_today_do_something->trigger(); });
     contactAlerts = new ContactAlerts(this, true);
     connect(contactAlerts, &ContactAlerts::contactDue, this, &MainWindow::showContactAlert);
     connect(contactAlerts, &ContactAlerts::contactsMissed, this, &MainWindow::showMissedContacts);

@@ -11,6 +11,7 @@
 #include "widgets/recordingspanel.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDataWidgetMapper>
 #include <QDateTimeEdit>
 #include <QDialog>
@@ -23,6 +24,7 @@
 #include <QShortcut>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -64,8 +66,9 @@ QHBoxLayout *rowAround(QWidget *widget)
 
 CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
                      const ContactWidgets &contact)
-    : QObject(dialog), dialog(dialog), phone(phone)
+    : QObject(dialog), dialog(dialog), contact(contact), phone(phone)
 {
+    initContactWidgets(contact);
     QHBoxLayout *phoneRow = rowAround(phone);
     dialButton = new QPushButton(QStringLiteral("拨号"), dialog);
     dialButton->setObjectName(QStringLiteral("pushButtonDial"));
@@ -97,12 +100,17 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
     outcomeBox->setObjectName(QStringLiteral("comboBoxOutcome"));
     outcomeBox->addItem(QString());
     outcomeBox->addItems(callOutcomes(appSettings.extraOutcomes()));
+    outcomeBox->setToolTip(QStringLiteral("通话结果 (Ctrl+R)"));
     outcomeLabel->setBuddy(outcomeBox);
     contentRow->addWidget(outcomeLabel);
     contentRow->addWidget(outcomeBox);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), dialog), &QShortcut::activated,
+            outcomeBox, [this] { outcomeBox->setFocus(Qt::ShortcutFocusReason); });
 
-    addQuickTimes(contact.nextCall, contact.nextPhone, QStringLiteral("toolButtonCallQuick"));
-    addQuickTimes(contact.nextVisitTime, contact.nextVisit, QStringLiteral("toolButtonVisitQuick"));
+    orderTabs(addQuickTimes(contact.nextCall, contact.nextPhone,
+                            QStringLiteral("toolButtonCallQuick"), Qt::ControlModifier),
+              addQuickTimes(contact.nextVisitTime, contact.nextVisit,
+                            QStringLiteral("toolButtonVisitQuick"), Qt::AltModifier));
 
     tick = new QTimer(this);
     connect(tick, &QTimer::timeout, this, &CallPanel::showTime);
@@ -143,17 +151,25 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
     dialog->installEventFilter(this);
 }
 
-void CallPanel::addQuickTimes(QWidget *edit, QWidget *radio, const QString &namePrefix)
+QList<QToolButton *> CallPanel::addQuickTimes(QWidget *edit, QWidget *radio,
+                                              const QString &namePrefix,
+                                              Qt::KeyboardModifier shortcutModifier)
 {
     QHBoxLayout *row = rowAround(edit);
     auto *dateEdit = qobject_cast<QDateTimeEdit *>(edit);
+    dateEdit->installEventFilter(this);
     auto *choice = qobject_cast<QRadioButton *>(radio);
+    QList<QToolButton *> buttons;
     for (const QuickTime which : {QuickTime::InOneHour, QuickTime::ThisAfternoon,
                                   QuickTime::TomorrowMorning, QuickTime::NextMondayMorning}) {
         auto *button = new QToolButton(dialog);
         button->setObjectName(namePrefix + QString::number(int(which)));
         button->setText(quickTimeText(which));
         button->setFocusPolicy(Qt::TabFocus);
+        const QKeySequence key(QKeyCombination(shortcutModifier, Qt::Key(Qt::Key_1 + int(which))));
+        button->setShortcut(key);
+        button->setToolTip(quickTimeText(which) + QStringLiteral(" (") +
+                           key.toString(QKeySequence::NativeText) + QLatin1Char(')'));
         connect(button, &QToolButton::clicked, this, [dateEdit, choice, which] {
             const QDateTime time = quickContactTime(which, Clock::now());
             if (!time.isValid())
@@ -164,7 +180,55 @@ void CallPanel::addQuickTimes(QWidget *edit, QWidget *radio, const QString &name
         if (which == QuickTime::ThisAfternoon)
             afternoonButtons.append(button);
         row->addWidget(button);
+        buttons.append(button);
     }
+    return buttons;
+}
+
+void CallPanel::orderTabs(const QList<QToolButton *> &callTimes,
+                          const QList<QToolButton *> &visitTimes)
+{
+    // What is entered after each call comes right after the description,
+    // before the person's read-only data and the lists.
+    QList<QWidget *> chain{contact.phoneMode, contact.visitMode, contact.content,
+                           outcomeBox,        contact.nextPhone, contact.nextCall};
+    for (QToolButton *button : callTimes)
+        chain.append(button);
+    chain.append(contact.nextVisit);
+    chain.append(contact.nextVisitTime);
+    for (QToolButton *button : visitTimes)
+        chain.append(button);
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+        if (button->isDefault())
+            chain.append(button);
+    }
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
+bool CallPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // Esc stops a countdown of progressive calling instead of closing the dialog.
+    if (watched == dialog) {
+        if (event->type() == QEvent::KeyPress && countingDown() &&
+            static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            stopCountdown();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    // Tab leaves a next time at once instead of walking its five sections
+    // (the arrow keys do that): the quick buttons are one Tab away.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            // The form's page moves the focus on from the focused widget.
+            QCoreApplication::sendEvent(static_cast<QWidget *>(watched)->parentWidget(), event);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CallPanel::showTime()
@@ -187,8 +251,13 @@ CallDetails CallPanel::takeDetails(QWidget *parent)
     // The log about to be saved takes the person's unsaved calls.
     if (recordings)
         details.pendingCalls = recordings->unsavedCalls();
+    // The walk goes on only if the save moves the dialog on in this turn.
     savedJustNow = true;
-    QTimer::singleShot(0, this, [this] { savedJustNow = false; });
+    QTimer::singleShot(0, this, [this] {
+        savedJustNow = false;
+        if (!countingDown())
+            progressiveArmed = false;
+    });
     talk.stop();
     showTime();
     // A call of the telephone brings its own talk time, answer to hang-up.
@@ -212,6 +281,7 @@ void CallPanel::reset()
     talk.reset();
     timerButton->setText(QStringLiteral("开始计时"));
     outcomeBox->setCurrentIndex(0);
+    initContactWidgets(contact);
     showTime();
     followPerson();
 }
@@ -223,9 +293,12 @@ void CallPanel::followPerson()
     stopCountdown();
     const auto *mapper = dialog->findChild<QDataWidgetMapper *>();
     personKind = dialog->inherits("CallHelperDialog") ? 2 : 1;
+    const qint64 shown = personId;
     personId = mapper && mapper->currentIndex() >= 0
                    ? mapper->model()->index(mapper->currentIndex(), ColumnId).data().toLongLong()
                    : -1;
+    // The form emptied after a save, before the dialog moves on.
+    const bool moved = personId != shown;
     ourCalls.clear();
     phoneTalk.reset();
     // A call answered for this person before the dialog opened is this one's.
@@ -238,11 +311,12 @@ void CallPanel::followPerson()
         recordings->showPerson(personKind, personId, phone->text());
     }
     if (walking) {
-        savedJustNow = false;
         const PhoneLine *line = PhoneLine::instance();
         progressiveArmed = line && line->configured() && loadPhoneOptions().progressiveDialling;
-        if (progressiveArmed)
+        if (progressiveArmed && moved) {
+            savedJustNow = false;
             arriveProgressively();
+        }
     }
 }
 
@@ -255,6 +329,33 @@ void CallPanel::callEnded(const CallSummary &summary)
     // Suggested from the SIP result; the agent can change it.
     if (!summary.suggestedOutcome.isEmpty() && outcomeBox->currentIndex() <= 0)
         outcomeBox->setCurrentText(summary.suggestedOutcome);
+}
+
+std::optional<ContactRecord> CallPanel::takeClosingContact(QWidget *parent)
+{
+    const std::optional<ContactEntry> entry = readContactEntry(parent, contact, false, false);
+    if (!entry)
+        return std::nullopt;
+    ContactRecord record;
+    record.contactType = entry->contactType;
+    record.content = entry->content;
+    record.nextContactTime = entry->nextContactTime;
+    record.nextContactType = entry->nextContactType;
+    record.details = takeDetails(parent);
+    record.details.outcome = closingOutcome(record.details.outcome);
+    record.addTime = nowTime();
+    return record;
+}
+
+bool CallPanel::hasUnsavedInput() const
+{
+    return !outcome().isEmpty() || hasContactInput(contact);
+}
+
+bool CallPanel::mayDropInput(QWidget *parent)
+{
+    return !hasUnsavedInput() || askYesNo(parent, QStringLiteral("本次联系记录尚未保存,是否放弃?"),
+                                          QStringLiteral("提示"));
 }
 
 void CallPanel::dial()
@@ -302,8 +403,9 @@ void CallPanel::arriveProgressively()
     // Past whom the walk must not dial, to the next row.
     QTimer::singleShot(0, this, [this, skip] {
         auto *mapper = dialog->findChild<QDataWidgetMapper *>();
-        if (!progressiveArmed || !mapper)
+        if (!mapper)
             return;
+        progressiveArmed = true;
         if (!moveToNextRow(mapper))
             stopCountdown(QStringLiteral("连续拨号: 名单已到末尾"));
     });
@@ -332,16 +434,6 @@ void CallPanel::stopCountdown(const QString &why)
     progressiveArmed = false;
     countdownLabel->setText(why);
     countdownRow->setVisible(!why.isEmpty());
-}
-
-bool CallPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == dialog && event->type() == QEvent::KeyPress && countingDown() &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        stopCountdown();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void CallPanel::toggleTimer()

@@ -67,6 +67,12 @@ AddCustomerOrderDialog::AddCustomerOrderDialog(QWidget *parent, int customerId,
 
 AddCustomerOrderDialog::~AddCustomerOrderDialog() = default;
 
+void AddCustomerOrderDialog::setSaveAlongside(const std::function<bool()> &writes)
+{
+    alongside = writes;
+    ui->pushButtonSelectCustomer->setEnabled(false);
+}
+
 QString AddCustomerOrderDialog::cellText(int row, int column) const
 {
     const QTableWidgetItem *item = ui->tableWidget->item(row, column);
@@ -161,7 +167,7 @@ void AddCustomerOrderDialog::on_pushButtonSave_clicked()
     }
     // All lines or none: on failure the store has shown why, and the lines
     // stay for another try.
-    if (!addCustomerOrderLines(customerId, nowTime(), lines))
+    if (!addCustomerOrderLines(customerId, nowTime(), lines, alongside))
         return;
     accept();
 }

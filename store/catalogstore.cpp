@@ -107,7 +107,8 @@ bool addCustomerOrder(int customerId, qint64 addTime, const QString &productCode
                         QStringLiteral("新增订单记录出错."));
 }
 
-bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine> &lines)
+bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine> &lines,
+                           const std::function<bool()> &alongside)
 {
     return runInTransaction(
         [&] {
@@ -116,7 +117,7 @@ bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine
                                       line.money))
                     return false;
             }
-            return true;
+            return !alongside || alongside();
         },
         QStringLiteral("新增订单记录出错."));
 }

@@ -168,8 +168,9 @@ private slots:
         row("home phone", recruits, "甲,139,ext 5,", "家庭电话" + digitsOnly + "ext 5");
         row("office of 21", recruits, "甲,139,," + QString(21, u'长'), "职务不能超过 20 个字");
         row("name of 51", recruits, QString(51, u'名') + ",139,,", "姓名不能超过 50 个字");
-        row("prospect name of 51, no declared length", prospects, QString(51, u'名') + ",139,,",
-            "");
+        // Prospects take the recruits' lengths.
+        row("prospect name of 51", prospects, QString(51, u'名') + ",139,,",
+            "姓名不能超过 50 个字");
     }
     void numbersAndLengthsOfImportedRows()
     {
