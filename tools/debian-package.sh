@@ -39,11 +39,13 @@ debs=("$out"/callledger_*.deb)
 deb="${debs[0]}"
 echo "Built $deb"
 
-# The libraries found by dpkg-shlibdeps, the plugin, the font and xdg-utils added by hand.
+# The libraries found by dpkg-shlibdeps (liblinphone's too), the plugins, the font
+# and xdg-utils added by hand.
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite \
-    libqt6network6 libsqlite3-0 libxlsxwriter4 fonts-wqy-microhei xdg-utils; do
+    libqt6network6 libsqlite3-0 libxlsxwriter4 fonts-wqy-microhei xdg-utils \
+    liblinphone++10 libqt6multimedia6 gstreamer1.0-plugins-good; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
 done
 
