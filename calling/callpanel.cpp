@@ -263,6 +263,10 @@ CallDetails CallPanel::takeDetails(QWidget *parent)
     // A call of the telephone brings its own talk time, answer to hang-up.
     if (phoneTalk) {
         details.seconds = *phoneTalk;
+    } else if (recordings && talk.isUnused() && recordings->unsavedSeconds() > 0) {
+        // Calls that ended without a log (the program closed during one)
+        // bring theirs to the log that takes them.
+        details.seconds = recordings->unsavedSeconds();
     } else if (!talk.isUnused()) {
         const qint64 seconds = talk.seconds();
         if (seconds >= 0 && seconds <= maxTalkSeconds)

@@ -109,6 +109,7 @@ void RecordingsPanel::reload()
         item->setData(Qt::UserRole, call.id);
         item->setData(Qt::UserRole + 1, call.file);
         item->setData(Qt::UserRole + 2, call.sha256);
+        item->setData(Qt::UserRole + 3, call.seconds);
     }
     const bool any = m_unsaved->count() > 0;
     m_unsavedLabel->setVisible(any);
@@ -133,6 +134,14 @@ QList<qint64> RecordingsPanel::unsavedCalls() const
     for (int i = 0; i < m_unsaved->count(); ++i)
         ids.append(m_unsaved->item(i)->data(Qt::UserRole).toLongLong());
     return ids;
+}
+
+qint64 RecordingsPanel::unsavedSeconds() const
+{
+    qint64 seconds = 0;
+    for (int i = 0; i < m_unsaved->count(); ++i)
+        seconds += m_unsaved->item(i)->data(Qt::UserRole + 3).toLongLong();
+    return seconds;
 }
 
 bool RecordingsPanel::play(const QString &file, const QString &sha256)

@@ -25,6 +25,8 @@ public:
     void showPerson(int kind, qint64 personId, const QString &phone);
     // The unsaved calls listed now, for the log about to be saved.
     QList<qint64> unsavedCalls() const;
+    // Their talk time together, seconds.
+    qint64 unsavedSeconds() const;
     // Reads the unsaved calls again (a call ended, a log took them).
     void reload();
     // Plays a file of recordings/ after checking it; false (said in the
