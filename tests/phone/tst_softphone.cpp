@@ -16,6 +16,7 @@
 #include "store/customerstore.h"
 #include "store/phonerecords.h"
 #include "support/messagerecorder.h"
+#include "widgets/recordingspanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,11 +27,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMediaPlayer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -296,6 +299,24 @@ void TestSoftPhone::answeredCallIsTimedRecordedAndSaved()
     QCOMPARE(queryValue(QStringLiteral("SELECT seconds FROM contact_durations")).toLongLong(),
              summary.talkSeconds);
     QCOMPARE(queryValue(QStringLiteral("SELECT count(*) FROM pending_calls")).toInt(), 0);
+
+    // Played through Qt Multimedia; a changed or missing file is said instead.
+    QTableView history;
+    RecordingsPanel panel(&history, nullptr);
+    auto *state = panel.findChild<QLabel *>(QStringLiteral("labelRecordingState"));
+    QVERIFY(panel.play(saved.first().file, saved.first().sha256));
+    QTRY_VERIFY2_WITH_TIMEOUT(panel.player()->duration() > 2000, qPrintable(state->text()), 10000);
+    QCOMPARE(panel.player()->error(), QMediaPlayer::NoError);
+    panel.player()->stop();
+    const QString savedPath = QDir(recordingsFolder()).filePath(saved.first().file);
+    QFile altered(savedPath);
+    QVERIFY(altered.open(QIODevice::Append) && altered.write("x") == 1);
+    altered.close();
+    QVERIFY(!panel.play(saved.first().file, saved.first().sha256));
+    QCOMPARE(state->text(), QStringLiteral("录音文件已被改动 (校验值不符)"));
+    QVERIFY(QFile::remove(savedPath));
+    QVERIFY(!panel.play(saved.first().file, saved.first().sha256));
+    QCOMPARE(state->text(), QStringLiteral("录音文件不存在"));
 }
 
 void TestSoftPhone::incomingCalls_data()
