@@ -77,7 +77,9 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
             dialButton, &QPushButton::animateClick);
     connect(new QShortcut(QKeySequence(Qt::Key_F9), dialog), &QShortcut::activated, this,
             &CallPanel::toggleTimer);
-    const auto followNumber = [this] { dialButton->setEnabled(canDial(this->phone->text())); };
+    const auto followNumber = [this] {
+        followDialable(dialButton, this->phone->text(), QStringLiteral("拨打该号码 (Ctrl+D)"));
+    };
     connect(phone, &QLineEdit::textChanged, this, followNumber);
     followNumber();
 
@@ -168,7 +170,7 @@ void CallPanel::dial()
 {
     if (!canDial(phone->text()))
         return;
-    if (dialNumber(dialog, phone->text()) && !talk.isRunning())
+    if (dialNumber(dialog, phone->text(), dialButton) && !talk.isRunning())
         toggleTimer();
 }
 

@@ -1,6 +1,7 @@
 #include "dialer.h"
 
 #include "common/appsettings.h"
+#include "common/phonenumbers.h"
 #include "store/diallink.h"
 #include "store/phonekeys.h"
 #include "widgets/messageboxes.h"
@@ -8,6 +9,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QClipboard>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
@@ -34,6 +36,19 @@ bool desktopHasHandler(const QString &scheme)
     return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
+// The number the agent picks among several; empty when the menu is left.
+QString chooseNumber(QWidget *parent, const QStringList &numbers, QWidget *anchor)
+{
+    QMenu menu(parent);
+    menu.setObjectName(QStringLiteral("menuDialNumbers"));
+    menu.setToolTipsVisible(true);
+    for (const QString &number : numbers)
+        menu.addAction(number);
+    const QPoint at = anchor ? anchor->mapToGlobal(QPoint(0, anchor->height())) : QCursor::pos();
+    const QAction *chosen = menu.exec(at);
+    return chosen ? chosen->text() : QString();
+}
+
 QString rowPhone(const QAbstractItemView *view, int phoneColumn)
 {
     const QModelIndex current = view->currentIndex();
@@ -45,25 +60,44 @@ QString rowPhone(const QAbstractItemView *view, int phoneColumn)
 
 bool canDial(const QString &phone)
 {
-    return !dialDigits(phone).isEmpty();
+    return !dialableNumbers(phone).isEmpty();
 }
 
-bool dialNumber(QWidget *parent, const QString &phone)
+QString undialableTip()
 {
-    const QString digits = dialDigits(phone);
-    if (digits.isEmpty())
+    return QStringLiteral("号码格式不正确, 请先修改");
+}
+
+void followDialable(QWidget *control, const QString &phone, const QString &usualTip)
+{
+    const bool dialable = canDial(phone);
+    control->setEnabled(dialable);
+    control->setToolTip(dialable || phone.trimmed().isEmpty() ? usualTip : undialableTip());
+}
+
+bool dialNumber(QWidget *parent, const QString &phone, QWidget *anchor)
+{
+    const QStringList numbers = dialableNumbers(phone);
+    if (numbers.isEmpty())
+        return false;
+    const QString number =
+        numbers.size() == 1 ? numbers.constFirst() : chooseNumber(parent, numbers, anchor);
+    if (number.isEmpty())
         return false;
     const QString pattern = appSettings.dialTemplate();
-    const QUrl link = dialLink(pattern, phone);
+    const QString problem = dialTemplateProblem(pattern);
+    const QUrl link = problem.isEmpty() ? dialLink(pattern, number) : QUrl();
     if (link.isValid() && desktopHasHandler(link.scheme()) && QDesktopServices::openUrl(link))
         return true;
     if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(digits);
-    const QString shown = link.isValid() ? link.toString() : pattern;
-    showWarning(parent,
-                QStringLiteral("无法打开拨号链接 %1 , 桌面没有处理它的程序或打开失败.\n"
-                               "号码 %2 已复制到剪贴板.")
-                    .arg(shown, digits),
+        clipboard->setText(number);
+    const QString reason =
+        problem.isEmpty() ? QStringLiteral("无法打开拨号链接 %1 , 桌面没有处理它的程序或打开失败.")
+                                .arg(link.toString())
+                          // A pattern edited by hand in the settings file, never checked.
+                          : QStringLiteral("拨号方式无效: %1\n%2\n请在\"系统设置\"中修改拨号方式.")
+                                .arg(pattern.left(200), problem);
+    showWarning(parent, reason + QStringLiteral("\n号码 %1 已复制到剪贴板.").arg(number),
                 QStringLiteral("拨号"));
     return false;
 }
@@ -73,16 +107,16 @@ QAction *createDialAction(QAbstractItemView *view, int phoneColumn, QObject *par
     auto *action = new QAction(QStringLiteral("拨号"), parent);
     action->setObjectName(QStringLiteral("actionDial"));
     QObject::connect(action, &QAction::triggered, view, [view, phoneColumn] {
-        const QString phone = rowPhone(view, phoneColumn);
-        if (canDial(phone))
-            dialNumber(view->window(), phone);
+        dialNumber(view->window(), rowPhone(view, phoneColumn));
     });
     return action;
 }
 
 void updateDialAction(QAction *action, const QAbstractItemView *view, int phoneColumn)
 {
-    action->setEnabled(canDial(rowPhone(view, phoneColumn)));
+    const QString phone = rowPhone(view, phoneColumn);
+    action->setEnabled(canDial(phone));
+    action->setToolTip(canDial(phone) || phone.trimmed().isEmpty() ? QString() : undialableTip());
 }
 
 void addDialToContextMenu(QAbstractItemView *view, int phoneColumn)
