@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
@@ -17,6 +18,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QDateTime noon(QDate(2026, 3, 9), QTime(12, 0));
@@ -211,6 +213,43 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 3);
         QCOMPARE(snapshotValue(safety, "SELECT count(*) FROM customers").toInt(), 2);
         QCOMPARE(queryValue("PRAGMA integrity_check").toString(), QString("ok"));
+    }
+
+    // Files named like a snapshot: taken by a restore? A truncated one is ours, the others
+    // are listed as not. Only root can give a file to another user.
+    void onlyOurOwnSnapshotsAreRestored_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("restored");
+        for (const char *kind : {"another program's", "link to another program's", "truncated"})
+            QTest::newRow(kind) << kind << false;
+        QTest::newRow("ours") << "ours" << true;
+        QTest::newRow("another user's") << "another user's" << (::geteuid() != 0);
+    }
+    void onlyOurOwnSnapshotsAreRestored()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, restored);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        addProspects(300);
+        const QString path = takeSnapshot(noon), foreign = workspace.filePath("other.db");
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(foreign);
+        QVERIFY(other.open() && QSqlQuery(other).exec("CREATE TABLE customers(id, name)"));
+        other.close();
+        if (kind.startsWith("link") || kind.startsWith("another program"))
+            QVERIFY(QFile::remove(path) && (kind.startsWith("link") ? QFile::link(foreign, path)
+                                                                    : QFile::copy(foreign, path)));
+        QVERIFY(!kind.startsWith("another user") || ::geteuid() != 0 ||
+                ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+        QVERIFY(kind != "truncated" || QFile::resize(path, QFileInfo(path).size() / 2));
+        QVERIFY(execSql("DELETE FROM customers"));
+        QCOMPARE(listSnapshots().constFirst().foreign, !restored && kind != "truncated");
+        QString error;
+        QCOMPARE(restoreSnapshot(path, &error), restored);
+        QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), restored ? 300 : 0);
+        QCOMPARE(snapshotValue(foreign, "PRAGMA application_id"), QString("0")); // not marked ours
     }
 
     void damagedSnapshotLeavesTheCurrentFileAlone()
