@@ -1,10 +1,11 @@
+#include "app/mainwindow.h"
 #include "common/appsettings.h"
 #include "common/dateutils.h"
-#include "app/mainwindow.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
 #include "online/qsavecustomerslistthread.h"
+#include "online/webclient.h"
 #include "standinserver.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
@@ -146,6 +147,50 @@ private slots:
             QCOMPARE(again.findChild<QLineEdit *>(QStringLiteral("lineEditPassword"))->text(),
                      agentPassword);
         }
+    }
+
+    // The service's whole answer (a byte every msPerByte), and the login's box; nothing
+    // reaches another host.
+    void redirectsAndTricklesAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("msPerByte");
+        QTest::addColumn<QString>("message");
+        const auto moved = [](const QByteArray &status, const QByteArray &to) {
+            return "HTTP/1.1 " + status + "\r\nLocation: " + to + "\r\nContent-Length: 0\r\n\r\n";
+        };
+        const QString redirect = "服务器返回了重定向, 未继续";
+        QTest::newRow("307 to another host")
+            << moved("307 Moved", "http://OTHER/") << 0 << redirect;
+        QTest::newRow("302 to another host")
+            << moved("302 Found", "http://OTHER/") << 0 << redirect;
+        QTest::newRow("302 to a file") << moved("302 Found", "file:///etc/passwd") << 0 << redirect;
+        QTest::newRow("loop") << moved("302 Found", "http://SELF/callback/client_update.php") << 0
+                              << redirect;
+        QTest::newRow("a byte a second")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 99\r\n\r\n") << 300
+            << "服务器在 2 秒内没有完成应答";
+    }
+    void redirectsAndTricklesAreRefused()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, msPerByte);
+        QFETCH(QString, message);
+        StandinServer other{StandinData()};
+        QVERIFY(other.listen(0));
+        answer.replace("OTHER", other.address().toLatin1())
+            .replace("SELF", server->address().toLatin1());
+        for (int i = 0; i < 20; ++i) // a client that follows would go round and round
+            server->queueRawReply(answer, msPerByte);
+        WebClient::setTransferLimit(2000);
+        AccountDialog dialog;
+        dialog.findChild<QLineEdit *>(QStringLiteral("lineEditUserName"))->setText(agentEmail);
+        dialog.findChild<QLineEdit *>(QStringLiteral("lineEditPassword"))->setText(agentPassword);
+        click(&dialog, "pushButtonOk");
+        QTRY_COMPARE_WITH_TIMEOUT(messages->count(), 1, 10000);
+        WebClient::setTransferLimit(WebClient::transferTimeoutMs);
+        QVERIFY2(messages->last().text.contains(message), qPrintable(messages->last().text));
+        QCOMPARE(server->requests().size() + other.requests().size(), 1);
     }
 
     void purchasedDownload_data()
