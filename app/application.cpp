@@ -5,6 +5,7 @@
 #include "widgets/messageboxes.h"
 #include "app/qtsingleapplication.h"
 #include "app/startup.h"
+#include "teamserver/teamserverthread.h"
 #include "store/database.h"
 #include "store/snapshots.h"
 
@@ -167,5 +168,7 @@ int runApplication(QtSingleApplication &app)
         result = app.exec();
     }
     closeDatabase();
+    // A team server that never answers must not keep the program alive.
+    finishTeamServerThreads(result);
     return result;
 }

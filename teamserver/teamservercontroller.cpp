@@ -101,6 +101,8 @@ void TeamServerController::apply(const TeamServerSettings &settings, const QStri
             [this](bool synced, const QString &reason, const QDateTime &time) {
                 m_statusLabel->setText(teamServerStatusText(synced, reason, time));
             });
+    connect(m_publisher.get(), &ActivityPublisher::waiting, m_statusLabel,
+            [this](int seconds) { m_statusLabel->setText(teamServerWaitingText(seconds)); });
     m_statusLabel->setText(QStringLiteral("团队服务器: 正在连接"));
     m_statusLabel->show();
     m_watch.changed();
