@@ -76,6 +76,7 @@ void BackupDialog::reload()
                      (info.foreign ? QStringLiteral(" (不是本程序的备份)") : QString()),
                  info.path);
         taken->setData(Qt::UserRole + 1, info.foreign);
+        taken->setToolTip(info.foreignReason);
         table->setItem(row, TakenColumn, taken);
         table->setItem(row, SizeColumn, cell(locale.formattedDataSize(info.size)));
         table->setItem(row, ProspectsColumn, cell(countText(info.prospects)));

@@ -135,7 +135,8 @@ QList<SnapshotInfo> listSnapshots()
             continue;
         info.path = file.absoluteFilePath();
         info.size = file.size();
-        info.foreign = !foreignReason(info.path).isEmpty();
+        info.foreignReason = foreignReason(info.path);
+        info.foreign = !info.foreignReason.isEmpty();
         info.future = info.taken > now;
         snapshots.append(info);
     }

@@ -29,8 +29,9 @@ struct SnapshotInfo
     // counted as the newest, listed after the others.
     bool future = false;
     // Not this program's snapshot (another program's file, a link, another
-    // user's file): listed, never restored, pruned or counted.
+    // user's file): listed, never restored, pruned or counted. Why, for the list.
     bool foreign = false;
+    QString foreignReason;
 };
 
 QString snapshotFolder();

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QPointer>
+#include <QTimer>
 
 TeamServerDialog::TeamServerDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TeamServerDialog>())
@@ -28,6 +29,15 @@ TeamServerDialog::TeamServerDialog(QWidget *parent)
     connect(ui->comboBoxTlsMode, &QComboBox::currentTextChanged, this,
             &TeamServerDialog::explainTlsMode);
     explainTlsMode();
+    // "测试连接" says how long it has waited; a server that never answers
+    // is left at the thread's hang limit.
+    auto *waiting = new QTimer(this);
+    connect(waiting, &QTimer::timeout, this, [this] {
+        if (m_testThread && !ui->pushButtonTest->isEnabled())
+            ui->labelTestResult->setText(
+                QStringLiteral("正在连接... (%1 秒)").arg(m_testThread->busyMs() / 1000));
+    });
+    waiting->start(1000);
     connect(ui->lineEditPassword, &QLineEdit::textEdited, this, [this] { passwordEdited = true; });
     if (settings.complete()) {
         TeamServerPassword::read(settings, this,
@@ -103,7 +113,15 @@ void TeamServerDialog::on_pushButtonTest_clicked()
 void TeamServerDialog::showTestResult(bool ok, const QString &text)
 {
     ui->pushButtonTest->setEnabled(true);
-    ui->labelTestResult->setText(ok ? text : QStringLiteral("连接失败: ") + text);
+    // libpq's words name the file or the check; say what the agent can do.
+    const bool certificate = text.contains(QLatin1String("root certificate")) ||
+                             text.contains(QLatin1String("certificate verify failed")) ||
+                             text.contains(QLatin1String("does not match host name"));
+    const QString hint = certificate
+                             ? QStringLiteral("\n服务器的证书无法验证: 请在\"CA 证书文件\"中"
+                                              "选择团队主管给的 CA 证书, 并确认服务器地址.")
+                             : QString();
+    ui->labelTestResult->setText(ok ? text : QStringLiteral("连接失败: ") + text + hint);
     emit connectionTested(ok, text);
 }
 

@@ -46,6 +46,11 @@ TeamServerReader::~TeamServerReader()
     m_thread.reset();
 }
 
+qint64 TeamServerReader::busyMs() const
+{
+    return m_thread->busyMs();
+}
+
 void TeamServerReader::readTeam(const QDate &today, const QDate &weekBegin, QObject *receiver,
                                 TeamAnswer answer)
 {

@@ -43,7 +43,7 @@ QString chooseNumber(QWidget *parent, const QStringList &numbers, QWidget *ancho
     menu.setObjectName(QStringLiteral("menuDialNumbers"));
     menu.setToolTipsVisible(true);
     for (const QString &number : numbers)
-        menu.addAction(number);
+        menu.addAction(number)->setObjectName(number);
     const QPoint at = anchor ? anchor->mapToGlobal(QPoint(0, anchor->height())) : QCursor::pos();
     const QAction *chosen = menu.exec(at);
     return chosen ? chosen->text() : QString();
@@ -115,8 +115,29 @@ QAction *createDialAction(QAbstractItemView *view, int phoneColumn, QObject *par
 void updateDialAction(QAction *action, const QAbstractItemView *view, int phoneColumn)
 {
     const QString phone = rowPhone(view, phoneColumn);
-    action->setEnabled(canDial(phone));
-    action->setToolTip(canDial(phone) || phone.trimmed().isEmpty() ? QString() : undialableTip());
+    const QStringList numbers = dialableNumbers(phone);
+    action->setEnabled(!numbers.isEmpty());
+    action->setToolTip(!numbers.isEmpty() || phone.trimmed().isEmpty() ? QString()
+                                                                       : undialableTip());
+    // Several numbers: each is an entry of its own, rather than a second
+    // menu popping up after this one.
+    QMenu *choice = action->menu<QMenu *>();
+    if (numbers.size() < 2) {
+        action->setMenu(static_cast<QMenu *>(nullptr));
+        delete choice;
+        return;
+    }
+    if (!choice) {
+        choice = new QMenu(const_cast<QAbstractItemView *>(view));
+        choice->setObjectName(QStringLiteral("menuDialNumbers"));
+        action->setMenu(choice);
+    }
+    choice->clear();
+    for (const QString &number : numbers) {
+        QWidget *window = view->window();
+        QObject::connect(choice->addAction(number), &QAction::triggered, window,
+                         [window, number] { dialNumber(window, number); });
+    }
 }
 
 void addDialToContextMenu(QAbstractItemView *view, int phoneColumn)

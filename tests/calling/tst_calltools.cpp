@@ -131,8 +131,6 @@ private slots:
         QTest::newRow("note after") << "tel:{number}|13955556666(晚上8点后)|tel:13955556666";
         QTest::newRow("two, slash")
             << "tel:{number}|13911112222/13933334444|tel:13933334444|13933334444";
-        QTest::newRow("two, blank")
-            << "tel:{number}|13911112222 13933334444|tel:13911112222|13911112222";
         QTest::newRow("letters") << "callto:{number}|ext abc 12x3|";
         QTest::newRow("commands") << "tel:{number}|138;touch /tmp/x;0001|";
         QTest::newRow("shell") << "tel:{number}|$(touch /tmp/x)13800000002|";
@@ -157,10 +155,9 @@ private slots:
         QCOMPARE(dial->toolTip() == "号码格式不正确, 请先修改", !dialable && !cells[1].isEmpty());
         QTimer choose; // picks the row's number from the menu of several
         connect(&choose, &QTimer::timeout, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            for (QAction *action : menu ? menu->actions() : QList<QAction *>())
-                if (action->text() == cells[3])
-                    menu->setActiveAction(action), QTest::keyClick(menu, Qt::Key_Return);
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+                menu->setActiveAction(menu->findChild<QAction *>(cells[3])),
+                    QTest::keyClick(menu, Qt::Key_Return);
         });
         choose.start(50);
         QTest::keyClick(dialog.get(), Qt::Key_D, Qt::ControlModifier);

@@ -74,7 +74,7 @@ private slots:
                      {"other", "13800138000", "13800138001", false},
                      {"blank", "无", "无", false},
                      {"second of two", "13911112222/13933334444", "13933334444", true},
-                     {"typed two", "13933334444", "13911112222、139 3333 4444", true},
+                     {"typed two", "13933334444", "13911112222 13933334444", true},
                      {"note after", "13955556666(晚上)", "13955556666", true},
                      {"0086 spaced", "0086 13900002222", "+86 139 0000 2222", true}};
         for (int table : {int(PersonTable::Customers), int(PersonTable::Helpers)}) {

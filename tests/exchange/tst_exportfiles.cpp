@@ -39,8 +39,7 @@ private slots:
             for (const char *file :
                  {"link to mwdb.dat", "link to mwdb.dat-wal", "link to mwdb.dat-journal"})
                 row(file, false, 0);
-            // Another user's link in a sticky shared folder (/tmp); not as root: any link in
-            // a folder others can write.
+            // Another's link in a sticky folder (/tmp); not as root: a link others can swap.
             row("sticky folder, planted link", false, 0);
             row("link into another user's writable folder", false, 0);
         }

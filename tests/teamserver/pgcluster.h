@@ -9,9 +9,9 @@ class QProcess;
 // A throwaway PostgreSQL cluster for the team server tests: initdb in a
 // temporary folder (owned by nobody when the tests run as root, since the
 // server refuses root), a Unix socket in that folder for the superuser and
-// TCP with TLS (ca.crt made for the run) on a free loopback port for the members, and
-// the shipped setup script run for the database "team": members m1 and m2, leader boss
-// over both, and outsider, a login in neither group. Removed by the destructor.
+// TCP with TLS (ca.crt) on a free loopback port for the members, and the shipped setup script
+// run for the database "team": members m1 and m2, leader boss over both, and
+// outsider, a login in neither group. Removed by the destructor.
 class PgCluster
 {
 public:

@@ -1,7 +1,6 @@
-// Publishes from a process of its own, so that a test can kill it with
-// SIGKILL in the middle of a publish, or have it end as the program does
-// after its window closes, QUIT_MS after the start:
-// publishchild FOLDER PORT MEMBER PASSWORD CAFILE [QUIT_MS]
+// Publishes from a process of its own, so that a test can kill it with SIGKILL in the middle
+// of a publish, or end it as the program ends: publishchild FOLDER PORT MEMBER PASSWORD CA
+// [QUIT_MS]
 #include "teamserver/activitypublisher.h"
 #include "teamserver/teamserverthread.h"
 

@@ -98,8 +98,7 @@ struct Publishing
     QSignalSpy status;
 };
 
-// Anybody on the team server's port: asks for the password in clear text (or as MD5),
-// after TLS of its own when it has a key; keeps what follows.
+// On the server's port: asks for the password (or MD5), after TLS with a key; keeps the rest.
 struct FakePostgres : QTcpServer
 {
     bool md5 = false;
@@ -262,8 +261,17 @@ private slots:
         QVERIFY(workspace.openDatabase());
         const QDate day = Clock::now().date();
         qint64 talk = saveWork(1, Clock::now());
-        Publishing m2(cluster.settings(u"m2"_s));
-        QVERIFY(m2.next(true));
+        Publishing m2(cluster.settings(u"m2"_s), {0, 200, 1000, 100, 500, 3000});
+        QSignalSpy waiting(&m2.publisher, &ActivityPublisher::waiting);
+        QString backend; // first a server that stops answering: said after a while, then left
+        QVERIFY(m2.next(true) && cluster.sql(u"SELECT pid FROM pg_stat_activity WHERE usename = "
+                                             "'m2' ORDER BY backend_start DESC LIMIT 1"_s,
+                                             &backend));
+        QCOMPARE(::kill(backend.toInt(), SIGSTOP), 0);
+        talk += saveWork(4, Clock::now());
+        const bool left = m2.next(false, true);
+        ::kill(backend.toInt(), SIGCONT);
+        QVERIFY(left && !waiting.isEmpty() && waiting.last().at(0).toInt() >= 2);
         QVERIFY(cluster.stop());
         talk += saveWork(2, Clock::now());
         QVERIFY(m2.next(false, true));
@@ -296,24 +304,6 @@ private slots:
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     }
 
-    // A server that stops answering mid-publish: said after a while, then left.
-    void stoppedServerIsSaidAndLeft()
-    {
-        TestWorkspace workspace;
-        QVERIFY(workspace.openDatabase());
-        Publishing m2(cluster.settings(u"m2"_s), {0, 200, 1000, 100, 500, 3000});
-        QSignalSpy waiting(&m2.publisher, &ActivityPublisher::waiting);
-        QString backend;
-        QVERIFY(m2.next(true) && cluster.sql(u"SELECT pid FROM pg_stat_activity WHERE usename = "
-                                             "'m2' ORDER BY backend_start DESC LIMIT 1"_s,
-                                             &backend));
-        QCOMPARE(::kill(backend.toInt(), SIGSTOP), 0);
-        saveWork(2, Clock::now());
-        const bool left = m2.next(false, true);
-        ::kill(backend.toInt(), SIGCONT);
-        QVERIFY(left && !waiting.isEmpty() && waiting.last().at(0).toInt() >= 2);
-    }
-
     // Whatever the network does, the program ends within two seconds of its window.
     void silentServerLetsTheProgramEnd()
     {
@@ -326,9 +316,8 @@ private slots:
                      cluster.file(u"ca.crt"_s), u"1000"_s});
         QVERIFY(QTest::qWaitFor([&] { return child.readAllStandardOutput().contains("closing"); },
                                 9000));
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(child.waitForFinished(20000) && clock.elapsed() < 2000);
+        const QTime closing = QTime::currentTime();
+        QVERIFY(child.waitForFinished(20000) && closing.msecsTo(QTime::currentTime()) < 2000);
     }
 
     // Anybody on the port asks for the password, in clear text or as MD5, behind TLS of its
@@ -353,8 +342,8 @@ private slots:
         QVERIFY(impostor.listen(QHostAddress::LocalHost));
         TeamServerSettings settings = cluster.settings(u"m1"_s);
         settings.port = impostor.serverPort();
-        settings.tlsMode = mode;
-        settings.caFile = mode == u"require" ? QString() : settings.caFile; // verify-ca else
+        settings.tlsMode = mode; // "require" with a CA file would check the server's CA
+        settings.caFile = mode == u"require" ? QString() : settings.caFile;
         saveTeamServerSettings(settings);
         TeamServerDialog dialog;
         QTest::keyClicks(dialog.findChild<QLineEdit *>(u"lineEditPassword"_s), u"pw-m1"_s);
@@ -364,8 +353,7 @@ private slots:
         QVERIFY2(impostor.afterQuestion.isEmpty(), impostor.afterQuestion.constData());
     }
 
-    // No clear password reaches the server's log, where DDL is logged, and the script
-    // leaves roles that are not its own alone.
+    // No clear password reaches the log (DDL logged); roles not the script's are left alone.
     void setupGuardsPasswordsAndOthersRoles_data()
     {
         QTest::addColumn<QString>("name");
@@ -381,13 +369,13 @@ private slots:
         QFETCH(int, exitCode);
         const QString role =
             u"SELECT rolsuper::text || coalesce(rolpassword, '-') || pg_has_role(oid, "
-            "'callledger_member', 'USAGE')::text FROM pg_authid WHERE rolname = '%1'"_s;
+            "'callledger_member', 'USAGE')::text FROM pg_authid WHERE rolname = '"_s;
         QString before, after;
-        QVERIFY(cluster.sql(role.arg(name), &before));
+        QFile log(cluster.file(u"log"_s));
+        QVERIFY(cluster.sql(role + name + u'\'', &before));
         QCOMPARE(cluster.setup({u"team"_s, u"member"_s, name}, PgCluster::password(name)),
                  exitCode);
-        QVERIFY(cluster.sql(role.arg(name), &after) && (after != before) == (exitCode == 0));
-        QFile log(cluster.file(u"log"_s));
+        QVERIFY(cluster.sql(role + name + u'\'', &after) && (after != before) == (exitCode == 0));
         QVERIFY(log.open(QIODevice::ReadOnly) && !log.readAll().contains("pw-"));
     }
 
@@ -503,8 +491,6 @@ private slots:
         QTest::newRow("right") << QStringList{m1, pw, verified, team, ca} << false << u"连接成功"_s;
         QTest::newRow("wrong password") << QStringList{m1, u"wrong"_s, verified, team, ca} << false
                                         << u"password authentication failed"_s;
-        QTest::newRow("unverified")
-            << QStringList{m1, pw, u"require"_s, team, {}} << false << u"连接成功"_s;
         QTest::newRow("no CA file")
             << QStringList{m1, pw, verified, team, {}} << false << u"root certificate file"_s;
         QTest::newRow("schema missing")
