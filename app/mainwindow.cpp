@@ -35,6 +35,7 @@
 #include "prospects/uselesshelpersdialog.h"
 #include "statistics/statisticsdialog.h"
 #include "store/customerstore.h"
+#include "store/database.h"
 #include "store/helperstore.h"
 #include "store/schedulestore.h"
 #include "team/addhelperdialog.h"
@@ -49,6 +50,8 @@
 #include "teamserver/teamservercontroller.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -106,7 +109,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
         QGuiApplication::setWindowIcon(icon);
     }
     ui->setupUi(this);
-    setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText());
+    // The data folder in the title: which agent's file this window works on.
+    setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText() + QStringLiteral(" - ") +
+                   QDir::toNativeSeparators(
+                       QFileInfo(QString::fromLatin1(databaseFileName)).absolutePath()));
 
     centreOnScreen();
     setUpStatisticsEntry();
@@ -129,6 +135,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     statusLinkLabel->setOpenExternalLinks(true);
     ui->statusBar->addWidget(statusClockLabel, 150);
     ui->statusBar->addWidget(statusLinkLabel, 100);
+    // The link gives way (cut short) to the clock and the notices at the right.
+    statusLinkLabel->setMinimumWidth(1);
 
     // The month calendar opens on the same day as the clock (which tests may fix).
     ui->calendarWidget->setSelectedDate(Clock::now().date());
@@ -521,6 +529,8 @@ void MainWindow::setUpContactAlerts()
                           ui->action_today_subscribe_helpers, ui->action_today_visit_helpers},
                          ui->action_exit);
     reminderTray->setToolTip(reminderSummary());
+    // Today's calendar holds every call and visit of the day.
+    reminderTray->setOverflowClick([this] { ui->action_today_do_something->trigger(); });
     contactAlerts = new ContactAlerts(this, true);
     connect(contactAlerts, &ContactAlerts::contactDue, this, &MainWindow::showContactAlert);
     connect(contactAlerts, &ContactAlerts::contactsMissed, this, &MainWindow::showMissedContacts);

@@ -5,14 +5,17 @@
 #include "widgets/messageboxes.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -54,8 +57,9 @@ QHBoxLayout *rowAround(QWidget *widget)
 
 CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
                      const ContactWidgets &contact)
-    : QObject(dialog), dialog(dialog), phone(phone)
+    : QObject(dialog), dialog(dialog), contact(contact), phone(phone)
 {
+    initContactWidgets(contact);
     QHBoxLayout *phoneRow = rowAround(phone);
     dialButton = new QPushButton(QStringLiteral("拨号"), dialog);
     dialButton->setObjectName(QStringLiteral("pushButtonDial"));
@@ -89,12 +93,17 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
     outcomeBox->setObjectName(QStringLiteral("comboBoxOutcome"));
     outcomeBox->addItem(QString());
     outcomeBox->addItems(callOutcomes(appSettings.extraOutcomes()));
+    outcomeBox->setToolTip(QStringLiteral("通话结果 (Ctrl+R)"));
     outcomeLabel->setBuddy(outcomeBox);
     contentRow->addWidget(outcomeLabel);
     contentRow->addWidget(outcomeBox);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), dialog), &QShortcut::activated,
+            outcomeBox, [this] { outcomeBox->setFocus(Qt::ShortcutFocusReason); });
 
-    addQuickTimes(contact.nextCall, contact.nextPhone, QStringLiteral("toolButtonCallQuick"));
-    addQuickTimes(contact.nextVisitTime, contact.nextVisit, QStringLiteral("toolButtonVisitQuick"));
+    orderTabs(addQuickTimes(contact.nextCall, contact.nextPhone,
+                            QStringLiteral("toolButtonCallQuick"), Qt::ControlModifier),
+              addQuickTimes(contact.nextVisitTime, contact.nextVisit,
+                            QStringLiteral("toolButtonVisitQuick"), Qt::AltModifier));
 
     tick = new QTimer(this);
     connect(tick, &QTimer::timeout, this, &CallPanel::showTime);
@@ -102,17 +111,25 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
     showTime();
 }
 
-void CallPanel::addQuickTimes(QWidget *edit, QWidget *radio, const QString &namePrefix)
+QList<QToolButton *> CallPanel::addQuickTimes(QWidget *edit, QWidget *radio,
+                                              const QString &namePrefix,
+                                              Qt::KeyboardModifier shortcutModifier)
 {
     QHBoxLayout *row = rowAround(edit);
     auto *dateEdit = qobject_cast<QDateTimeEdit *>(edit);
+    dateEdit->installEventFilter(this);
     auto *choice = qobject_cast<QRadioButton *>(radio);
+    QList<QToolButton *> buttons;
     for (const QuickTime which : {QuickTime::InOneHour, QuickTime::ThisAfternoon,
                                   QuickTime::TomorrowMorning, QuickTime::NextMondayMorning}) {
         auto *button = new QToolButton(dialog);
         button->setObjectName(namePrefix + QString::number(int(which)));
         button->setText(quickTimeText(which));
         button->setFocusPolicy(Qt::TabFocus);
+        const QKeySequence key(QKeyCombination(shortcutModifier, Qt::Key(Qt::Key_1 + int(which))));
+        button->setShortcut(key);
+        button->setToolTip(quickTimeText(which) + QStringLiteral(" (") +
+                           key.toString(QKeySequence::NativeText) + QLatin1Char(')'));
         connect(button, &QToolButton::clicked, this, [dateEdit, choice, which] {
             const QDateTime time = quickContactTime(which, Clock::now());
             if (!time.isValid())
@@ -123,7 +140,46 @@ void CallPanel::addQuickTimes(QWidget *edit, QWidget *radio, const QString &name
         if (which == QuickTime::ThisAfternoon)
             afternoonButtons.append(button);
         row->addWidget(button);
+        buttons.append(button);
     }
+    return buttons;
+}
+
+void CallPanel::orderTabs(const QList<QToolButton *> &callTimes,
+                          const QList<QToolButton *> &visitTimes)
+{
+    // What is entered after each call comes right after the description,
+    // before the person's read-only data and the lists.
+    QList<QWidget *> chain{contact.phoneMode, contact.visitMode, contact.content,
+                           outcomeBox,        contact.nextPhone, contact.nextCall};
+    for (QToolButton *button : callTimes)
+        chain.append(button);
+    chain.append(contact.nextVisit);
+    chain.append(contact.nextVisitTime);
+    for (QToolButton *button : visitTimes)
+        chain.append(button);
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+        if (button->isDefault())
+            chain.append(button);
+    }
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
+bool CallPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // Tab leaves a next time at once instead of walking its five sections
+    // (the arrow keys do that): the quick buttons are one Tab away.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            // The form's page moves the focus on from the focused widget.
+            QCoreApplication::sendEvent(static_cast<QWidget *>(watched)->parentWidget(), event);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CallPanel::showTime()
@@ -163,7 +219,35 @@ void CallPanel::reset()
     talk.reset();
     timerButton->setText(QStringLiteral("开始计时"));
     outcomeBox->setCurrentIndex(0);
+    initContactWidgets(contact);
     showTime();
+}
+
+std::optional<ContactRecord> CallPanel::takeClosingContact(QWidget *parent)
+{
+    const std::optional<ContactEntry> entry = readContactEntry(parent, contact, false, false);
+    if (!entry)
+        return std::nullopt;
+    ContactRecord record;
+    record.contactType = entry->contactType;
+    record.content = entry->content;
+    record.nextContactTime = entry->nextContactTime;
+    record.nextContactType = entry->nextContactType;
+    record.details = takeDetails(parent);
+    record.details.outcome = closingOutcome(record.details.outcome);
+    record.addTime = nowTime();
+    return record;
+}
+
+bool CallPanel::hasUnsavedInput() const
+{
+    return !outcome().isEmpty() || hasContactInput(contact);
+}
+
+bool CallPanel::mayDropInput(QWidget *parent)
+{
+    return !hasUnsavedInput() || askYesNo(parent, QStringLiteral("本次联系记录尚未保存,是否放弃?"),
+                                          QStringLiteral("提示"));
 }
 
 void CallPanel::dial()

@@ -16,8 +16,12 @@ class QToolButton;
 
 // The calling tools both call dialogs add to their forms: "拨号" (Ctrl+D)
 // and the talk timer ("开始计时"/"停止计时", F9) beside the number, the
-// outcome beside the description, and the quick times beside the next call
-// and visit. Built in code around the forms' own widgets.
+// outcome (Ctrl+R) beside the description, and the quick times beside the
+// next call (Ctrl+1 to 4) and visit (Alt+1 to 4). Built in code around the
+// forms' own widgets; the contact area's Tab order runs from the description
+// through the outcome and the next times to the dialog's default button.
+// The panel also keeps the contact area: what was entered for the person
+// shown, and emptying it for the next one.
 class CallPanel : public QObject
 {
     Q_OBJECT
@@ -31,17 +35,33 @@ public:
     // time beyond a day is a clock fault: said once and left out.
     CallDetails takeDetails(QWidget *parent);
     // Another person: the timer stops without storing anything, the outcome
-    // is chosen afresh.
+    // is chosen afresh, the contact area starts empty.
     void reset();
+    // The call that ends in a deal or a new member, as its conversion stores
+    // it (contact state aside): way, description and next contact as entered
+    // (none needed), the closing outcome, the talk time, now. Nothing when
+    // the agent must correct something first (said, focus moved).
+    std::optional<ContactRecord> takeClosingContact(QWidget *parent);
+    // A description, an outcome, a next contact or time entered and not saved.
+    bool hasUnsavedInput() const;
+    // Before the person shown is left: true when nothing would be lost, or
+    // the agent agrees to drop it ("否" focused).
+    bool mayDropInput(QWidget *parent);
 
     void dial();
     void toggleTimer();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showTime();
-    void addQuickTimes(QWidget *edit, QWidget *radio, const QString &namePrefix);
+    QList<QToolButton *> addQuickTimes(QWidget *edit, QWidget *radio, const QString &namePrefix,
+                                       Qt::KeyboardModifier shortcutModifier);
+    void orderTabs(const QList<QToolButton *> &callTimes, const QList<QToolButton *> &visitTimes);
 
     QDialog *dialog;
+    ContactWidgets contact;
     QLineEdit *phone;
     QPushButton *dialButton = nullptr;
     QPushButton *timerButton = nullptr;

@@ -109,8 +109,9 @@ QString checkRow(const QStringList &cells, const ColumnMapping &mapping,
     return QString();
 }
 
-// Marks the rows whose number someone stored has, looked up a block at a
-// time (one indexed lookup each) so the numbers are never all held at once.
+// Marks the rows whose number someone stored has, prospects and recruits
+// alike (as the entry dialogs ask across kinds), looked up a block at a time
+// (one indexed lookup each) so the numbers are never all held at once.
 template <class Takes, class Mark>
 void markKnownNumbers(const ImportPlan &plan, Takes takesPart, Mark mark)
 {
@@ -118,9 +119,10 @@ void markKnownNumbers(const ImportPlan &plan, Takes takesPart, Mark mark)
     QList<qsizetype> indices;
     QStringList phones;
     const auto lookUp = [&] {
-        const QList<bool> known = knownPhones(plan.table, phones);
-        for (qsizetype i = 0; i < known.size(); ++i) {
-            if (known.at(i))
+        const QList<bool> prospects = knownPhones(PersonTable::Customers, phones);
+        const QList<bool> recruits = knownPhones(PersonTable::Helpers, phones);
+        for (qsizetype i = 0; i < indices.size(); ++i) {
+            if (prospects.value(i) || recruits.value(i))
                 mark(indices.at(i));
         }
         indices.clear();
@@ -265,10 +267,13 @@ QString skipReason(const ImportPlan &plan, const ImportRow &row)
     if (row.hasProblem)
         return plan.problem(row);
     if (row.knownNumber) {
+        // Each holder named with its kind ("准增员 刘洋 (139...)"), on one line.
         const QList<PhoneHolder> holders =
-            findPhoneHolders(plan.table, plan.person(row).phone, 1);
+            findPhoneHoldersOfBothKinds(plan.person(row).phone, PersonRef{plan.table, -1}, 1);
         if (!holders.isEmpty())
-            return QStringLiteral("号码重复: %1").arg(describePhoneHolders(plan.table, holders));
+            return QStringLiteral("号码重复: %1")
+                .arg(
+                    describePhoneHolders(holders).replace(QLatin1Char('\n'), QStringLiteral("; ")));
     }
     if (row.repeatsLine > 0)
         return QStringLiteral("号码重复: 第 %1 行").arg(row.repeatsLine);

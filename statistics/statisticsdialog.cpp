@@ -6,6 +6,7 @@
 #include "statistics/statisticsloader.h"
 #include "statistics/statisticspanel.h"
 
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 namespace {
@@ -188,13 +189,28 @@ ChartSpec StatisticsDialog::specOf(StatSeries series) const
         spec.barColumns = 3;
         break;
     }
+    // The title says what the picture shows, also once it is saved: the
+    // period (the team's year up to today) besides whose figures.
+    const bool team = series == StatSeries::Team;
+    spec.title +=
+        QStringLiteral("  %1 至 %2")
+            .arg((team ? QDate(m_request.today.year(), 1, 1) : m_request.from)
+                     .toString(QStringLiteral("yyyy-MM-dd")),
+                 (team ? m_request.today : m_request.to).toString(QStringLiteral("yyyy-MM-dd")));
     return spec;
 }
 
 void StatisticsDialog::showSeries(StatSeries series, const StatTable &table)
 {
+    ChartSpec spec = specOf(series);
+    // The members beyond the largest plans, summed up, would dwarf them all
+    // on one scale: that row stays in the table.
+    static const QRegularExpression rest(QStringLiteral("^其他 \\d+ 人$"));
+    if (series == StatSeries::Team && !table.labels.isEmpty() &&
+        rest.match(table.labels.last()).hasMatch())
+        spec.chartRows = int(table.rows.size()) - 1;
     if (StatisticsPanel *panel = m_panels.value(series))
-        panel->showTable(specOf(series), table);
+        panel->showTable(spec, table);
     m_pending = std::max(0, m_pending - 1);
 }
 

@@ -29,6 +29,20 @@ struct CallDetails
     QString outcome;
 };
 
+// One contact as a call dialog records it.
+struct ContactRecord
+{
+    int contactType = 1;
+    QString content;
+    // 0 when no next contact is planned (a call that ended in a deal may
+    // need none): such a log is due nowhere.
+    qint64 nextContactTime = 0;
+    int nextContactType = 1;
+    qint64 addTime = 0;
+    int contactState = 1;
+    CallDetails details;
+};
+
 // Stores the details of the log just inserted on the default connection
 // (its last insert id); runs inside the log's transaction. A talk time
 // outside 0 to 24 hours is a clock fault: reported, nothing stored, false.

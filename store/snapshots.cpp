@@ -166,9 +166,12 @@ bool snapshotDue(const QDateTime &now)
 {
     // A copy dated ahead (the clock was once wrong) would hold the daily copy
     // off until that date.
+    // One copy per calendar day: a copy made at 23:00 must not hold off the
+    // next morning's, whatever hour the agent starts at.
+    // Nor does a file that is none of ours, named like a copy.
     for (const SnapshotInfo &info : listSnapshots()) {
-        if (info.taken <= now)
-            return info.taken.secsTo(now) >= 24 * 3600;
+        if (info.taken <= now && !info.foreign)
+            return info.taken.date() != now.date();
     }
     return true;
 }

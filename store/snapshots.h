@@ -39,7 +39,8 @@ QString snapshotFolder();
 // readSnapshotCounts.
 QList<SnapshotInfo> listSnapshots();
 bool readSnapshotCounts(SnapshotInfo &info);
-// True when no snapshot is younger than a day (ignoring those dated after now).
+// True when no snapshot was taken on now's calendar day (ignoring those dated
+// after now).
 bool snapshotDue(const QDateTime &now);
 // Removes the unfinished copies a killed run left in the snapshot folder.
 void removeUnfinishedSnapshots();

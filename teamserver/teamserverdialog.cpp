@@ -73,6 +73,11 @@ void TeamServerDialog::on_pushButtonCaFile_clicked()
         ui->lineEditCaFile->setText(QDir::toNativeSeparators(path));
 }
 
+void TeamServerDialog::focusPassword()
+{
+    ui->lineEditPassword->setFocus();
+}
+
 TeamServerSettings TeamServerDialog::enteredSettings() const
 {
     TeamServerSettings settings;

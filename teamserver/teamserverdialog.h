@@ -23,6 +23,8 @@ public:
     ~TeamServerDialog() override;
 
     TeamServerSettings enteredSettings() const;
+    // Starts in the password field (the password is what is missing).
+    void focusPassword();
 
 signals:
     void connectionTested(bool ok, const QString &text);

@@ -77,17 +77,25 @@ const char upsertStatement[] =
     "SELECT publish_activity(?::date, ?::integer, ?::integer, ?::integer, ?::integer, "
     "?::integer, ?::integer, ?::integer, ?::integer, ?::bigint, ?::bigint)";
 
-// Each member with a row this week: whether it published today, today's
-// row, the week's sums. The row-level policies limit the members.
+// Each member the reader may list: whether it published today, today's
+// row, whether it published this week, the week's sums. The members are
+// given by %1: a leader's whole team (team_members) with whoever else has
+// rows this week, so a member who never published is listed too; the
+// row-level policies limit what anyone sees.
 const char teamStatement[] =
-    "SELECT w.week_member, t.member IS NOT NULL, "
+    "SELECT m.member, t.member IS NOT NULL, "
     "coalesce(t.prospect_first_calls, 0), coalesce(t.prospect_later_calls, 0), "
     "coalesce(t.prospect_visits, 0), coalesce(t.recruit_first_calls, 0), "
     "coalesce(t.recruit_later_calls, 0), coalesce(t.recruit_visits, 0), "
     "coalesce(t.new_customers, 0), coalesce(t.orders, 0), coalesce(t.order_money, 0), "
-    "coalesce(t.talk_seconds, 0), w.* FROM (SELECT member AS week_member, " ACTIVITY_SUMS
-    " FROM activity WHERE day >= ? AND day <= ? GROUP BY member) w "
-    "LEFT JOIN activity t ON t.member = w.week_member AND t.day = ? ORDER BY w.week_member";
+    "coalesce(t.talk_seconds, 0), w.* FROM (%1) m "
+    "LEFT JOIN (SELECT member AS week_member, " ACTIVITY_SUMS
+    " FROM activity WHERE day >= ? AND day <= ? GROUP BY member) w ON w.week_member = m.member "
+    "LEFT JOIN activity t ON t.member = m.member AND t.day = ? ORDER BY m.member";
+const char weekMembers[] = "SELECT DISTINCT member FROM activity WHERE day >= ? AND day <= ?";
+const char teamAndWeekMembers[] =
+    "SELECT member FROM team_members WHERE leader = current_user UNION "
+    "SELECT member FROM activity WHERE day >= ? AND day <= ?";
 
 const char memberStatement[] =
     "SELECT " ACTIVITY_SUMS " FROM activity WHERE member = ? AND day >= ? AND day <= ?";
@@ -240,13 +248,21 @@ bool readTeamActivity(QSqlDatabase &db, const QDate &today, const QDate &weekBeg
     members->clear();
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QString::fromLatin1(teamStatement))) {
+    // Only leaders may read the team list; anyone else lists what it sees.
+    if (!query.exec(QStringLiteral("SELECT has_table_privilege('public.team_members', "
+                                   "'SELECT')")) ||
+        !query.next()) {
         *error = errorText(query.lastError());
         return false;
     }
-    query.addBindValue(weekBegin);
-    query.addBindValue(today);
-    query.addBindValue(today);
+    const bool leader = query.value(0).toBool();
+    if (!query.prepare(QString::fromLatin1(teamStatement)
+                           .arg(QLatin1String(leader ? teamAndWeekMembers : weekMembers)))) {
+        *error = errorText(query.lastError());
+        return false;
+    }
+    for (const QDate &day : {weekBegin, today, weekBegin, today, today})
+        query.addBindValue(day);
     if (!query.exec()) {
         *error = errorText(query.lastError());
         return false;
@@ -255,6 +271,7 @@ bool readTeamActivity(QSqlDatabase &db, const QDate &today, const QDate &weekBeg
         MemberActivity member;
         member.member = query.value(0).toString();
         member.reportedToday = query.value(1).toBool();
+        member.reportedThisWeek = !query.value(2 + ActivityFieldCount).isNull();
         readValues(query, 2, &member.today);
         readValues(query, 3 + ActivityFieldCount, &member.week);
         members->append(member);

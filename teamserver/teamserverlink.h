@@ -39,10 +39,13 @@ struct MemberActivity
 {
     QString member;
     bool reportedToday = false;
+    bool reportedThisWeek = false;
     ActivityValues today{};
     ActivityValues week{};
 };
-// Today's and this week's figures of every member the leader may read.
+// Today's and this week's figures of every member of the leader's team,
+// those who published nothing included, and of others with rows the reader
+// may see this week.
 bool readTeamActivity(QSqlDatabase &db, const QDate &today, const QDate &weekBegin,
                       QList<MemberActivity> *members, QString *error);
 // One member's sums over [from, to]; false with an error text when unreadable.

@@ -2,7 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QWidget>
 
 namespace {
 class EnterKeyFilter : public QObject
@@ -39,4 +41,15 @@ private:
 void onEnterKey(QAbstractItemView *view, std::function<void(const QModelIndex &)> action)
 {
     view->installEventFilter(new EnterKeyFilter(view, std::move(action)));
+}
+
+void enableWithCurrentRow(QAbstractItemView *view, const QList<QWidget *> &buttons)
+{
+    const auto update = [view, buttons] {
+        for (QWidget *button : buttons)
+            button->setEnabled(view->currentIndex().isValid());
+    };
+    update();
+    if (QItemSelectionModel *selection = view->selectionModel())
+        QObject::connect(selection, &QItemSelectionModel::currentChanged, view, update);
 }

@@ -2,12 +2,13 @@
 -- database as a superuser, right after schema.sql on a new database and on
 -- its own on a database of version 1.
 --
--- Members get no privilege on the tables: a table privilege lets its holder
--- LOCK the table and hold every other member's publish and the leader's
--- window. They publish through publish_activity, which writes the row of the
--- role that logged in (session_user, which SET ROLE does not change), so no
--- row can be written under another name, a group's included. The policies
--- look at session_user for the same reason.
+-- Members get no write privilege on the tables: one lets its holder LOCK the
+-- table and hold every other member's publish and the leader's window (a
+-- read lets it take only the lock that reads take, which holds up nobody
+-- but a change of the schema). They publish through publish_activity, which
+-- writes the row of the role that logged in (session_user, which SET ROLE
+-- does not change), so no row can be written under another name, a group's
+-- included. The policies look at session_user for the same reason.
 
 ALTER ROLE callledger_member NOLOGIN NOINHERIT;
 ALTER ROLE callledger_leader NOLOGIN NOINHERIT;
@@ -21,8 +22,10 @@ ALTER TABLE activity ALTER COLUMN member DROP DEFAULT;
 
 GRANT SELECT ON schema_version TO callledger_member, callledger_leader;
 GRANT SELECT ON team_members TO callledger_leader;
-GRANT SELECT ON activity TO callledger_leader;
+GRANT SELECT ON activity TO callledger_member, callledger_leader;
 
+CREATE POLICY member_own_rows ON activity FOR SELECT TO callledger_member
+    USING (member = session_user);
 CREATE POLICY leader_team_rows ON activity FOR SELECT TO callledger_leader
     USING (EXISTS (SELECT 1 FROM team_members t
                    WHERE t.leader = session_user AND t.member = activity.member));

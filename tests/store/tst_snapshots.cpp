@@ -1,3 +1,4 @@
+#include "app/dailysnapshot.h"
 #include "common/appsettings.h"
 #include "common/dateutils.h"
 #include "store/customerstore.h"
@@ -130,6 +131,49 @@ private slots:
         QVERIFY(!snapshotDue(noon.addSecs(14 * 3600 + 60)));
         QVERIFY(snapshotDue(noon.addDays(2)));
         QVERIFY(!dailySnapshotDue(noon.addDays(2))); // not while the file holds no data
+    }
+
+    // One copy per calendar day by the program's clock, whatever the hour of
+    // the last one; left running, the new day's copy comes with its first change.
+    void oneCopyPerCalendarDay_data()
+    {
+        QTest::addColumn<QDateTime>("lastCopy");
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<int>("copiesAfterStart");
+        const QDate day(2026, 3, 9);
+        QTest::newRow("23:00, then 08:00 the next day")
+            << QDateTime(day, QTime(23, 0)) << QDateTime(day.addDays(1), QTime(8, 0)) << 2;
+        QTest::newRow("08:00, then 23:00 the same day")
+            << QDateTime(day, QTime(8, 0)) << QDateTime(day, QTime(23, 0)) << 1;
+    }
+    void oneCopyPerCalendarDay()
+    {
+        QFETCH(QDateTime, lastCopy);
+        QFETCH(QDateTime, start);
+        QFETCH(int, copiesAfterStart);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        addProspects(3);
+        QVERIFY(!takeSnapshot(lastCopy).isEmpty());
+        Clock::setFixedNow(start);
+        DailySnapshot daily;
+        QSignalSpy finished(&daily, &DailySnapshot::finished);
+        daily.start(3600 * 1000); // the test looks itself
+        QTRY_COMPARE(finished.size(), copiesAfterStart - 1);
+        QCOMPARE(listSnapshots().size(), copiesAfterStart);
+
+        const QDateTime afterMidnight(start.date().addDays(1), QTime(0, 5));
+        Clock::setFixedNow(afterMidnight);
+        daily.check();
+        QCOMPARE(listSnapshots().size(), copiesAfterStart);
+        addProspects(1);
+        daily.check();
+        QTRY_COMPARE(finished.size(), copiesAfterStart);
+        QCOMPARE(listSnapshots().first().taken, afterMidnight);
+        addProspects(1);
+        daily.check();
+        QCOMPARE(listSnapshots().size(), copiesAfterStart + 1);
+        Clock::setFixedNow(QDateTime());
     }
 
     // A file where the folder should be, a copy dated in the future (the

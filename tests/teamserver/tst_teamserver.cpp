@@ -14,6 +14,7 @@
 #include "teamserver/teamservercontroller.h"
 #include "teamserver/teamserverdialog.h"
 #include "teamserver/teamserverreader.h"
+#include "teamserver/teamserversettings.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,6 +31,7 @@
 #include <QSslSocket>
 #include <QTableWidget>
 #include <QTcpServer>
+#include <QTimer>
 #include <QtEndian>
 
 #include <csignal>
@@ -176,7 +178,8 @@ private slots:
         const QString denied = u"permission denied"_s, asGroup = u"SET ROLE callledger_member; "_s;
         const QString publish =
             u"SELECT publish_activity('2020-01-01', 0, 0, 0, 0, 0, 0, 0, 1, 0, 0)"_s;
-        QTest::newRow("m1 reads") << u"m1"_s << read << denied;
+        QTest::newRow("m1 reads its own") << u"m1"_s << read << u"m1:1"_s;
+        QTest::newRow("m2 reads its own") << u"m2"_s << read << u"m2:2"_s;
         QTest::newRow("leader reads its team") << u"boss"_s << read << u"m1:1,m2:2"_s;
         QTest::newRow("outsider reads nothing") << u"outsider"_s << read << denied;
         QTest::newRow("m1 publishes, as the group too")
@@ -184,10 +187,15 @@ private slots:
         QTest::newRow("m1 inserts as the group")
             << u"m1"_s << asGroup + insert.arg(u"callledger_member") << denied;
         QTest::newRow("m1 inserts m2's row") << u"m1"_s << insert.arg(u"m2") << denied;
+        QTest::newRow("m1 updates m2's row")
+            << u"m1"_s << u"UPDATE activity SET orders = 99 WHERE member = 'm2'"_s << denied;
         QTest::newRow("m1 deletes m2's row")
             << u"m1"_s << u"DELETE FROM activity WHERE member = 'm2'"_s << denied;
         QTest::newRow("m1 locks") << u"m1"_s << u"BEGIN; LOCK TABLE activity IN ACCESS EXCLUSIVE MODE"_s
                                   << denied;
+        QTest::newRow("leader updates")
+            << u"boss"_s << u"UPDATE activity SET orders = 99"_s << denied;
+        QTest::newRow("leader inserts") << u"boss"_s << insert.arg(u"m1") << denied;
     }
 
     void rowsByRole()
@@ -432,6 +440,9 @@ private slots:
         QVERIFY(cluster.sql(u"DELETE FROM activity; INSERT INTO activity (member, day, orders, "
                             "talk_seconds) VALUES ('m1', '%1', 7, 3725), ('m2', '%1'::date - 1, "
                             "4, 0)"_s.arg(Clock::now().date().toString(Qt::ISODate))));
+        // m9 is on the team but has never published.
+        QVERIFY(cluster.sql(
+            u"INSERT INTO team_members VALUES ('boss', 'm9') ON CONFLICT DO NOTHING"_s));
         for (const QString &name : {u"张三"_s, u"李四"_s, u"王五"_s})
             QVERIFY(addHelper(name, 1, u"1985-01-01"_s, u"139"_s, {}, {}, {}, {}, 2));
         QVERIFY(saveServerMemberLink(1, u"m1"_s) && saveServerMemberLink(2, u"m2"_s));
@@ -447,9 +458,13 @@ private slots:
         QCOMPARE(cell(0, TeamActivityDialog::TodayState), u"已上报"_s);
         QCOMPARE(cell(0, today + Orders), u"7"_s);
         QCOMPARE(cell(0, today + TalkSeconds), u"1:02:05"_s);
-        QCOMPARE(cell(1, TeamActivityDialog::TodayState), u"今日未上报"_s);
+        QCOMPARE(cell(1, TeamActivityDialog::TodayState), u"今日未同步"_s);
+        QCOMPARE(cell(1, today + Orders), QString());
         QCOMPARE(cell(2, TeamActivityDialog::TodayState), u"未关联"_s);
         QCOMPARE(cell(1, week + Orders), Clock::now().date().dayOfWeek() == 1 ? QString() : u"4"_s);
+        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(cell(3, TeamActivityDialog::ServerName), u"m9"_s);
+        QCOMPARE(cell(3, TeamActivityDialog::TodayState), u"今日未同步"_s);
 
         // The assessment shows the recorded figures beside the reported earnings.
         QMainWindow mainWindow;
@@ -459,6 +474,27 @@ private slots:
         examine.assess(1, u"张三"_s, Clock::now().date().year());
         auto *year = examine.findChild<QLabel *>(u"labelActivityYear"_s);
         QTRY_VERIFY_WITH_TIMEOUT(year->text().contains(u"保单 7,"), 20000);
+    }
+
+    // With no keyring the next start has no password: the status bar asks
+    // for it (no attempt with an empty one), and a click opens that field.
+    void missingPasswordIsAskedFor()
+    {
+        TestWorkspace workspace;
+        saveTeamServerSettings(cluster.settings(u"m2"_s));
+        QMainWindow window;
+        TeamServerController controller(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(controller.statusLabel()->text(), u"团队服务器: 需要输入密码"_s,
+                                  20000);
+        QVERIFY(!controller.publisher() && controller.statusLabel()->isVisibleTo(&window));
+        QString focused;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            focused = dialog->focusWidget()->objectName();
+            dialog->close();
+        });
+        QTest::mouseClick(controller.statusLabel(), Qt::LeftButton);
+        QCOMPARE(focused, u"lineEditPassword"_s);
     }
 
     void passwordStaysOutOfSettings()
