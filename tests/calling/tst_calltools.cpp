@@ -118,8 +118,7 @@ private slots:
         QVERIFY(child<QRadioButton>(dialog.get(), "radioButtonNextVisitTime")->isChecked());
     }
 
-    // Pattern | stored number | the link handed over (none: the button is disabled) | the
-    // number chosen when several are offered | the box instead of a link.
+    // Pattern | stored | link handed over (none: disabled) | number chosen of several | box.
     void dialLinks_data()
     {
         QTest::addColumn<QString>("row");
