@@ -7,6 +7,7 @@
 #include "widgets/statusnotices.h"
 #include "app/qtsingleapplication.h"
 #include "app/startup.h"
+#include "teamserver/teamserverthread.h"
 #include "store/database.h"
 #include "store/snapshots.h"
 
@@ -176,5 +177,7 @@ int runApplication(QtSingleApplication &app)
         result = app.exec();
     }
     closeDatabase();
+    // A team server that never answers must not keep the program alive.
+    finishTeamServerThreads(result);
     return result;
 }

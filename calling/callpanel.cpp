@@ -90,7 +90,9 @@ CallPanel::CallPanel(QDialog *dialog, QLineEdit *phone, QLabel *contentLabel,
             dialButton, &QPushButton::animateClick);
     connect(new QShortcut(QKeySequence(Qt::Key_F9), dialog), &QShortcut::activated, this,
             &CallPanel::toggleTimer);
-    const auto followNumber = [this] { dialButton->setEnabled(canDial(this->phone->text())); };
+    const auto followNumber = [this] {
+        followDialable(dialButton, this->phone->text(), QStringLiteral("拨打该号码 (Ctrl+D)"));
+    };
     connect(phone, &QLineEdit::textChanged, this, followNumber);
     followNumber();
 
@@ -367,7 +369,7 @@ void CallPanel::dial()
     if (!canDial(phone->text()))
         return;
     stopCountdown();
-    const DialResult result = dialNumber(dialog, phone->text(), personKind, personId);
+    const DialResult result = dialNumber(dialog, phone->text(), dialButton, personKind, personId);
     if (result == DialledByPhone) {
         ourCalls.insert(PhoneLine::instance()->callId());
         if (walkDay != Clock::now().date()) {

@@ -57,7 +57,8 @@ void MissedCallsDialog::on_pushButtonCallBack_clicked()
         return;
     const QString number = current.siblingAtColumn(MissedNumber).data().toString();
     const DialResult result =
-        dialNumber(this, number, current.siblingAtColumn(MissedKindCode).data().toInt(),
+        dialNumber(this, number, ui->pushButtonCallBack,
+                   current.siblingAtColumn(MissedKindCode).data().toInt(),
                    current.siblingAtColumn(MissedPersonId).data().toLongLong());
     // A call through the telephone marks the row itself; a link cannot tell.
     if (result == DialledByLink)

@@ -88,7 +88,7 @@ void EditCustomerDialog::on_pushButtonSave_clicked()
         return false;
     };
     // Only a new number is checked; one kept as it was asks nothing.
-    if (normalizedPhone(phone) == normalizedPhone(storedPhone)) {
+    if (phoneKeys(phone) == phoneKeys(storedPhone)) {
         if (write())
             accept();
         return;

@@ -13,7 +13,7 @@ packages=(
     xvfb xauth x11-utils fonts-wqy-microhei
     sqlite3
     # the team server: its driver, the keyring and the server the tests run
-    libqt6sql6-psql qtkeychain-qt6-dev postgresql
+    libqt6sql6-psql libpq-dev qtkeychain-qt6-dev postgresql
     # dialling hands tel: links to the desktop through xdg-open
     xdg-utils
     # the built-in telephone: liblinphone, playing recordings through Qt Multimedia

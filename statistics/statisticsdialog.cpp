@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 
 namespace {
+constexpr int maxStatisticsYears = 10;
+
 struct SeriesPage
 {
     StatSeries series;
@@ -109,14 +111,19 @@ void StatisticsDialog::reload()
     m_request.dailyQuota = m_request.people == StatPeople::Recruits ? appSettings.helpersCount()
                                                                     : appSettings.customersCount();
     m_request.today = Clock::now().date();
-    if (m_request.to < m_request.from) {
-        // Said in the window, not in a box: the agent is probably still typing.
-        const QString reason = QStringLiteral("开始日期晚于结束日期，没有可统计的期间。");
-        ui->labelStatus->setText(reason);
+    // Said in the window, not in a box: the agent is probably still typing.
+    QString refusal;
+    if (m_request.to < m_request.from)
+        refusal = QStringLiteral("开始日期晚于结束日期，没有可统计的期间。");
+    else if (m_request.from.addYears(maxStatisticsYears) <= m_request.to)
+        // A century of months would keep every chart computing for minutes.
+        refusal = QStringLiteral("统计期间不能超过 %1 年，请缩短期间。").arg(maxStatisticsYears);
+    if (!refusal.isEmpty()) {
+        ui->labelStatus->setText(refusal);
         m_loader->cancel();
         m_pending = 0;
         for (StatisticsPanel *panel : std::as_const(m_panels))
-            panel->showMessage(reason);
+            panel->showMessage(refusal);
         return;
     }
     ui->labelStatus->setText(QStringLiteral("%1统计 %2 至 %3")

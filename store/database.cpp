@@ -1,9 +1,10 @@
 #include "database.h"
 
 #include "common/messagehook.h"
+#include "common/safefile.h"
+#include "store/callrecords.h"
 #include "store/catalogstore.h"
 #include "store/nameencoding.h"
-#include "store/callrecords.h"
 #include "store/phonerecords.h"
 #include "store/phonekeys.h"
 
@@ -181,6 +182,8 @@ bool isOurFile(QSqlDatabase &db, QString *error)
 
 bool openConnection(QSqlDatabase &db, bool create = true)
 {
+    // No export, whatever way its name leads, may write over this file.
+    SafeFileWriter::guardDataFile(db.databaseName());
     if (create)
         createPrivateFile(db.databaseName());
     QString error;

@@ -1,5 +1,7 @@
 #include "fieldrules.h"
 
+#include "common/phonenumbers.h"
+
 #include <QDebug>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -7,12 +9,11 @@
 
 bool isPhoneText(const QString &text)
 {
-    static const QString allowed = QStringLiteral(" +-()\u3000\uFF0B\uFF0D\uFF08\uFF09");
     bool digit = false;
     for (const QChar c : text) {
         if (c.isDigit())
             digit = true;
-        else if (!allowed.contains(c))
+        else if (!isPhoneSignChar(c))
             return false;
     }
     return digit;

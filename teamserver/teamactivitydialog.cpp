@@ -44,6 +44,15 @@ TeamActivityDialog::TeamActivityDialog(QWidget *parent, TeamServerReader *givenR
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &TeamActivityDialog::on_pushButtonRefresh_clicked);
     timer->start(60 * 1000);
+    // A server that takes its time is said, as in the status bar, rather
+    // than leaving the last figures to look current.
+    auto *waiting = new QTimer(this);
+    connect(waiting, &QTimer::timeout, this, [this] {
+        const qint64 busy = reader ? reader->busyMs() : 0;
+        if (busy > 10000)
+            ui->labelStatus->setText(QStringLiteral("等待服务器应答 (%1 秒)").arg(busy / 1000));
+    });
+    waiting->start(1000);
     on_pushButtonRefresh_clicked();
 }
 

@@ -121,6 +121,8 @@ void TeamServerController::apply(const TeamServerSettings &settings, const QStri
             [this](bool synced, const QString &reason, const QDateTime &time) {
                 showStatus(teamServerStatusText(synced, reason, time));
             });
+    connect(m_publisher.get(), &ActivityPublisher::waiting, this,
+            [this](int seconds) { showStatus(teamServerWaitingText(seconds)); });
     showStatus(QStringLiteral("团队服务器: 正在连接"));
     m_watch.changed();
     m_watchTimer->start(1000);

@@ -73,7 +73,11 @@ private slots:
                      {"full-width", "＋８６１３８００１３８０００", "13800138000", true},
                      {"86 without plus", "8613800138000", "13800138000", false},
                      {"other", "13800138000", "13800138001", false},
-                     {"blank", "无", "无", false}};
+                     {"blank", "无", "无", false},
+                     {"second of two", "13911112222/13933334444", "13933334444", true},
+                     {"typed two", "13933334444", "13911112222 13933334444", true},
+                     {"note after", "13955556666(晚上)", "13955556666", true},
+                     {"0086 spaced", "0086 13900002222", "+86 139 0000 2222", true}};
         for (int table : {int(PersonTable::Customers), int(PersonTable::Helpers)}) {
             for (const auto &c : cases)
                 QTest::addRow("%s %s", table ? "recruit" : "prospect", c.name)
@@ -128,6 +132,15 @@ private slots:
         QVERIFY(workspace.openDatabase());
         QCOMPARE(findPhoneHolders(PersonTable::Customers, "+8613700137000").size(), 1);
         QCOMPARE(findPhoneHolders(PersonTable::Customers, "13600136000").size(), 1);
+
+        // One of an earlier version again, whose side table took one number a person.
+        QVERIFY(execSql("DROP TABLE phone_keys") &&
+                execSql("CREATE TABLE phone_keys (kind INTEGER NOT NULL, person_id INTEGER NOT "
+                        "NULL, phone_key TEXT NOT NULL, PRIMARY KEY (kind, person_id))"));
+        QVERIFY(execSql("UPDATE customers SET phone_number = '13500135000/13400134000'"));
+        workspace.closeDatabase();
+        QVERIFY(workspace.openDatabase());
+        QCOMPARE(findPhoneHolders(PersonTable::Customers, "13400134000").size(), 2);
     }
 
     void birthDatesInTheCommonForms_data()

@@ -18,6 +18,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QDateTime noon(QDate(2026, 3, 9), QTime(12, 0));
@@ -255,6 +256,36 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 3);
         QCOMPARE(snapshotValue(safety, "SELECT count(*) FROM customers").toInt(), 2);
         QCOMPARE(queryValue("PRAGMA integrity_check").toString(), QString("ok"));
+    }
+
+    // Files named like a snapshot, listed as ours or not; only root can give one away.
+    void onlyOurOwnSnapshotsAreRestored_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"ours", "another program's", "link to another program's",
+                                 "another user's", "truncated"})
+            QTest::newRow(kind) << kind;
+    }
+    void onlyOurOwnSnapshotsAreRestored()
+    {
+        QFETCH(QString, kind);
+        const bool restored = kind == "ours" || (kind == "another user's" && ::geteuid() != 0);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        addProspects(300);
+        const QString path = takeSnapshot(noon), foreign = workspace.filePath("other.db");
+        QVERIFY(QFile(foreign).open(QIODevice::WriteOnly)); // an empty SQLite file
+        if (kind.startsWith("link") || kind.startsWith("another program"))
+            QVERIFY(QFile::remove(path) && (kind.startsWith("link") ? QFile::link(foreign, path)
+                                                                    : QFile::copy(foreign, path)));
+        QVERIFY(!kind.startsWith("another user") || ::geteuid() != 0 ||
+                ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+        QVERIFY(kind != "truncated" || QFile::resize(path, QFileInfo(path).size() / 2));
+        QVERIFY(execSql("DELETE FROM customers"));
+        QCOMPARE(listSnapshots().constFirst().foreign, !restored && kind != "truncated");
+        QString error;
+        QCOMPARE(restoreSnapshot(path, &error), restored);
+        QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), restored ? 300 : 0);
     }
 
     void damagedSnapshotLeavesTheCurrentFileAlone()
