@@ -1,24 +1,28 @@
 #include "application.h"
 
 #include "common/dateutils.h"
+#include "app/dailysnapshot.h"
 #include "app/mainwindow.h"
 #include "widgets/messageboxes.h"
+#include "widgets/statusnotices.h"
 #include "app/qtsingleapplication.h"
 #include "app/quitsignals.h"
 #include "app/startup.h"
+#include "teamserver/teamserverthread.h"
 #include "store/database.h"
 #include "store/snapshots.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QSessionManager>
-#include <QLabel>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QStatusBar>
 #include <QThread>
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -55,16 +59,13 @@ bool restoreDamagedDatabase()
 }
 
 // Troubles of the data file and its backups that the agent should see but
-// that need no answer: a line of red text at the right of the status bar.
+// that need no answer: a line of red text among the status bar's notices.
 class StatusNotice
 {
 public:
-    explicit StatusNotice(MainWindow &window) : m_label(new QLabel(&window))
+    explicit StatusNotice(MainWindow &window) : m_notices(StatusNotices::of(window.statusBar()))
     {
-        m_label->setObjectName(QStringLiteral("statusNoticeLabel"));
-        m_label->setStyleSheet(QStringLiteral("color: #b00000;"));
-        m_label->hide();
-        window.statusBar()->addPermanentWidget(m_label);
+        m_notices->label(ownTopic, QStringLiteral("statusNoticeLabel"));
     }
     void set(const QString &topic, const QString &text)
     {
@@ -72,14 +73,13 @@ public:
             m_texts.remove(topic);
         else
             m_texts.insert(topic, text);
-        const QStringList texts = m_texts.values();
-        m_label->setText(texts.join(QStringLiteral("  ")));
-        m_label->setToolTip(texts.join(QLatin1Char('\n')));
-        m_label->setVisible(!texts.isEmpty());
+        m_notices->set(ownTopic, m_texts.values().join(QStringLiteral("  ")),
+                       StatusNotices::Tone::Alarm);
     }
 
 private:
-    QLabel *m_label;
+    static inline const QString ownTopic = QStringLiteral("problems");
+    StatusNotices *m_notices;
     QMap<QString, QString> m_texts;
 };
 
@@ -144,6 +144,17 @@ void showSnapshotProblems(StatusNotice &notice)
 int runApplication(QtSingleApplication &app)
 {
     if (app.isRunning()) {
+        if (app.runningOnOtherFolder()) {
+            // Said on the terminal too, for a start from a script.
+            const QString folder = app.runningFolder().isEmpty()
+                                       ? QStringLiteral("另一个文件夹")
+                                       : QDir::toNativeSeparators(app.runningFolder());
+            const QString text = QStringLiteral("已在 %1 运行, 不能同时打开 %2")
+                                     .arg(folder, QDir::toNativeSeparators(app.dataFolder()));
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            showWarning(nullptr, text, QStringLiteral("提示"));
+            return 1;
+        }
         // The running instance takes no action on the message; this one just ends.
         app.sendMessage(QStringLiteral("raies"), 5000);
         return 0;
@@ -181,14 +192,15 @@ int runApplication(QtSingleApplication &app)
         // A copy a day, taken a few pages at a time while the agent works;
         // what a killed run left half-written goes first.
         removeUnfinishedSnapshots();
-        SnapshotJob dailySnapshot;
-        QObject::connect(&dailySnapshot, &SnapshotJob::finished, &window,
+        DailySnapshot dailySnapshot;
+        QObject::connect(&dailySnapshot, &DailySnapshot::finished, &window,
                          [&notice] { showSnapshotProblems(notice); });
-        if (dailySnapshotDue(Clock::now()) && dailySnapshot.begin(Clock::now()))
-            dailySnapshot.runInBackground();
+        dailySnapshot.start();
         showSnapshotProblems(notice);
         result = app.exec();
     }
     closeDatabase();
+    // A team server that never answers must not keep the program alive.
+    finishTeamServerThreads(result);
     return result;
 }

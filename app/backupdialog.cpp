@@ -30,6 +30,8 @@ QTableWidgetItem *cell(const QString &text, const QString &path = QString())
 BackupDialog::BackupDialog(QWidget *parent) : QDialog(parent), ui(new Ui::BackupDialog)
 {
     ui->setupUi(this);
+    connect(ui->tableWidgetSnapshots, &QTableWidget::currentCellChanged, this,
+            [this] { ui->pushButtonRestore->setEnabled(!m_job && restorable()); });
     ui->progressBar->hide();
     ui->labelFolder->setText(QStringLiteral("备份文件夹: ") +
                              QDir::toNativeSeparators(snapshotFolder()));
@@ -46,6 +48,14 @@ QString BackupDialog::selectedPath() const
     return item ? item->data(Qt::UserRole).toString() : QString();
 }
 
+bool BackupDialog::restorable() const
+{
+    const QTableWidgetItem *item =
+        ui->tableWidgetSnapshots->item(ui->tableWidgetSnapshots->currentRow(), TakenColumn);
+    // Another program's file, or another user's, offers no restore.
+    return item && !item->data(Qt::UserRole + 1).toBool();
+}
+
 // The chosen snapshot stays chosen although new ones push it down the list.
 void BackupDialog::reload()
 {
@@ -60,10 +70,14 @@ void BackupDialog::reload()
         readSnapshotCounts(info);
         if (info.path == selected)
             selectedRow = row;
-        table->setItem(row, TakenColumn,
-                       cell(info.taken.toString(stampText) +
-                                (info.future ? QStringLiteral(" (日期在将来)") : QString()),
-                            info.path));
+        QTableWidgetItem *taken =
+            cell(info.taken.toString(stampText) +
+                     (info.future ? QStringLiteral(" (日期在将来)") : QString()) +
+                     (info.foreign ? QStringLiteral(" (不是本程序的备份)") : QString()),
+                 info.path);
+        taken->setData(Qt::UserRole + 1, info.foreign);
+        taken->setToolTip(info.foreignReason);
+        table->setItem(row, TakenColumn, taken);
         table->setItem(row, SizeColumn, cell(locale.formattedDataSize(info.size)));
         table->setItem(row, ProspectsColumn, cell(countText(info.prospects)));
         table->setItem(row, RecruitsColumn, cell(countText(info.recruits)));
@@ -72,7 +86,7 @@ void BackupDialog::reload()
     table->resizeColumnsToContents();
     if (table->rowCount() > 0)
         table->selectRow(selectedRow);
-    ui->pushButtonRestore->setEnabled(table->rowCount() > 0);
+    ui->pushButtonRestore->setEnabled(restorable());
     // Backups that cannot be taken, or copies dated ahead, are said here and
     // not only when a copy is asked for.
     const QStringList problems = snapshotProblems(Clock::now());
@@ -83,7 +97,7 @@ void BackupDialog::reload()
 void BackupDialog::setBusy(bool busy)
 {
     ui->pushButtonBackupNow->setEnabled(!busy);
-    ui->pushButtonRestore->setEnabled(!busy && ui->tableWidgetSnapshots->rowCount() > 0);
+    ui->pushButtonRestore->setEnabled(!busy && restorable());
     ui->pushButtonClose->setEnabled(!busy);
     ui->progressBar->setVisible(busy);
 }
@@ -117,7 +131,7 @@ void BackupDialog::on_pushButtonRestore_clicked()
 {
     // Copies: reload() replaces the table's items.
     const QString path = selectedPath();
-    if (path.isEmpty())
+    if (path.isEmpty() || !restorable())
         return;
     const QString taken =
         ui->tableWidgetSnapshots->item(ui->tableWidgetSnapshots->currentRow(), TakenColumn)->text();

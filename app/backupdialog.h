@@ -42,6 +42,8 @@ private:
     void reload();
     // The file of the snapshot in the current row; empty when there is none.
     QString selectedPath() const;
+    // The current row is a snapshot of this program's.
+    bool restorable() const;
     void setBusy(bool busy);
     void reject() override;
 

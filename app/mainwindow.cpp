@@ -2,10 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/aboutdialog.h"
-#include "common/appsettings.h"
 #include "app/backupdialog.h"
-#include "common/dateutils.h"
-#include "widgets/messageboxes.h"
 #include "app/remindertray.h"
 #include "app/searchbox.h"
 #include "app/systemsetdialog.h"
@@ -15,11 +12,13 @@
 #include "calling/calendardialog.h"
 #include "calling/contactalerts.h"
 #include "calling/contactedcustomersdialog.h"
-#include "calling/todaylists.h"
 #include "calling/todayfirstphonecustomersdialog.h"
 #include "calling/todayfirstphonehelpersdialog.h"
+#include "calling/todaylists.h"
 #include "calling/todaysubscribecustomersdialog.h"
 #include "calling/todaysubscribehelpersdialog.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
@@ -27,6 +26,8 @@
 #include "orders/addproductdialog.h"
 #include "orders/customerordersdialog.h"
 #include "orders/productsdialog.h"
+#include "phone/phoneaccountdialog.h"
+#include "phone/phonecontroller.h"
 #include "phonescripts/addphoneskilldialog.h"
 #include "phonescripts/phoneskillsdialog.h"
 #include "prospects/addcustomerdialog.h"
@@ -35,6 +36,7 @@
 #include "prospects/uselesshelpersdialog.h"
 #include "statistics/statisticsdialog.h"
 #include "store/customerstore.h"
+#include "store/database.h"
 #include "store/helperstore.h"
 #include "store/databasethread.h"
 #include "store/schedulestore.h"
@@ -49,19 +51,22 @@
 #include "team/teammateexaminedialog.h"
 #include "team/teammatetaskdialog.h"
 #include "teamserver/teamservercontroller.h"
+#include "widgets/messageboxes.h"
+#include "widgets/statusnotices.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPointer>
-#include <QProgressBar>
 #include <QStatusBar>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QToolBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -118,7 +123,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
         QGuiApplication::setWindowIcon(icon);
     }
     ui->setupUi(this);
-    setWindowTitle(tr("Vantoro电话营销软件 v") + programVersionText());
+    // The data folder in the title: which agent's file this window works on.
+    setWindowTitle(
+        tr("Vantoro电话营销软件 v") + programVersionText() + QStringLiteral(" - ") +
+        QDir::toNativeSeparators(QFileInfo(QString::fromLatin1(databaseFileName)).absolutePath()));
 
     centreOnScreen();
     setUpStatisticsEntry();
@@ -141,6 +149,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     statusLinkLabel->setOpenExternalLinks(true);
     ui->statusBar->addWidget(statusClockLabel, 150);
     ui->statusBar->addWidget(statusLinkLabel, 100);
+    // The link gives way (cut short) to the clock and the notices at the right.
+    statusLinkLabel->setMinimumWidth(1);
 
     // The month calendar opens on the same day as the clock (which tests may fix).
     ui->calendarWidget->setSelectedDate(Clock::now().date());
@@ -151,6 +161,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     refreshReminderCounts();
     setUpContactAlerts();
     setUpTeamServer(this);
+    setUpPhone();
     installEventFilter(this);
 
     // Asynchronous: an unreachable service never delays the window.
@@ -193,20 +204,15 @@ void MainWindow::afterFirstPaint()
 void MainWindow::setUpSideTables()
 {
     sideBuilder = new SideTableBuilder(this);
-    sideProgress = new QProgressBar(this);
-    sideProgress->setObjectName(QStringLiteral("progressBarSideTables"));
-    sideProgress->setFormat(QStringLiteral("整理数据索引 %p%"));
-    sideProgress->setToolTip(QStringLiteral("正在为较早的数据文件建立索引, 完成前部分列表和统计会慢一些"));
-    sideProgress->setMaximumWidth(220);
-    sideProgress->hide();
-    ui->statusBar->addPermanentWidget(sideProgress);
-    connect(sideBuilder, &SideTableBuilder::progress, this, [this](qint64 done, qint64 total) {
-        sideProgress->setRange(0, 1000);
-        sideProgress->setValue(total > 0 ? int(done * 1000 / total) : 0);
-        sideProgress->show();
+    StatusNotices *notices = StatusNotices::of(ui->statusBar);
+    notices->label(QStringLiteral("sidetables"), QStringLiteral("labelSideTables"))
+        ->setToolTip(QStringLiteral("较早的数据文件第一次打开时建立索引, 完成前部分列表和统计会慢一些"));
+    connect(sideBuilder, &SideTableBuilder::progress, this, [notices](qint64 done, qint64 total) {
+        notices->set(QStringLiteral("sidetables"),
+                     QStringLiteral("整理数据索引 %1%").arg(total > 0 ? done * 100 / total : 0));
     });
-    connect(sideBuilder, &SideTableBuilder::finished, this, [this] {
-        sideProgress->hide();
+    connect(sideBuilder, &SideTableBuilder::finished, this, [this, notices] {
+        notices->set(QStringLiteral("sidetables"), QString());
         // The board, the lists and the statistics read the side tables now.
         refreshReminderCounts();
     });
@@ -622,6 +628,8 @@ void MainWindow::setUpContactAlerts()
                           ui->action_today_subscribe_helpers, ui->action_today_visit_helpers},
                          ui->action_exit);
     reminderTray->setToolTip(reminderSummary());
+    // Today's calendar holds every call and visit of the day.
+    reminderTray->setOverflowClick([this] { ui->action_today_do_something->trigger(); });
     contactAlerts = new ContactAlerts(this, true);
     connect(contactAlerts, &ContactAlerts::contactDue, this, &MainWindow::showContactAlert);
     connect(contactAlerts, &ContactAlerts::contactsMissed, this, &MainWindow::showMissedContacts);
@@ -683,4 +691,49 @@ void MainWindow::setUpCallingTools()
     todayPace = new TodayPace(ui->widget);
     if (auto *column = qobject_cast<QVBoxLayout *>(ui->widget->layout()))
         column->insertWidget(1, todayPace);
+}
+
+void MainWindow::setUpPhone()
+{
+    PhoneController::Hooks hooks;
+    hooks.openPerson = [this](int kind, qint64 id) {
+        runCallDialogFor(this, kind == 2 ? PersonKind::Recruit : PersonKind::Prospect, id);
+    };
+    hooks.addProspect = [this](const QString &number) {
+        AddCustomerDialog dialog(this);
+        if (auto *phone = dialog.findChild<QLineEdit *>(QStringLiteral("lineEditPhone")))
+            phone->setText(number);
+        dialog.exec();
+    };
+    hooks.notify = [this](const QString &title, const QString &text,
+                          const std::function<void()> &onClick) {
+        reminderTray->notify(title, text, onClick);
+    };
+    auto *controller = new PhoneController(this, hooks);
+
+    auto *account = new QAction(QStringLiteral("电话账号..."), this);
+    account->setObjectName(QStringLiteral("action_phone_account"));
+    connect(account, &QAction::triggered, this, [this] { runModal<PhoneAccountDialog>(this); });
+    auto *missed = new QAction(QStringLiteral("未接来电"), this);
+    missed->setObjectName(QStringLiteral("action_missed_calls"));
+    connect(missed, &QAction::triggered, controller, &PhoneController::showMissedCalls);
+    auto *menu = new QMenu(QStringLiteral("电话"), ui->menuBar);
+    menu->setObjectName(QStringLiteral("menu_phone"));
+    menu->addAction(account);
+    menu->addAction(missed);
+    ui->menuBar->insertMenu(ui->menu_8->menuAction(), menu);
+
+    // The board's count leads to the list it counts.
+    auto *board = new QLabel(ui->widget);
+    board->setObjectName(QStringLiteral("labelMissedCalls"));
+    connect(board, &QLabel::linkActivated, controller, &PhoneController::showMissedCalls);
+    const auto showCount = [board, missed](int count) {
+        board->setText(QStringLiteral("未接来电: <a href=\"missed\">%1</a>").arg(count));
+        missed->setText(count > 0 ? QStringLiteral("未接来电 (%1)").arg(count)
+                                  : QStringLiteral("未接来电"));
+    };
+    connect(controller, &PhoneController::missedCallsCounted, board, showCount);
+    showCount(controller->missedCalls());
+    if (auto *column = qobject_cast<QVBoxLayout *>(ui->widget->layout()))
+        column->addWidget(board);
 }

@@ -11,7 +11,6 @@
 
 class ContactAlerts;
 class DatabaseThread;
-class QProgressBar;
 class SideTableBuilder;
 class DownInitDataDialog;
 class QDateTime;
@@ -128,6 +127,9 @@ private:
 
     // The search box in the toolbar and today's pace under the reminder numbers.
     void setUpCallingTools();
+    // The built-in telephone: its menu, status, incoming calls and the
+    // board's count of missed calls.
+    void setUpPhone();
     SearchBox *searchBox = nullptr;
     TodayPace *todayPace = nullptr;
 
@@ -151,7 +153,6 @@ private:
     // worker until it is quick again.
     bool countSlowly = false;
     SideTableBuilder *sideBuilder = nullptr;
-    QProgressBar *sideProgress = nullptr;
     bool firstPaintSeen = false;
     int countedCustomersQuota = -1;
     int countedHelpersQuota = -1;

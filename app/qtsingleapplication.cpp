@@ -1,16 +1,41 @@
 #include "qtsingleapplication.h"
 
 #include "app/instancelock.h"
+#include "common/safefile.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 
+namespace {
+// The running instance's data folder sits beside its program lock, in the
+// private runtime folder, so a start on another folder can name it.
+void writeRunningFolder(const QString &path, const QString &folder)
+{
+    SafeFileWriter file(path);
+    const QByteArray bytes = folder.toUtf8();
+    if (file.open() && file.file().write(bytes) == bytes.size())
+        file.commit();
+}
+
+QString readRunningFolder(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || QFileInfo(path).isSymLink() || !file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.read(4096));
+}
+} // namespace
+
 QtSingleApplication::QtSingleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     m_programKey = programInstanceKey(applicationFilePath());
     // The data file is mwdb.dat in the working folder.
-    m_dataKey = dataFolderInstanceKey(QDir::currentPath());
+    m_dataFolder = QDir::currentPath();
+    m_dataKey = dataFolderInstanceKey(m_dataFolder);
     // The sockets sit beside the locks, under full paths: a bare name would
     // land in the shared temporary folder, where another session replaces it.
     const QDir folder(privateRuntimeFolder(&m_lockError));
@@ -31,20 +56,34 @@ bool QtSingleApplication::isRunning()
     m_checked = true;
     if (!m_lockError.isEmpty())
         return false;
-    for (const auto &[lock, key] :
-         {std::pair{m_programLock.get(), m_programKey}, std::pair{m_dataLock.get(), m_dataKey}}) {
-        switch (lock->acquire()) {
-        case InstanceLock::State::Acquired:
-            break;
-        case InstanceLock::State::HeldByLiveProcess:
-            m_running = true;
-            m_runningKey = key;
-            return true;
-        case InstanceLock::State::Failed:
-            m_lockError = lock->errorText();
-            return false;
-        }
+    const InstanceLock::State program = m_programLock->acquire();
+    if (program == InstanceLock::State::Failed) {
+        m_lockError = m_programLock->errorText();
+        return false;
     }
+    // Asked even when the program runs already: a free data folder means the
+    // running instance works elsewhere, and handing over would bring up the
+    // other folder's window.
+    const InstanceLock::State data = m_dataLock->acquire();
+    if (data == InstanceLock::State::Failed) {
+        m_lockError = m_dataLock->errorText();
+        return false;
+    }
+    if (data == InstanceLock::State::HeldByLiveProcess) {
+        m_running = true;
+        m_runningKey = m_dataKey;
+        return true;
+    }
+    const QString folderFile = m_programKey + QStringLiteral(".folder");
+    if (program == InstanceLock::State::HeldByLiveProcess) {
+        m_dataLock.reset();
+        m_running = true;
+        m_otherFolder = true;
+        m_runningKey = m_programKey;
+        m_runningFolder = readRunningFolder(folderFile);
+        return true;
+    }
+    writeRunningFolder(folderFile, m_dataFolder);
     startListening(m_programKey);
     startListening(m_dataKey);
     return false;

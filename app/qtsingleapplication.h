@@ -24,6 +24,12 @@ public:
     // Why a lock could not be taken although no other instance holds it;
     // empty when there was no such failure. Only meaningful after isRunning().
     QString lockError() const { return m_lockError; }
+    // True when the running instance works on another data folder than this
+    // start's; runningFolder() then names it (empty when it cannot be read).
+    bool runningOnOtherFolder() const { return m_otherFolder; }
+    QString runningFolder() const { return m_runningFolder; }
+    // This start's data folder.
+    QString dataFolder() const { return m_dataFolder; }
 
 signals:
     void messageReceived(const QString &message);
@@ -37,6 +43,9 @@ private:
     std::unique_ptr<InstanceLock> m_programLock;
     std::unique_ptr<InstanceLock> m_dataLock;
     QString m_lockError;
+    QString m_dataFolder;
+    QString m_runningFolder;
+    bool m_otherFolder = false;
     bool m_checked = false;
     bool m_running = false;
 };

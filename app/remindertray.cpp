@@ -3,6 +3,7 @@
 #include "calling/opencall.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <memory>
 
@@ -41,6 +43,11 @@ QLabel *plainLabel(const QString &name, const QString &text, QWidget *parent)
 void runCallDialogFor(QWidget *parent, PersonKind kind, qint64 personId)
 {
     runCallDialogForPerson(parent, kind == PersonKind::Prospect, personId);
+}
+
+QString waitingText(const QWidget *modal)
+{
+    return QStringLiteral("请先完成「%1」窗口, 点击转到该窗口").arg(modal->windowTitle());
 }
 
 AlertPopup::AlertPopup(const QString &title, const QString &text)
@@ -83,9 +90,58 @@ AlertPopup::AlertPopup(const QString &title, const QString &text)
     lifetime->start(lifetimeMs);
 }
 
+void AlertPopup::setText(const QString &text)
+{
+    findChild<QLabel *>(QStringLiteral("labelAlertText"))->setText(text);
+    adjustSize();
+}
+
+bool AlertPopup::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowBlocked) {
+        // A modal dialog would swallow the clicks: the notice rides on it,
+        // as its own window would, and says that it waits for it.
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal != this && modal->windowHandle() && windowHandle()) {
+            windowHandle()->setTransientParent(modal->windowHandle());
+            waitFor(modal);
+        }
+    }
+    return QFrame::event(event);
+}
+
+bool AlertPopup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == waitingFor && event->type() == QEvent::Hide) {
+        // A dialog further down may still be open; it blocks the notice anew.
+        waitFor(nullptr);
+        if (windowHandle())
+            windowHandle()->setTransientParent(nullptr);
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void AlertPopup::waitFor(QWidget *modal)
+{
+    if (waitingFor)
+        waitingFor->removeEventFilter(this);
+    waitingFor = modal;
+    if (modal)
+        modal->installEventFilter(this);
+    findChild<QLabel *>(QStringLiteral("labelAlertHint"))
+        ->setText(modal ? waitingText(modal) : QStringLiteral("点击查看"));
+    adjustSize();
+}
+
 void AlertPopup::mousePressEvent(QMouseEvent *event)
 {
     QFrame::mousePressEvent(event);
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this) {
+        waitFor(modal);
+        modal->raise();
+        modal->activateWindow();
+        return;
+    }
     // Gone before the click's dialog opens over it, and for good: the
     // minute's close must not act on a notice already dealt with.
     findChild<QTimer *>(QStringLiteral("timerLifetime"))->stop();
@@ -115,6 +171,15 @@ ReminderTray::ReminderTray(QWidget *window, const QList<QAction *> &listActions,
                     showWindow();
             });
     connect(trayIcon, &QSystemTrayIcon::messageClicked, this, [this] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            // The click's dialog would open behind or over the one in use.
+            modal->raise();
+            modal->activateWindow();
+            trayIcon->showMessage(lastMessageTitle,
+                                  lastMessageText + QLatin1Char('\n') + waitingText(modal),
+                                  QSystemTrayIcon::Information, AlertPopup::lifetimeMs);
+            return;
+        }
         // Run from a copy: a notice that comes while the click's dialog is
         // open replaces lastMessageClick, which would destroy the running one.
         if (const std::function<void()> click = lastMessageClick)
@@ -127,6 +192,7 @@ ReminderTray::~ReminderTray()
 {
     for (const QPointer<AlertPopup> &popup : std::as_const(popups))
         delete popup.data();
+    delete overflowPopup.data();
     delete menu;
 }
 
@@ -141,13 +207,20 @@ void ReminderTray::notify(const QString &title, const QString &text,
 {
     if (trayIcon && QSystemTrayIcon::supportsMessages()) {
         lastMessageClick = onClick;
+        lastMessageTitle = title;
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
         // Desktop notification services read the body as markup.
-        trayIcon->showMessage(title, text.toHtmlEscaped(), QSystemTrayIcon::Information,
-                              AlertPopup::lifetimeMs);
+        lastMessageText = text.toHtmlEscaped();
 #else
-        trayIcon->showMessage(title, text, QSystemTrayIcon::Information, AlertPopup::lifetimeMs);
+        lastMessageText = text;
 #endif
+        trayIcon->showMessage(title, lastMessageText, QSystemTrayIcon::Information,
+                              AlertPopup::lifetimeMs);
+        return;
+    }
+    popups.removeIf([](const QPointer<AlertPopup> &open) { return !open || !open->isVisible(); });
+    if (popups.size() >= popupsShown) {
+        countOverflow(title);
         return;
     }
     auto *popup = new AlertPopup(title, text);
@@ -155,6 +228,26 @@ void ReminderTray::notify(const QString &title, const QString &text,
     placePopup(popup);
     popups.append(popup);
     popup->show();
+}
+
+void ReminderTray::countOverflow(const QString &title)
+{
+    ++overflowCount;
+    const QString text = QStringLiteral("还有 %1 条提醒").arg(overflowCount);
+    if (overflowPopup) {
+        overflowPopup->setText(text);
+        return;
+    }
+    overflowPopup = new AlertPopup(title, text);
+    overflowPopup->setObjectName(QStringLiteral("alertPopupOverflow"));
+    connect(overflowPopup, &AlertPopup::clicked, this, [this] {
+        if (overflowClick)
+            overflowClick();
+    });
+    // Counted afresh once this notice is gone.
+    connect(overflowPopup, &QObject::destroyed, this, [this] { overflowCount = 0; });
+    placePopup(overflowPopup);
+    overflowPopup->show();
 }
 
 void ReminderTray::showWindow()
@@ -174,9 +267,11 @@ void ReminderTray::placePopup(AlertPopup *popup)
         return;
     const QRect area = screen->availableGeometry();
     int bottom = area.bottom();
-    for (const QPointer<AlertPopup> &open : std::as_const(popups)) {
-        if (open && open->isVisible())
-            bottom = std::min(bottom, open->geometry().top() - 8);
+    QList<QPointer<AlertPopup>> open = popups;
+    open.append(overflowPopup);
+    for (const QPointer<AlertPopup> &shown : std::as_const(open)) {
+        if (shown && shown->isVisible())
+            bottom = std::min(bottom, shown->geometry().top() - 8);
     }
     // A column that reaches the top starts again at the bottom.
     if (bottom - popup->height() - 8 < area.top())

@@ -40,6 +40,8 @@ SearchBox::SearchBox(QWidget *window) : QLineEdit(window), window(window)
     setPlaceholderText(QStringLiteral("搜索姓名或号码 (Ctrl+F)"));
     setClearButtonEnabled(true);
     setMaximumWidth(260);
+    // Longer text finds nothing anyway (SQLite refuses long LIKE patterns).
+    setMaxLength(100);
 
     results = new QTableWidget(0, 5, window);
     results->setObjectName(QStringLiteral("tableWidgetSearchResults"));

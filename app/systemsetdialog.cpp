@@ -2,15 +2,22 @@
 #include "ui_systemsetdialog.h"
 
 #include "common/appsettings.h"
-#include "teamserver/teamserverdialog.h"
 #include "common/calltools.h"
+#include "common/phonesettings.h"
+#include "phone/phoneaccountdialog.h"
+#include "phone/phonecontroller.h"
+#include "phone/softphone.h"
 #include "store/diallink.h"
+#include "teamserver/teamserverdialog.h"
 #include "widgets/messageboxes.h"
 
+#include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 SystemSetDialog::SystemSetDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SystemSetDialog)
 {
@@ -84,11 +91,28 @@ void SystemSetDialog::setUpCallingTab()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("tabCalling"));
     auto *form = new QFormLayout(page);
+    // The built-in telephone is used once its account is on; the link stays
+    // the other way.
+    dialWayBox = new QComboBox(page);
+    dialWayBox->setObjectName(QStringLiteral("comboBoxDialWay"));
+    dialWayBox->addItems({QStringLiteral("内置电话 (电话账号启用时)"), QStringLiteral("拨号链接")});
+    dialWayBox->setCurrentIndex(loadPhoneOptions().dialThroughPhone ? 0 : 1);
+    auto *phoneButton = new QPushButton(QStringLiteral("电话账号..."), page);
+    phoneButton->setObjectName(QStringLiteral("pushButtonPhoneAccount"));
+    phoneButton->setAutoDefault(false);
+    connect(phoneButton, &QPushButton::clicked, this, [this] {
+        PhoneAccountDialog dialog(this);
+        dialog.exec();
+    });
+    auto *wayRow = new QHBoxLayout;
+    wayRow->addWidget(dialWayBox, 1);
+    wayRow->addWidget(phoneButton);
+    form->addRow(QStringLiteral("拨号方式:"), wayRow);
     dialTemplateEdit = new QLineEdit(appSettings.dialTemplate(), page);
     dialTemplateEdit->setObjectName(QStringLiteral("lineEditDialTemplate"));
     dialTemplateEdit->setToolTip(QStringLiteral(
         "{number} 处换成号码, 例如 tel:{number}, sip:{number}@pbx.example.com, callto:{number}"));
-    form->addRow(QStringLiteral("拨号方式:"), dialTemplateEdit);
+    form->addRow(QStringLiteral("拨号链接:"), dialTemplateEdit);
     auto *fixed = new QLabel(fixedCallOutcomes().join(QStringLiteral(", ")), page);
     fixed->setWordWrap(true);
     form->addRow(QStringLiteral("通话结果:"), fixed);
@@ -112,6 +136,11 @@ bool SystemSetDialog::storeCallingTab()
         return false;
     }
     appSettings.setDialTemplate(pattern);
+    PhoneOptions options = loadPhoneOptions();
+    options.dialThroughPhone = dialWayBox->currentIndex() == 0;
+    savePhoneOptions(options);
+    if (PhoneController *controller = PhoneController::instance())
+        controller->phone()->setOptions(options);
     QStringList extra = callOutcomes(extraOutcomesEdit->toPlainText().split(QLatin1Char('\n')));
     extra.erase(extra.begin(), extra.begin() + fixedCallOutcomes().size());
     appSettings.setExtraOutcomes(extra);

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -33,6 +34,7 @@ private:
     void setUpCallingTab();
     // False (after saying why) when the dial link cannot be used.
     bool storeCallingTab();
+    QComboBox *dialWayBox = nullptr;
     QLineEdit *dialTemplateEdit = nullptr;
     QPlainTextEdit *extraOutcomesEdit = nullptr;
 };

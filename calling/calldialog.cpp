@@ -11,6 +11,7 @@
 #include "orders/addcustomerorderdialog.h"
 #include "widgets/dialer.h"
 #include "widgets/kinsfolkitemdelegate.h"
+#include "widgets/persontable.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
 
@@ -25,7 +26,6 @@ CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWid
     ui->comboBoxSex->setCurrentIndex(-1);
     if (!appSettings.talkSkillRemind())
         ui->tabWidgetPhoneSkills->hide();
-    initContactWidgets(contactWidgets(ui.get()));
     callPanel =
         new CallPanel(this, ui->lineEditPhone, ui->labelPhoneContent, contactWidgets(ui.get()));
 
@@ -43,6 +43,9 @@ CallDialog::CallDialog(QSqlQueryModel *listModel, const QModelIndex &index, QWid
     mapper->setCurrentModelIndex(index);
 
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+    // The history and the scripts take what the form leaves.
+    ui->splitterPanels->setStretchFactor(1, 1);
+    rememberCallLayout(this);
     // The agent starts by describing the call just made.
     ui->textEditPhoneContent->setFocus();
 }
@@ -52,6 +55,15 @@ CallDialog::~CallDialog() = default;
 int CallDialog::idAtRow(int row) const
 {
     return listModel->data(listModel->index(row, ColumnId)).toInt();
+}
+
+int CallDialog::contactStateAt(int row) const
+{
+    // The borrowed row still says "never contacted" after a save of this run.
+    const bool contactedBefore =
+        listModel->data(listModel->index(row, ColumnIsContact)).toInt() != 0 ||
+        contactedInThisRun.contains(idAtRow(row));
+    return contactedBefore ? LaterContact : FirstContact;
 }
 
 void CallDialog::currentIndexChanged(int row)
@@ -72,6 +84,7 @@ void CallDialog::loadKinsfolk(int row)
         loadKinsfolkModel(this, QStringLiteral("customer_id = ") + QString::number(idAtRow(row)));
     ui->tableViewKinsfolk->setModel(kinsfolkModel);
     ui->tableViewKinsfolk->resizeColumnsToContents();
+    limitColumnWidths(ui->tableViewKinsfolk);
     ui->tableViewKinsfolk->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui->tableViewKinsfolk->hideColumn(0);
     ui->tableViewKinsfolk->hideColumn(1);
@@ -108,19 +121,14 @@ void CallDialog::on_pushButtonSave_clicked()
 
     const int row = mapper->currentIndex();
     const int id = idAtRow(row);
-    const bool contactedBefore =
-        listModel->data(listModel->index(row, ColumnIsContact)).toInt() != 0 ||
-        contactedInThisRun.contains(id);
-    const Seconds now = nowTime();
     if (!recordCustomerContact(id, entry->contactType, entry->content, entry->nextContactTime,
-                               entry->nextContactType, now,
-                               contactedBefore ? LaterContact : FirstContact, details))
+                               entry->nextContactType, nowTime(), contactStateAt(row), details))
         return;
 
     saved = true;
     contactedInThisRun.insert(id);
-    // The way and next-time choices and both times carry over to the next prospect.
-    ui->textEditPhoneContent->clear();
+    // Nothing of this call may reach the next person's form.
+    callPanel->reset();
     if (outcomeOffersAbandon(details.outcome))
         offerAbandonWrongNumber(id);
     advance();
@@ -128,21 +136,35 @@ void CallDialog::on_pushButtonSave_clicked()
     ui->textEditPhoneContent->setFocus();
 }
 
-bool CallDialog::enterOrderForCurrentCustomer()
+bool CallDialog::enterOrderForCurrentCustomer(ContactRecord contact)
 {
-    // Accepted only when the whole order was stored.
     AddCustomerOrderDialog dialog(this, currentCustomerId, currentCustomerName);
+    const int id = currentCustomerId;
+    dialog.setSaveAlongside([&contact, id] {
+        // The call ends when the order is stored.
+        contact.addTime = nowTime();
+        return writeCustomerContact(id, contact) && setCustomerUserType(id, 2);
+    });
+    // Accepted only when the whole order was stored.
     return dialog.exec() == QDialog::Accepted;
 }
 
 void CallDialog::on_pushButtonBargain_clicked()
 {
-    if (mapper->currentIndex() < 0)
+    const int row = mapper->currentIndex();
+    if (row < 0)
         return;
+    // The deal is the call's outcome: its log is stored with the order.
+    std::optional<ContactRecord> contact = callPanel->takeClosingContact(this);
+    if (!contact)
+        return;
+    contact->contactState = contactStateAt(row);
     getCurrentCustomerId();
-    if (!enterOrderForCurrentCustomer())
+    if (!enterOrderForCurrentCustomer(*contact))
         return;
-    setCustomerUserType(currentCustomerId, 2);
+    saved = true;
+    contactedInThisRun.insert(currentCustomerId);
+    callPanel->reset();
     advance();
 }
 
@@ -150,11 +172,18 @@ void CallDialog::on_pushButtonUseless_clicked()
 {
     if (mapper->currentIndex() < 0)
         return;
-    if (!askYesNo(this, QStringLiteral("确认要放弃该客户吗?"), QStringLiteral("提示"),
-                  QMessageBox::Warning))
+    if (!callPanel->mayDropInput(this) || !askYesNo(this, QStringLiteral("确认要放弃该客户吗?"),
+                                                    QStringLiteral("提示"), QMessageBox::Warning))
         return;
     setCustomerUserType(getCurrentCustomerId(), 0);
+    callPanel->reset();
     advance();
+}
+
+void CallDialog::reject()
+{
+    if (callPanel->mayDropInput(this))
+        QDialog::reject();
 }
 
 void CallDialog::on_pushButtonReturn_clicked()
@@ -162,24 +191,30 @@ void CallDialog::on_pushButtonReturn_clicked()
     reject();
 }
 
+void CallDialog::go(RowMove move)
+{
+    if (rowMoves(mapper, move) && callPanel->mayDropInput(this))
+        moveRow(mapper, move);
+}
+
 void CallDialog::on_pushButtonToFirst_clicked()
 {
-    mapper->toFirst();
+    go(RowMove::First);
 }
 
 void CallDialog::on_pushButtonToPrev_clicked()
 {
-    mapper->toPrevious();
+    go(RowMove::Previous);
 }
 
 void CallDialog::on_pushButtonToNext_clicked()
 {
-    moveToNextRow(mapper);
+    go(RowMove::Next);
 }
 
 void CallDialog::on_pushButtonToLast_clicked()
 {
-    moveToLastRow(mapper);
+    go(RowMove::Last);
 }
 
 void CallDialog::on_listViewPhoneSkills_clicked(const QModelIndex &index)

@@ -6,6 +6,9 @@
 #include <QSet>
 #include <QString>
 
+#include "calling/contactentry.h"
+#include "store/callrecords.h"
+
 #include <memory>
 
 class CallDlgCustomerItemDelegate;
@@ -33,6 +36,11 @@ public:
     // True once any contact was saved during this run.
     bool isSaved() const { return saved; }
 
+public slots:
+    // Esc, the window's close button and "返回": a contact entered and not
+    // saved is only dropped after a question.
+    void reject() override;
+
 private slots:
     void on_pushButtonReturn_clicked();
     void on_pushButtonSave_clicked();
@@ -49,11 +57,16 @@ private slots:
     void on_listViewPhoneSkills_clicked(const QModelIndex &index);
 
 private:
-    // Runs the order entry for the prospect shown; true when an order was saved.
-    bool enterOrderForCurrentCustomer();
+    // Runs the order entry for the prospect shown, the call's contact and the
+    // change to a customer stored with the order; true when all was saved.
+    bool enterOrderForCurrentCustomer(ContactRecord contact);
     // Next row, or closes as accepted after the last one.
     void advance();
+    // Another row, asking first when the contact entered would be lost.
+    void go(RowMove move);
     int idAtRow(int row) const;
+    // First or later contact of the person on the row.
+    int contactStateAt(int row) const;
 
     // After a saved wrong number: offers to abandon the person; true when done.
     bool offerAbandonWrongNumber(int id);

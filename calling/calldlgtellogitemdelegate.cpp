@@ -1,6 +1,10 @@
 #include "calldlgtellogitemdelegate.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 QString wayText(const QVariant &value)
@@ -18,8 +22,11 @@ QString CallDlgTelLogItemDelegate::displayText(int column, const QVariant &value
 {
     switch (column) {
     case LogAddTime:
-        return localTimeText(value, QStringLiteral("yy-MM-dd"));
+        return localTimeText(value, QStringLiteral("yy-MM-dd hh:mm"));
     case LogNextContactTime:
+        // 0: the call planned no next contact (it ended in a deal).
+        if (value.toLongLong() <= 0)
+            return QStringLiteral("");
         return localTimeText(value, QStringLiteral("yy-MM-dd hh:mm"));
     case LogContactType:
     case LogNextContactType:
@@ -29,10 +36,25 @@ QString CallDlgTelLogItemDelegate::displayText(int column, const QVariant &value
     }
 }
 
+QSize CallDlgTelLogItemDelegate::sizeHint(const QStyleOptionViewItem &option,
+                                          const QModelIndex &index) const
+{
+    const QString text = displayText(index.column(), index.data(Qt::DisplayRole));
+    if (text.isNull())
+        return QItemDelegate::sizeHint(option, index);
+    const QSize shown = option.fontMetrics.size(Qt::TextSingleLine, text);
+    // The margins QItemDelegate leaves around a text.
+    const int margin = 2 * (QApplication::style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    return QSize(shown.width() + margin, std::max(shown.height(), option.fontMetrics.height()));
+}
+
 void CallDlgTelLogItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                       const QModelIndex &index) const
 {
-    const QString text = displayText(index.column(), index.data(Qt::DisplayRole));
+    QString text = displayText(index.column(), index.data(Qt::DisplayRole));
+    if (index.column() == LogNextContactType &&
+        index.siblingAtColumn(LogNextContactTime).data().toLongLong() <= 0)
+        text = QStringLiteral("");
     if (text.isNull()) {
         QItemDelegate::paint(painter, option, index);
         return;

@@ -25,7 +25,6 @@ CallHelperDialog::CallHelperDialog(QSqlQueryModel *listModel, const QModelIndex 
     ui->comboBoxSex->setCurrentIndex(-1);
     if (!appSettings.talkSkillRemind())
         ui->tabWidgetPhoneSkills->hide();
-    initContactWidgets(contactWidgets(ui.get()));
     callPanel =
         new CallPanel(this, ui->lineEditPhone, ui->labelPhoneContent, contactWidgets(ui.get()));
 
@@ -41,6 +40,9 @@ CallHelperDialog::CallHelperDialog(QSqlQueryModel *listModel, const QModelIndex 
     mapper->setCurrentModelIndex(index);
 
     setWindowFlags(Qt::Dialog | Qt::WindowMinMaxButtonsHint);
+    // The history and the scripts take what the form leaves.
+    ui->splitterPanels->setStretchFactor(1, 1);
+    rememberCallLayout(this);
     ui->textEditPhoneContent->setFocus();
 }
 
@@ -49,6 +51,15 @@ CallHelperDialog::~CallHelperDialog() = default;
 int CallHelperDialog::currentHelperId() const
 {
     return listModel->data(listModel->index(mapper->currentIndex(), ColumnId)).toInt();
+}
+
+int CallHelperDialog::currentContactState() const
+{
+    // The borrowed row still says "never contacted" after a save of this run.
+    const bool contactedBefore =
+        listModel->data(listModel->index(mapper->currentIndex(), ColumnIsContact)).toInt() != 0 ||
+        contactedInThisRun.contains(currentHelperId());
+    return contactedBefore ? LaterContact : FirstContact;
 }
 
 void CallHelperDialog::currentIndexChanged(int row)
@@ -82,12 +93,8 @@ void CallHelperDialog::on_pushButtonSave_clicked()
         return;
     const CallDetails details = callPanel->takeDetails(this);
 
-    const int row = mapper->currentIndex();
     const int id = currentHelperId();
-    const bool contactedBefore =
-        listModel->data(listModel->index(row, ColumnIsContact)).toInt() != 0 ||
-        contactedInThisRun.contains(id);
-    const int contactState = contactedBefore ? LaterContact : FirstContact;
+    const int contactState = currentContactState();
     if (!recordHelperContact(id, entry->contactType, entry->content, entry->nextContactTime,
                              entry->nextContactType, nowTime(), contactState, details))
         return;
@@ -95,7 +102,8 @@ void CallHelperDialog::on_pushButtonSave_clicked()
     saved = true;
     contactedInThisRun.insert(id);
     qDebug() << "contactState:" << contactState;
-    ui->textEditPhoneContent->clear();
+    // Nothing of this call may reach the next person's form.
+    callPanel->reset();
     if (outcomeOffersAbandon(details.outcome))
         offerAbandonWrongNumber(id);
     advance();
@@ -107,7 +115,19 @@ void CallHelperDialog::on_pushButtonTeammate_clicked()
 {
     if (mapper->currentIndex() < 0)
         return;
-    setHelperUserType(currentHelperId(), 2);
+    if (!askYesNo(this, QStringLiteral("确认要把该增员转为团队成员吗?"), QStringLiteral("提示")))
+        return;
+    // Joining is the call's outcome: its log is stored with the change.
+    std::optional<ContactRecord> contact = callPanel->takeClosingContact(this);
+    if (!contact)
+        return;
+    contact->contactState = currentContactState();
+    const int id = currentHelperId();
+    if (!recordJoiningContact(id, *contact))
+        return;
+    saved = true;
+    contactedInThisRun.insert(id);
+    callPanel->reset();
     advance();
 }
 
@@ -115,11 +135,18 @@ void CallHelperDialog::on_pushButtonUseless_clicked()
 {
     if (mapper->currentIndex() < 0)
         return;
-    if (!askYesNo(this, QStringLiteral("确认要放弃该增员吗?"), QStringLiteral("提示"),
-                  QMessageBox::Warning))
+    if (!callPanel->mayDropInput(this) || !askYesNo(this, QStringLiteral("确认要放弃该增员吗?"),
+                                                    QStringLiteral("提示"), QMessageBox::Warning))
         return;
     setHelperUserType(currentHelperId(), 0);
+    callPanel->reset();
     advance();
+}
+
+void CallHelperDialog::reject()
+{
+    if (callPanel->mayDropInput(this))
+        QDialog::reject();
 }
 
 void CallHelperDialog::on_pushButtonReturn_clicked()
@@ -127,24 +154,30 @@ void CallHelperDialog::on_pushButtonReturn_clicked()
     reject();
 }
 
+void CallHelperDialog::go(RowMove move)
+{
+    if (rowMoves(mapper, move) && callPanel->mayDropInput(this))
+        moveRow(mapper, move);
+}
+
 void CallHelperDialog::on_pushButtonToFirst_clicked()
 {
-    mapper->toFirst();
+    go(RowMove::First);
 }
 
 void CallHelperDialog::on_pushButtonToPrev_clicked()
 {
-    mapper->toPrevious();
+    go(RowMove::Previous);
 }
 
 void CallHelperDialog::on_pushButtonToNext_clicked()
 {
-    moveToNextRow(mapper);
+    go(RowMove::Next);
 }
 
 void CallHelperDialog::on_pushButtonToLast_clicked()
 {
-    moveToLastRow(mapper);
+    go(RowMove::Last);
 }
 
 void CallHelperDialog::on_listViewPhoneSkills_clicked(const QModelIndex &index)

@@ -5,6 +5,8 @@
 #include <QModelIndex>
 #include <QSet>
 
+#include "calling/contactentry.h"
+
 #include <memory>
 
 class CallHelperDlgItemDelegate;
@@ -31,6 +33,11 @@ public:
     // True once any contact was saved during this run.
     bool isSaved() const { return saved; }
 
+public slots:
+    // Esc, the window's close button and "返回": a contact entered and not
+    // saved is only dropped after a question.
+    void reject() override;
+
 private slots:
     void on_pushButtonToFirst_clicked();
     void on_pushButtonToLast_clicked();
@@ -46,7 +53,11 @@ private slots:
 
 private:
     void advance();
+    // Another row, asking first when the contact entered would be lost.
+    void go(RowMove move);
     int currentHelperId() const;
+    // First or later contact of the recruit shown.
+    int currentContactState() const;
 
     // After a saved wrong number: offers to abandon the person; true when done.
     bool offerAbandonWrongNumber(int id);

@@ -27,6 +27,17 @@ QString alertKey(const ScheduledContact &contact)
 }
 } // namespace
 
+namespace {
+// A name or number stored at any length must not stretch the notice across
+// the screen.
+QString shortened(const QString &text)
+{
+    constexpr int longest = 20;
+    const QString line = text.simplified();
+    return line.size() <= longest ? line : line.left(longest - 1) + QChar(0x2026);
+}
+} // namespace
+
 QString contactAlertText(const ScheduledContact &contact)
 {
     const QString way = contact.type == 2 ? QStringLiteral("约访") : QStringLiteral("电话");
@@ -34,7 +45,7 @@ QString contactAlertText(const ScheduledContact &contact)
     // like separate contacts.
     return QStringLiteral("%1 %2 %3 %4")
         .arg(QDateTime::fromSecsSinceEpoch(contact.time).toString(QStringLiteral("HH:mm")), way,
-             contact.name.simplified(), contact.phone.simplified());
+             shortened(contact.name), shortened(contact.phone));
 }
 
 QString missedContactsText(int count)

@@ -9,7 +9,8 @@
 #include <QSet>
 #include <QString>
 
-// "10:30 电话 张三 13800138000": one alert on one line, whatever the name holds.
+// "10:30 电话 张三 13800138000": one alert on one line, whatever the name
+// holds; a name or number beyond 20 characters is cut short with "…".
 QString contactAlertText(const ScheduledContact &contact);
 // The one notice for contacts whose time passed while the program was closed.
 QString missedContactsText(int count);

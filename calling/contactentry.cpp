@@ -1,29 +1,91 @@
 #include "contactentry.h"
 
+#include "common/appsettings.h"
 #include "common/calltools.h"
 #include "widgets/fieldchecks.h"
 #include "widgets/messageboxes.h"
+#include "widgets/persontable.h"
 
+#include <QButtonGroup>
 #include <QDataWidgetMapper>
 #include <QDateTimeEdit>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTableView>
 #include <QTextEdit>
 
+namespace {
+// The time an edit was given when the area was emptied, to tell a change.
+const char startTimeProperty[] = "callledgerStartTime";
+
+void setStartTime(QDateTimeEdit *edit, const QDateTime &time)
+{
+    edit->setDateTime(time);
+    edit->setProperty(startTimeProperty, edit->dateTime());
+}
+
+bool timeChanged(const QDateTimeEdit *edit)
+{
+    return edit->dateTime() != edit->property(startTimeProperty).toDateTime();
+}
+
+// A checked button of an exclusive group cannot be unchecked by itself.
+void uncheck(QRadioButton *button)
+{
+    QButtonGroup *group = button->group();
+    if (group)
+        group->setExclusive(false);
+    button->setChecked(false);
+    if (group)
+        group->setExclusive(true);
+}
+
+const char layoutGeometry[] = "callDialogGeometry";
+const char layoutSplitters[] = "callDialogSplitters";
+} // namespace
+
 void initContactWidgets(const ContactWidgets &widgets)
 {
-    const QDateTime start(Clock::now().date().addDays(5), QTime(0, 0));
-    widgets.nextCall->setDateTime(quickContactTime(QuickTime::TomorrowMorning, Clock::now()));
-    widgets.nextVisitTime->setDateTime(start);
+    widgets.phoneMode->setChecked(true);
+    widgets.content->clear();
+    uncheck(widgets.nextPhone);
+    uncheck(widgets.nextVisit);
+    const QDateTime now = Clock::now();
+    setStartTime(widgets.nextCall, quickContactTime(QuickTime::TomorrowMorning, now));
+    setStartTime(widgets.nextVisitTime, QDateTime(now.date().addDays(5), QTime(0, 0)));
+}
+
+bool hasContactInput(const ContactWidgets &widgets)
+{
+    return !widgets.content->toPlainText().trimmed().isEmpty() || widgets.nextPhone->isChecked() ||
+           widgets.nextVisit->isChecked() || timeChanged(widgets.nextCall) ||
+           timeChanged(widgets.nextVisitTime);
+}
+
+void rememberCallLayout(QDialog *dialog)
+{
+    const QList<QSplitter *> splitters = dialog->findChildren<QSplitter *>();
+    dialog->restoreGeometry(desktopSetting(layoutGeometry).toByteArray());
+    const QVariantList states = desktopSetting(layoutSplitters).toList();
+    for (int i = 0; i < splitters.size() && i < states.size(); ++i)
+        splitters.at(i)->restoreState(states.at(i).toByteArray());
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, splitters] {
+        QVariantList kept;
+        for (const QSplitter *splitter : splitters)
+            kept.append(splitter->saveState());
+        setDesktopSetting(layoutSplitters, kept);
+        setDesktopSetting(layoutGeometry, dialog->saveGeometry());
+    });
 }
 
 std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidgets &widgets,
-                                             bool descriptionNeeded)
+                                             bool descriptionNeeded, bool nextNeeded)
 {
     const QString title = QStringLiteral("提示");
     ContactEntry entry;
@@ -55,6 +117,9 @@ std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidge
     } else if (widgets.nextVisit->isChecked()) {
         next = widgets.nextVisitTime;
         entry.nextContactType = VisitWay;
+    } else if (!nextNeeded) {
+        entry.nextContactTime = 0;
+        return entry;
     } else {
         showWarning(parent, QStringLiteral("请指定下次电话或约访时间."), title);
         return std::nullopt;
@@ -76,6 +141,7 @@ void showTelLogs(QTableView *view, QAbstractItemModel *model, QAbstractItemDeleg
     view->hideColumn(0);
     view->hideColumn(1);
     view->resizeColumnsToContents();
+    limitColumnWidths(view);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
@@ -92,6 +158,35 @@ QString phoneSkillText(const QModelIndex &index)
     if (!model)
         return QString();
     return model->record(index.row()).value(QStringLiteral("content")).toString();
+}
+
+bool rowMoves(QDataWidgetMapper *mapper, RowMove move)
+{
+    const int row = mapper->currentIndex();
+    if (row < 0)
+        return false;
+    if (move == RowMove::First || move == RowMove::Previous)
+        return row > 0;
+    QAbstractItemModel *model = mapper->model();
+    return row + 1 < model->rowCount() || model->canFetchMore(QModelIndex());
+}
+
+void moveRow(QDataWidgetMapper *mapper, RowMove move)
+{
+    switch (move) {
+    case RowMove::First:
+        mapper->toFirst();
+        break;
+    case RowMove::Previous:
+        mapper->toPrevious();
+        break;
+    case RowMove::Next:
+        moveToNextRow(mapper);
+        break;
+    case RowMove::Last:
+        moveToLastRow(mapper);
+        break;
+    }
 }
 
 bool moveToNextRow(QDataWidgetMapper *mapper)
@@ -122,6 +217,8 @@ void showReadOnlyFields(QWidget *form)
         QPalette palette = field->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Window));
         field->setPalette(palette);
+        // Tab goes to what the agent enters; a click still selects to copy.
+        field->setFocusPolicy(Qt::ClickFocus);
         if (spin)
             spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
     }

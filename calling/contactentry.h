@@ -13,6 +13,7 @@
 
 class QAbstractItemDelegate;
 class QAbstractItemModel;
+class QDialog;
 class QDateTimeEdit;
 class QListView;
 class QRadioButton;
@@ -58,7 +59,8 @@ template <typename Form> ContactWidgets contactWidgets(Form *ui)
 // A read-only form over the opener's list: the person's eight fields, alike
 // in both forms. Nothing is ever written back into the borrowed list.
 // Paints the read-only line and date fields of a form on the window's colour,
-// without spin buttons, so that they do not invite typing.
+// without spin buttons and out of the Tab order, so that they do not invite
+// typing.
 void showReadOnlyFields(QWidget *form);
 
 template <typename Form>
@@ -91,17 +93,26 @@ struct ContactEntry
     int nextContactType = PhoneWay;
 };
 
-// The next call starts tomorrow at 9:00, the next visit five days ahead at
-// midnight.
+// The area as for a person not yet called: by phone, no description, no next
+// contact chosen, the next call tomorrow at 9:00, the next visit five days
+// ahead at midnight.
 void initContactWidgets(const ContactWidgets &widgets);
+// Something typed or chosen since initContactWidgets: a description, a next
+// contact chosen, or a next time changed.
+bool hasContactInput(const ContactWidgets &widgets);
 
 // Reads the contact the agent entered, checking the way, the description and
 // the next contact in that order; the first missing one is reported (focus
 // moved where it helps) and nothing is returned. The description may stay
-// empty when the call's outcome says enough. A next contact in the past is
-// only kept after a question ("否" focused).
+// empty when the call's outcome says enough; without nextNeeded, no next
+// contact chosen gives a next time of 0 (none planned). A next contact in
+// the past is only kept after a question ("否" focused).
 std::optional<ContactEntry> readContactEntry(QWidget *parent, const ContactWidgets &widgets,
-                                             bool descriptionNeeded = true);
+                                             bool descriptionNeeded = true, bool nextNeeded = true);
+
+// Restores the dialog's size and the positions of its splitters as the agent
+// last left a call dialog, and keeps them when it finishes.
+void rememberCallLayout(QDialog *dialog);
 
 // Puts a freshly loaded history on its table: ids hidden, read-only.
 void showTelLogs(QTableView *view, QAbstractItemModel *model, QAbstractItemDelegate *delegate);
@@ -110,6 +121,17 @@ void showTelLogs(QTableView *view, QAbstractItemModel *model, QAbstractItemDeleg
 void showPhoneSkills(QListView *view, QAbstractItemModel *model);
 // The "content" text of a clicked script row.
 QString phoneSkillText(const QModelIndex &index);
+
+enum class RowMove
+{
+    First,
+    Previous,
+    Next,
+    Last,
+};
+// Whether the move leaves the current row (not at the list's end already).
+bool rowMoves(QDataWidgetMapper *mapper, RowMove move);
+void moveRow(QDataWidgetMapper *mapper, RowMove move);
 
 // Moves the mapper one row on, loading further rows of a lazily fetched
 // model first; false when the current row is the list's last.

@@ -78,6 +78,12 @@ bool outcomeOffersAbandon(const QString &outcome)
     return outcome == fixedCallOutcomes().at(2);
 }
 
+QString closingOutcome(const QString &chosen)
+{
+    const QStringList fixed = fixedCallOutcomes();
+    return chosen == fixed.at(5) ? chosen : fixed.at(6);
+}
+
 void TalkTimer::start()
 {
     if (!isRunning())

@@ -31,6 +31,9 @@ QStringList callOutcomes(const QStringList &extra);
 bool outcomeNeedsDescription(const QString &outcome);
 // The outcome that makes the number worthless: the dialog offers to abandon.
 bool outcomeOffersAbandon(const QString &outcome);
+// The outcome of a call that ends in a deal or a new member: "约访成功" when
+// the agent chose it (the meeting where it was settled), else "成交".
+QString closingOutcome(const QString &chosen);
 
 // Longest talk time that is stored; more means the clock jumped.
 inline constexpr qint64 maxTalkSeconds = 24 * 60 * 60;

@@ -16,7 +16,119 @@ QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
+
+QString &guardedDataFile()
+{
+    static QString path;
+    return path;
+}
+
+bool othersMayWrite(const struct stat &info)
+{
+    return (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+bool agentOrRoot(uid_t owner)
+{
+    return owner == ::geteuid() || owner == 0;
+}
+
+bool statPath(const QString &path, struct stat *info)
+{
+    return ::stat(QFile::encodeName(path).constData(), info) == 0;
+}
+
+// The folder and each one above it belong to the agent or root.
+bool foldersTrusted(const QString &folder)
+{
+    for (QDir dir(folder);;) {
+        struct stat info;
+        if (!statPath(dir.absolutePath(), &info) || !agentOrRoot(info.st_uid))
+            return false;
+        if (dir.isRoot() || !dir.cdUp())
+            return true;
+    }
+}
+
+// The data file or one of its side files, by identity where the file
+// exists, by name in the same folder where it does not (yet).
+bool isGuardedFile(const QString &path)
+{
+    const QString data = guardedDataFile();
+    if (data.isEmpty())
+        return false;
+    struct stat chosen;
+    const bool exists = statPath(path, &chosen);
+    const QFileInfo target(path);
+    const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
+    const QFileInfo dataInfo(data);
+    const QString dataFolder = QFileInfo(dataInfo.absolutePath()).canonicalFilePath();
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {
+        const QString name = dataInfo.fileName() + QLatin1String(suffix);
+        struct stat own;
+        if (exists && statPath(dataInfo.absolutePath() + QLatin1Char('/') + name, &own) &&
+            own.st_dev == chosen.st_dev && own.st_ino == chosen.st_ino)
+            return true;
+        if (!folder.isEmpty() && folder == dataFolder && target.fileName() == name)
+            return true;
+    }
+    return false;
+}
+
+// Follows the links of path as far as they may be trusted; *resolved is the
+// file at the end (which need not exist), *viaLink whether a link led there.
+bool resolveTarget(const QString &path, QString *resolved, bool *viaLink, QString *error)
+{
+    QString current = QFileInfo(path).absoluteFilePath();
+    *viaLink = false;
+    for (int hop = 0; hop < 16; ++hop) {
+        struct stat link;
+        if (::lstat(QFile::encodeName(current).constData(), &link) != 0) {
+            if (errno != ENOENT) {
+                *error = QStringLiteral("无法读取 %1: %2").arg(current, systemError());
+                return false;
+            }
+            *resolved = current;
+            return true;
+        }
+        if (!S_ISLNK(link.st_mode)) {
+            *resolved = current;
+            return true;
+        }
+        const QString folder = QFileInfo(current).absolutePath();
+        struct stat where;
+        if (!statPath(folder, &where)) {
+            *error = QStringLiteral("无法读取 %1: %2").arg(folder, systemError());
+            return false;
+        }
+        // In a folder others can write, another user can put a link in
+        // place of the agent's own unless the folder is sticky.
+        const bool shared = othersMayWrite(where);
+        const bool planted = shared ? !((where.st_mode & S_ISVTX) && link.st_uid == ::geteuid())
+                                    : !agentOrRoot(link.st_uid);
+        if (planted || !foldersTrusted(folder)) {
+            *error = QStringLiteral("%1 是一个链接, 可能是其他用户放置的, 为安全起见不跟随它. "
+                                    "请换一个文件名或文件夹.")
+                         .arg(QDir::toNativeSeparators(path));
+            return false;
+        }
+        const QString target = QFile::symLinkTarget(current);
+        if (target.isEmpty()) {
+            *error = QStringLiteral("无法读取链接 %1").arg(QDir::toNativeSeparators(current));
+            return false;
+        }
+        current = QDir::cleanPath(target);
+        *viaLink = true;
+    }
+    *error = QStringLiteral("%1 的链接层数太多").arg(QDir::toNativeSeparators(path));
+    return false;
+}
 } // namespace
+
+void SafeFileWriter::guardDataFile(const QString &path)
+{
+    guardedDataFile() = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
 
 SafeFileWriter::SafeFileWriter(const QString &target) : m_target(target) {}
 
@@ -29,14 +141,36 @@ bool SafeFileWriter::open()
 {
     cancel();
     m_error.clear();
-    const QFileInfo info(m_target);
-    m_resolved = info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath();
+    bool viaLink = false;
+    if (!resolveTarget(m_target, &m_resolved, &viaLink, &m_error))
+        return false;
     struct stat existing;
-    if (m_resolved.isEmpty()) {
+    const bool exists = statPath(m_resolved, &existing);
+    if (viaLink && !exists) {
         m_error = QStringLiteral("%1 是一个指向不存在的文件的链接").arg(m_target);
         return false;
     }
-    if (::stat(QFile::encodeName(m_resolved).constData(), &existing) == 0) {
+    if (isGuardedFile(m_resolved)) {
+        m_error = QStringLiteral("%1 是软件自己的数据文件, 不能用导出的内容覆盖它. "
+                                 "请选择其他文件.")
+                      .arg(QDir::toNativeSeparators(m_target));
+        return false;
+    }
+    if (viaLink) {
+        struct stat folder;
+        const QString folderPath = QFileInfo(m_resolved).absolutePath();
+        // What the agent's file becomes must stay the agent's: never another
+        // user's file, never where others could read or swap it.
+        if (existing.st_uid != ::geteuid() || !statPath(folderPath, &folder) ||
+            othersMayWrite(folder) || !foldersTrusted(folderPath)) {
+            m_error =
+                QStringLiteral("链接 %1 指向其他用户的文件或别人可以写入的文件夹 (%2), "
+                               "为安全起见不跟随它. 请换一个文件名或文件夹.")
+                    .arg(QDir::toNativeSeparators(m_target), QDir::toNativeSeparators(m_resolved));
+            return false;
+        }
+    }
+    if (exists) {
         if (!S_ISREG(existing.st_mode)) {
             m_error = QStringLiteral("%1 不是普通文件").arg(m_resolved);
             return false;

@@ -206,7 +206,7 @@ int runImportRequest(const Request &request)
     const ImportPlan plan = planImport(table, file, guessMapping(file.fields(0)));
     if (!plan.mappingProblem.isEmpty()) {
         err() << plan.mappingProblem
-              << " (表头: " << file.fields(0).join(QStringLiteral(", ")) << ")"
+              << " (表头: " << quotedCell(file.fields(0).join(QStringLiteral(", "))) << ")"
               << Qt::endl;
         return NothingDone;
     }

@@ -387,3 +387,9 @@ QString csvLine(const QStringList &fields)
     line += QLatin1String("\r\n");
     return line;
 }
+
+QString quotedCell(const QString &text)
+{
+    constexpr qsizetype longest = 200;
+    return text.size() <= longest ? text : text.left(longest) + QChar(u'\u2026');
+}

@@ -107,6 +107,10 @@ QString guardedCell(const QString &text);
 // The text of a cell written by guardedCell.
 QString unguardedCell(const QString &cell);
 
+// A cell or header as a message quotes it: at most 200 characters, longer
+// ones cut with "…" (a header line of megabytes makes no message).
+QString quotedCell(const QString &text);
+
 // One line of the file, ending in CR LF as spreadsheet programs expect;
 // every cell guarded.
 QString csvLine(const QStringList &fields);

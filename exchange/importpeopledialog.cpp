@@ -89,7 +89,8 @@ void ImportPeopleDialog::fillMapping()
     QStringList items{QStringLiteral("(不导入)")};
     for (int column = 0; column < headers.size(); ++column) {
         const QString header = headers.at(column).trimmed();
-        items.append(header.isEmpty() ? QStringLiteral("第 %1 列").arg(column + 1) : header);
+        items.append(header.isEmpty() ? QStringLiteral("第 %1 列").arg(column + 1)
+                                      : quotedCell(header));
     }
     const QList<QComboBox *> boxes = fieldBoxes();
     for (QComboBox *box : boxes)

@@ -50,7 +50,8 @@ QList<ExportColumn> personColumns(bool encodedNames)
             text = contacted;
         else if (encodedNames && (column == ColumnName || column == ColumnCompanyName))
             text = decoded;
-        columns.append({column, headers.at(column), text});
+        columns.append({column, headers.at(column), text,
+                        column == ColumnId ? CellKind::Number : CellKind::Text});
     }
     return columns;
 }
@@ -118,12 +119,12 @@ ExportSource exportSource(ExportList list, const QString &filter)
                            "products.name, amount, money") +
                 from + QStringLiteral(" ORDER BY customers_orders.id"),
             QStringLiteral("SELECT count(*)") + from,
-            {{0, QStringLiteral("ID"), plain},
+            {{0, QStringLiteral("ID"), plain, CellKind::Number},
              {1, QStringLiteral("时间"), date},
              {3, QStringLiteral("客户"), decoded},
              {4, QStringLiteral("产品名称"), plain},
-             {5, QStringLiteral("数量"), plain},
-             {6, QStringLiteral("金额"), plain}}};
+             {5, QStringLiteral("数量"), plain, CellKind::Number},
+             {6, QStringLiteral("金额"), plain, CellKind::Number}}};
 }
 
 QString orderPeriodFilter(qint64 from, qint64 to)
@@ -152,8 +153,12 @@ ExportResult exportList(const ExportSource &source, const QString &path,
         return result;
 
     QStringList cells;
-    for (const ExportColumn &column : source.columns)
+    QList<CellKind> kinds;
+    for (const ExportColumn &column : source.columns) {
         cells.append(column.header);
+        kinds.append(column.kind);
+    }
+    writer->setColumnKinds(kinds);
     bool ok = writer->writeRow(cells);
     while (ok && query.next()) {
         cells.clear();
@@ -188,12 +193,14 @@ ExportResult exportList(const ExportSource &source, const QString &path,
 }
 
 ExportResult exportRows(const QString &sheetName, const QStringList &headers,
-                        const QList<QStringList> &rows, const QString &path)
+                        const QList<QStringList> &rows, const QString &path,
+                        const QList<CellKind> &kinds)
 {
     ExportResult result;
     std::unique_ptr<TableWriter> writer = createTableWriter(path, sheetName, &result.error);
     if (!writer)
         return result;
+    writer->setColumnKinds(kinds);
     bool ok = writer->writeRow(headers);
     for (const QStringList &row : rows) {
         if (!ok)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/tablewriter.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -28,6 +30,7 @@ struct ExportColumn
     int source = 0;
     QString header;
     std::function<QString(const QVariant &)> text;
+    CellKind kind = CellKind::Text;
 };
 
 // What a list shows: its columns and the rows of its condition (SQL without
@@ -71,9 +74,11 @@ ExportResult exportList(const ExportSource &source, const QString &path,
                         const ExportProgress &progress = {});
 
 // Writes rows that are already texts (a table of figures), headers first, the
-// same way and with the same guarantees as a list.
+// same way and with the same guarantees as a list; kinds tell the columns'
+// cells apart in a workbook.
 ExportResult exportRows(const QString &sheetName, const QStringList &headers,
-                        const QList<QStringList> &rows, const QString &path);
+                        const QList<QStringList> &rows, const QString &path,
+                        const QList<CellKind> &kinds = {});
 
 // Summary for the agent: "已导出 120 条到 FILE".
 QString exportSummary(const ExportResult &result, const QString &path);

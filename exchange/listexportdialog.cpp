@@ -42,7 +42,8 @@ void exportListInteractively(QWidget *parent, const ExportSource &source,
 }
 
 void exportRowsInteractively(QWidget *parent, const QString &sheetName, const QStringList &headers,
-                             const QList<QStringList> &rows, const QString &suggestedName)
+                             const QList<QStringList> &rows, const QString &suggestedName,
+                             const QList<CellKind> &kinds)
 {
     QString path =
         FileChooser::saveFileName(parent, QStringLiteral("导出数据"),
@@ -52,7 +53,7 @@ void exportRowsInteractively(QWidget *parent, const QString &sheetName, const QS
         return;
     if (!isSupportedExportPath(path))
         path += QStringLiteral(".csv");
-    const ExportResult result = exportRows(sheetName, headers, rows, path);
+    const ExportResult result = exportRows(sheetName, headers, rows, path, kinds);
     const QString summary = exportSummary(result, path);
     if (result.outcome == ExportResult::Failed)
         showWarning(parent, summary, QStringLiteral("提示"));

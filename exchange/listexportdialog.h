@@ -12,4 +12,5 @@ void exportListInteractively(QWidget *parent, const ExportSource &source,
 // The export button of a table of figures: asks for the file (CSV first) and
 // reports how it went.
 void exportRowsInteractively(QWidget *parent, const QString &sheetName, const QStringList &headers,
-                             const QList<QStringList> &rows, const QString &suggestedName);
+                             const QList<QStringList> &rows, const QString &suggestedName,
+                             const QList<CellKind> &kinds = {});

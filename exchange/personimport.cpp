@@ -83,19 +83,20 @@ QString checkRow(const QStringList &cells, const ColumnMapping &mapping,
     else if (sex == QStringLiteral("男") || sex == QStringLiteral("男性"))
         person->sex = 1;
     else if (!sex.isEmpty())
-        return QStringLiteral("性别只能是\"男\"、\"女\"或空: %1").arg(sex);
+        return QStringLiteral("性别只能是\"男\"、\"女\"或空: %1").arg(quotedCell(sex));
     const QString birth = cell(cells, mapping.value(FieldBirthDate, -1)).trimmed();
     if (!birth.isEmpty()) {
         person->birthDate = parseBirthDate(birth);
         if (person->birthDate.isEmpty())
-            return QStringLiteral("生日无法识别或不在 1900-01-01 至今天之间: %1").arg(birth);
+            return QStringLiteral("生日无法识别或不在 1900-01-01 至今天之间: %1")
+                .arg(quotedCell(birth));
     }
     if (person->phone.isEmpty())
         return QStringLiteral("缺少电话号码");
     for (const auto &[field, text] :
          {std::pair{FieldPhone, person->phone}, std::pair{FieldHomeTel, person->homeTel}}) {
         if (const QString problem = phoneProblem(personFieldLabel(field), text); !problem.isEmpty())
-            return problem + QStringLiteral(": ") + text;
+            return problem + QStringLiteral(": ") + quotedCell(text);
     }
     const QString texts[] = {person->name,        QString(),       QString(),       person->phone,
                              person->homeAddress, person->homeTel, person->company, person->office};
@@ -108,8 +109,9 @@ QString checkRow(const QStringList &cells, const ColumnMapping &mapping,
     return QString();
 }
 
-// Marks the rows whose number someone stored has, looked up a block at a
-// time (one indexed lookup each) so the numbers are never all held at once.
+// Marks the rows whose number someone stored has, prospects and recruits
+// alike (as the entry dialogs ask across kinds), looked up a block at a time
+// (one indexed lookup each) so the numbers are never all held at once.
 template <class Takes, class Mark>
 void markKnownNumbers(const ImportPlan &plan, Takes takesPart, Mark mark)
 {
@@ -117,9 +119,10 @@ void markKnownNumbers(const ImportPlan &plan, Takes takesPart, Mark mark)
     QList<qsizetype> indices;
     QStringList phones;
     const auto lookUp = [&] {
-        const QList<bool> known = knownPhones(plan.table, phones);
-        for (qsizetype i = 0; i < known.size(); ++i) {
-            if (known.at(i))
+        const QList<bool> prospects = knownPhones(PersonTable::Customers, phones);
+        const QList<bool> recruits = knownPhones(PersonTable::Helpers, phones);
+        for (qsizetype i = 0; i < indices.size(); ++i) {
+            if (prospects.value(i) || recruits.value(i))
                 mark(indices.at(i));
         }
         indices.clear();
@@ -236,15 +239,16 @@ ImportPlan planImport(PersonTable table, const CsvFile &file, const ColumnMappin
         }
         PersonRow person;
         row.hasProblem = !checkRow(file.fields(record), mapping, plan.lengths, &person).isEmpty();
-        const QString key = normalizedPhone(person.phone);
-        if (!row.hasProblem && !key.isEmpty()) {
+        // Each number of the row counts: "A/B" and a later "B" meet.
+        const QStringList keys = row.hasProblem ? QStringList() : phoneKeys(person.phone);
+        for (const QString &key : keys) {
             const size_t hash = qHash(key);
             const auto first = firstRowOfNumber.constFind(hash);
             if (first == firstRowOfNumber.constEnd())
                 firstRowOfNumber.insert(hash, int(plan.rows.size()));
-            else if (const ImportRow &earlier = plan.rows.at(*first);
-                     normalizedPhone(plan.person(earlier).phone) == key)
-                row.repeatsLine = earlier.line;
+            else if (*first < plan.rows.size() && row.repeatsLine == 0 &&
+                     phoneKeys(plan.person(plan.rows.at(*first)).phone).contains(key))
+                row.repeatsLine = plan.rows.at(*first).line;
         }
         plan.rows.append(row);
     }
@@ -263,10 +267,13 @@ QString skipReason(const ImportPlan &plan, const ImportRow &row)
     if (row.hasProblem)
         return plan.problem(row);
     if (row.knownNumber) {
+        // Each holder named with its kind ("准增员 刘洋 (139...)"), on one line.
         const QList<PhoneHolder> holders =
-            findPhoneHolders(plan.table, plan.person(row).phone, 1);
+            findPhoneHoldersOfBothKinds(plan.person(row).phone, PersonRef{plan.table, -1}, 1);
         if (!holders.isEmpty())
-            return QStringLiteral("号码重复: %1").arg(describePhoneHolders(plan.table, holders));
+            return QStringLiteral("号码重复: %1")
+                .arg(
+                    describePhoneHolders(holders).replace(QLatin1Char('\n'), QStringLiteral("; ")));
     }
     if (row.repeatsLine > 0)
         return QStringLiteral("号码重复: 第 %1 行").arg(row.repeatsLine);

@@ -8,11 +8,31 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include <xlsxwriter.h>
 
 namespace {
 // Excel refuses longer cell texts.
 constexpr int maxCellLength = 32767;
+// Whole numbers a spreadsheet's doubles hold exactly; larger ones stay text.
+constexpr qint64 largestExactNumber = qint64(1) << 53;
+
+// The cell's value as a number of its kind, when it is one.
+std::optional<double> cellNumber(const QString &cell, CellKind kind)
+{
+    bool ok = false;
+    if (kind == CellKind::Number) {
+        const qint64 value = cell.toLongLong(&ok);
+        if (ok && value <= largestExactNumber && value >= -largestExactNumber)
+            return double(value);
+    } else if (kind == CellKind::Percent && cell.endsWith(QLatin1Char('%'))) {
+        const double value = cell.chopped(1).toDouble(&ok);
+        if (ok)
+            return value / 100.0;
+    }
+    return std::nullopt;
+}
 
 class CsvWriter : public TableWriter
 {
@@ -84,11 +104,13 @@ public:
             return false;
         }
         m_sheet = workbook_add_worksheet(m_workbook, sheetName.toUtf8().constData());
-        if (!m_sheet) {
+        m_percent = workbook_add_format(m_workbook);
+        if (!m_sheet || !m_percent) {
             m_error = QStringLiteral("无法创建工作表");
             cancel();
             return false;
         }
+        format_set_num_format(m_percent, "0.0%");
         return true;
     }
 
@@ -102,9 +124,17 @@ public:
             const QString &cell = cells.at(column);
             if (cell.isEmpty())
                 continue;
-            const QByteArray text = cell.left(maxCellLength).toUtf8();
-            const lxw_error result = worksheet_write_string(m_sheet, m_row, lxw_col_t(column),
-                                                            text.constData(), nullptr);
+            const CellKind kind = kindOf(column);
+            const std::optional<double> number = cellNumber(cell, kind);
+            lxw_error result = LXW_NO_ERROR;
+            if (number) {
+                result = worksheet_write_number(m_sheet, m_row, lxw_col_t(column), *number,
+                                                kind == CellKind::Percent ? m_percent : nullptr);
+            } else {
+                const QByteArray text = cell.left(maxCellLength).toUtf8();
+                result = worksheet_write_string(m_sheet, m_row, lxw_col_t(column), text.constData(),
+                                                nullptr);
+            }
             if (result != LXW_NO_ERROR) {
                 m_error = QString::fromUtf8(lxw_strerror(result));
                 return false;
@@ -147,6 +177,7 @@ private:
     QByteArray m_tmpDir;
     lxw_workbook *m_workbook = nullptr;
     lxw_worksheet *m_sheet = nullptr;
+    lxw_format *m_percent = nullptr;
     lxw_row_t m_row = 0;
 };
 } // namespace

@@ -27,6 +27,9 @@ public:
 
     // A request that gets no answer for this long fails like a lost connection.
     static constexpr int transferTimeoutMs = 60000;
+    // Nor may a reply take longer than this in all (a server that sends a
+    // byte now and then); process-wide, transferTimeoutMs unless changed.
+    static void setTransferLimit(int ms);
 
 signals:
     void done(bool ok);

@@ -46,7 +46,10 @@ AddCustomerOrderDialog::AddCustomerOrderDialog(QWidget *parent, int customerId,
     ui->setupUi(this);
     ui->tabWidget->setCurrentIndex(0);
     ui->tableWidget->setHorizontalHeaderLabels({QStringLiteral("产品编号"), QStringLiteral("名称"),
-                                                QStringLiteral("数量"), QStringLiteral("价格")});
+                                                QStringLiteral("数量"), QStringLiteral("金额")});
+    // The line's money is stored as typed: what the line costs, not a unit price.
+    ui->tableWidget->horizontalHeaderItem(ColumnMoney)
+        ->setToolTip(QStringLiteral("这一行的金额 (数量 × 单价), 不是单价"));
     ui->tableWidget->setItemDelegate(new OrderLineDelegate(ui->tableWidget));
     ui->lineEdit->setText(customerName);
     // Enter looks the product up; it must not reach the save button.
@@ -63,6 +66,12 @@ AddCustomerOrderDialog::AddCustomerOrderDialog(QWidget *parent, int customerId,
 }
 
 AddCustomerOrderDialog::~AddCustomerOrderDialog() = default;
+
+void AddCustomerOrderDialog::setSaveAlongside(const std::function<bool()> &writes)
+{
+    alongside = writes;
+    ui->pushButtonSelectCustomer->setEnabled(false);
+}
 
 QString AddCustomerOrderDialog::cellText(int row, int column) const
 {
@@ -144,7 +153,7 @@ void AddCustomerOrderDialog::on_pushButtonSave_clicked()
             ui->tableWidget->setCurrentCell(row, missing);
             ui->tableWidget->setFocus();
             showWarning(this,
-                        QStringLiteral("第 %1 行订单不完整: 请填写产品编号、数量和价格 "
+                        QStringLiteral("第 %1 行订单不完整: 请填写产品编号、数量和金额 "
                                        "(大于 0 的整数).")
                             .arg(row + 1),
                         promptTitle);
@@ -158,7 +167,7 @@ void AddCustomerOrderDialog::on_pushButtonSave_clicked()
     }
     // All lines or none: on failure the store has shown why, and the lines
     // stay for another try.
-    if (!addCustomerOrderLines(customerId, nowTime(), lines))
+    if (!addCustomerOrderLines(customerId, nowTime(), lines, alongside))
         return;
     accept();
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -18,6 +19,11 @@ public:
     explicit AddCustomerOrderDialog(QWidget *parent = nullptr, int customerId = -1,
                                     const QString &customerName = QString());
     ~AddCustomerOrderDialog() override;
+
+    // The order is one part of a larger action (the call that ended in this
+    // deal): the writes go in the order's transaction, and the customer given
+    // at construction can no longer be changed.
+    void setSaveAlongside(const std::function<bool()> &writes);
 
     enum Column
     {
@@ -43,4 +49,5 @@ private:
     std::unique_ptr<Ui::AddCustomerOrderDialog> ui;
     int customerId = -1;
     QString customerName;
+    std::function<bool()> alongside;
 };

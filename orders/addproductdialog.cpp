@@ -19,6 +19,18 @@ AddProductDialog::AddProductDialog(QWidget *parent)
     ui->lineEditIdentifie->setFocus();
 }
 
+AddProductDialog::AddProductDialog(QWidget *parent, const QString &code, const QString &name,
+                                   const QString &introduce)
+    : AddProductDialog(parent)
+{
+    editedCode = code;
+    setWindowTitle(QStringLiteral("修改产品"));
+    ui->lineEditIdentifie->setText(code);
+    ui->lineEditName->setText(name);
+    ui->textEditIntroduce->setPlainText(introduce);
+    ui->pushButtonOk->setText(QStringLiteral("保存"));
+}
+
 AddProductDialog::~AddProductDialog() = default;
 
 void AddProductDialog::on_pushButtonOk_clicked()
@@ -47,6 +59,11 @@ void AddProductDialog::on_pushButtonOk_clicked()
                           QStringLiteral("products"), QStringLiteral("introduce")))
         return;
     // On failure the store has shown why; the fields keep what was typed.
+    if (!editedCode.isEmpty()) {
+        if (updateProduct(editedCode, identifier, name, introduce))
+            accept();
+        return;
+    }
     if (!addProduct(identifier, name, introduce))
         return;
 

@@ -8,12 +8,15 @@ namespace Ui {
 class AddProductDialog;
 }
 
-// Enters products one after another; closing is the only way out.
+// Enters products one after another; closing is the only way out. Given a
+// stored product, the same form changes it and closes when saved.
 class AddProductDialog : public QDialog
 {
     Q_OBJECT
 public:
     explicit AddProductDialog(QWidget *parent = nullptr);
+    AddProductDialog(QWidget *parent, const QString &code, const QString &name,
+                     const QString &introduce);
     ~AddProductDialog() override;
 
 private slots:
@@ -22,4 +25,6 @@ private slots:
 
 private:
     std::unique_ptr<Ui::AddProductDialog> ui;
+    // The code of the product being changed; empty when entering new ones.
+    QString editedCode;
 };

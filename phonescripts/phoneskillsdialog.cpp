@@ -8,6 +8,10 @@
 #include "phonescripts/phoneskilltypes.h"
 #include "store/catalogstore.h"
 
+#include <QHeaderView>
+
+#include <algorithm>
+
 PhoneSkillsDialog::PhoneSkillsDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::PhoneSkillsDialog>())
 {
@@ -32,6 +36,13 @@ void PhoneSkillsDialog::load()
     ui->tableView->setItemDelegate(delegate);
     ui->tableView->resizeColumnsToContents();
     ui->tableView->setColumnWidth(PhoneSkillColumnType, 60);
+    // Sized to a script's whole text, the last column put its header out of
+    // sight: it fills what is left, its texts cut short (the edit shows them).
+    ui->tableView->setColumnWidth(
+        PhoneSkillColumnCategory,
+        std::min(ui->tableView->columnWidth(PhoneSkillColumnCategory), 240));
+    ui->tableView->setColumnWidth(PhoneSkillColumnContent, 160);
+    ui->tableView->horizontalHeader()->setStretchLastSection(true);
     ui->tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 

@@ -10,6 +10,7 @@
 #include "store/customerstore.h"
 #include "store/database.h"
 #include "widgets/dialer.h"
+#include "widgets/persontable.h"
 
 #include <QCalendarWidget>
 #include <QSqlTableModel>
@@ -160,5 +161,6 @@ void AddCustomerDialog::reloadKinsfolk()
         loadKinsfolkModel(this, QStringLiteral("customer_id = ") + QString::number(customerId));
     ui->tableView->setModel(kinsfolkModel);
     ui->tableView->resizeColumnsToContents();
+    limitColumnWidths(ui->tableView);
     ui->tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
 }

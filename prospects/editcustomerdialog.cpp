@@ -14,7 +14,7 @@ EditCustomerDialog::EditCustomerDialog(int customerId, QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::EditCustomerDialog>()), customerId(customerId)
 {
     ui->setupUi(this);
-    PersonForm::limit(ui.get(), QStringLiteral("customers"));
+    limitBirthDate(ui->dateEditBirthDate);
     ui->comboBoxSex->setCurrentIndex(-1);
     ui->dateEditBirthDate->setDate(birthDateNotGiven());
     on_dateEditBirthDate_dateChanged(ui->dateEditBirthDate->date());
@@ -33,6 +33,8 @@ EditCustomerDialog::EditCustomerDialog(int customerId, QWidget *parent)
     mapper->addMapping(ui->lineEditCompany, ColumnCompanyName);
     mapper->addMapping(ui->lineEditOffice, ColumnOffice);
     mapper->toFirst();
+    // After filling: a text stored longer than the columns now allow is kept.
+    PersonForm::limit(ui.get(), QStringLiteral("customers"));
     storedPhone = ui->lineEditPhone->text();
     // The cursor starts in the first field, not in the tab bar.
     ui->lineEditName->setFocus();
@@ -86,7 +88,7 @@ void EditCustomerDialog::on_pushButtonSave_clicked()
         return false;
     };
     // Only a new number is checked; one kept as it was asks nothing.
-    if (normalizedPhone(phone) == normalizedPhone(storedPhone)) {
+    if (phoneKeys(phone) == phoneKeys(storedPhone)) {
         if (write())
             accept();
         return;

@@ -13,9 +13,14 @@ packages=(
     xvfb xauth x11-utils fonts-wqy-microhei
     sqlite3
     # the team server: its driver, the keyring and the server the tests run
-    libqt6sql6-psql qtkeychain-qt6-dev postgresql
+    libqt6sql6-psql libpq-dev qtkeychain-qt6-dev postgresql
     # dialling hands tel: links to the desktop through xdg-open
     xdg-utils
+    # the built-in telephone: liblinphone, playing recordings through Qt Multimedia
+    # (GStreamer's Matroska demuxer and Opus decoder), the registrar the tests
+    # run, and the decoder that checks recordings are not silent
+    liblinphone-dev qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    kamailio ffmpeg
     # the Debian package, its checks and the drawing of the program icon
     dpkg-dev file lintian desktop-file-utils appstream librsvg2-bin
 )

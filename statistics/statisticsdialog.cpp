@@ -6,9 +6,12 @@
 #include "statistics/statisticsloader.h"
 #include "statistics/statisticspanel.h"
 
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 namespace {
+constexpr int maxStatisticsYears = 10;
+
 struct SeriesPage
 {
     StatSeries series;
@@ -108,14 +111,19 @@ void StatisticsDialog::reload()
     m_request.dailyQuota = m_request.people == StatPeople::Recruits ? appSettings.helpersCount()
                                                                     : appSettings.customersCount();
     m_request.today = Clock::now().date();
-    if (m_request.to < m_request.from) {
-        // Said in the window, not in a box: the agent is probably still typing.
-        const QString reason = QStringLiteral("开始日期晚于结束日期，没有可统计的期间。");
-        ui->labelStatus->setText(reason);
+    // Said in the window, not in a box: the agent is probably still typing.
+    QString refusal;
+    if (m_request.to < m_request.from)
+        refusal = QStringLiteral("开始日期晚于结束日期，没有可统计的期间。");
+    else if (m_request.from.addYears(maxStatisticsYears) <= m_request.to)
+        // A century of months would keep every chart computing for minutes.
+        refusal = QStringLiteral("统计期间不能超过 %1 年，请缩短期间。").arg(maxStatisticsYears);
+    if (!refusal.isEmpty()) {
+        ui->labelStatus->setText(refusal);
         m_loader->cancel();
         m_pending = 0;
         for (StatisticsPanel *panel : std::as_const(m_panels))
-            panel->showMessage(reason);
+            panel->showMessage(refusal);
         return;
     }
     ui->labelStatus->setText(QStringLiteral("%1统计 %2 至 %3")
@@ -181,13 +189,28 @@ ChartSpec StatisticsDialog::specOf(StatSeries series) const
         spec.barColumns = 3;
         break;
     }
+    // The title says what the picture shows, also once it is saved: the
+    // period (the team's year up to today) besides whose figures.
+    const bool team = series == StatSeries::Team;
+    spec.title +=
+        QStringLiteral("  %1 至 %2")
+            .arg((team ? QDate(m_request.today.year(), 1, 1) : m_request.from)
+                     .toString(QStringLiteral("yyyy-MM-dd")),
+                 (team ? m_request.today : m_request.to).toString(QStringLiteral("yyyy-MM-dd")));
     return spec;
 }
 
 void StatisticsDialog::showSeries(StatSeries series, const StatTable &table)
 {
+    ChartSpec spec = specOf(series);
+    // The members beyond the largest plans, summed up, would dwarf them all
+    // on one scale: that row stays in the table.
+    static const QRegularExpression rest(QStringLiteral("^其他 \\d+ 人$"));
+    if (series == StatSeries::Team && !table.labels.isEmpty() &&
+        rest.match(table.labels.last()).hasMatch())
+        spec.chartRows = int(table.rows.size()) - 1;
     if (StatisticsPanel *panel = m_panels.value(series))
-        panel->showTable(specOf(series), table);
+        panel->showTable(spec, table);
     m_pending = std::max(0, m_pending - 1);
 }
 

@@ -8,10 +8,12 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCursor>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
@@ -29,6 +31,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 enum Page
@@ -114,6 +117,10 @@ StatisticsPanel::StatisticsPanel(QWidget *parent) : QWidget(parent)
 
     m_chart = new QChart;
     m_chart->legend()->setAlignment(Qt::AlignBottom);
+    // Not from inside the chart's own layout pass.
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] {
+        QMetaObject::invokeMethod(this, &StatisticsPanel::thinLabels, Qt::QueuedConnection);
+    });
     m_view = new QChartView(m_chart, this);
     m_view->setRenderHint(QPainter::Antialiasing);
     m_model = new QStandardItemModel(this);
@@ -199,7 +206,7 @@ void StatisticsPanel::fillModel(const ChartSpec &spec, const StatTable &table)
     m_tableView->resizeColumnsToContents();
 }
 
-void StatisticsPanel::rebuildChart(const ChartSpec &spec, const StatTable &table)
+void StatisticsPanel::rebuildChart(const ChartSpec &spec, const StatTable &fullTable)
 {
     m_chart->removeAllSeries();
     const QList<QAbstractAxis *> axes = m_chart->axes();
@@ -207,10 +214,16 @@ void StatisticsPanel::rebuildChart(const ChartSpec &spec, const StatTable &table
         m_chart->removeAxis(axis);
         delete axis;
     }
+    m_thinAxis = nullptr;
     m_chart->setTitle(spec.title);
 
+    StatTable table = fullTable;
+    if (spec.chartRows >= 0 && spec.chartRows < table.rows.size()) {
+        table.rows.resize(spec.chartRows);
+        table.labels.resize(spec.chartRows);
+    }
     const QStringList labels = distinctLabels(table.labels);
-    const QStringList shares = percentages(table, spec.percent);
+    const QStringList shares = percentages(fullTable, spec.percent);
     QAbstractBarSeries *bars = nullptr;
     if (spec.horizontal)
         bars = spec.stacked ? static_cast<QAbstractBarSeries *>(new QHorizontalStackedBarSeries)
@@ -243,16 +256,31 @@ void StatisticsPanel::rebuildChart(const ChartSpec &spec, const StatTable &table
     }
     m_chart->addSeries(bars);
 
-    auto *categories = new QBarCategoryAxis;
-    categories->append(labels);
+    QAbstractAxis *categories = nullptr;
+    if (!spec.horizontal && labels.size() > 12) {
+        // A year's weeks side by side leave each bar too little room for
+        // its name: the names stand upright, every so many bars.
+        m_thinAxis = new QCategoryAxis;
+        m_thinAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        m_thinAxis->setStartValue(-0.5);
+        m_thinAxis->setRange(-0.5, double(labels.size()) - 0.5);
+        m_thinAxis->setLabelsAngle(-90);
+        m_thinAxis->setGridLineVisible(false);
+        m_axisLabels = labels;
+        m_labelStep = 0;
+        categories = m_thinAxis;
+    } else {
+        auto *named = new QBarCategoryAxis;
+        named->append(labels);
+        categories = named;
+    }
     categories->setTitleText(table.headers.value(0));
-    if (labels.size() > 12)
-        categories->setLabelsAngle(-90);
     QValueAxis *values = valueAxis(spec.valueTitle);
     m_chart->addAxis(categories, spec.horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     m_chart->addAxis(values, spec.horizontal ? Qt::AlignBottom : Qt::AlignLeft);
     bars->attachAxis(categories);
     bars->attachAxis(values);
+    thinLabels();
 
     if (spec.lineColumn >= 0) {
         auto *line = new QLineSeries;
@@ -304,6 +332,32 @@ void StatisticsPanel::rebuildChart(const ChartSpec &spec, const StatTable &table
     m_chart->legend()->setVisible(true);
 }
 
+void StatisticsPanel::thinLabels()
+{
+    if (!m_thinAxis)
+        return;
+    const qreal room = m_chart->plotArea().width() > 0 ? m_chart->plotArea().width() : 600;
+    // Upright names need a line's height each, and a little air.
+    const qreal perLabel = QFontMetricsF(m_thinAxis->labelsFont()).height() * 1.5;
+    const int step = std::max(1, int(std::ceil(double(m_axisLabels.size()) * perLabel / room)));
+    if (step == m_labelStep)
+        return;
+    m_labelStep = step;
+    for (const QString &label : m_thinAxis->categoriesLabels())
+        m_thinAxis->remove(label);
+    QStringList used;
+    for (int index = 0; index < m_axisLabels.size(); index += step) {
+        // A bucket's first day says enough ("2024-02-26~03-03" as "02-26").
+        const QString &full = m_axisLabels.at(index);
+        QString label =
+            full.size() >= 10 && full.at(4) == u'-' && full.at(7) == u'-' ? full.mid(5, 5) : full;
+        if (used.contains(label))
+            label = full;
+        used.append(label);
+        m_thinAxis->append(label, index);
+    }
+}
+
 QString StatisticsPanel::suggestedName() const
 {
     return QDir::home().filePath(m_title.isEmpty() ? QStringLiteral("统计") : m_title);
@@ -348,8 +402,14 @@ void StatisticsPanel::exportData()
     if (!m_hasFigures)
         return;
     QStringList headers;
-    for (int column = 0; column < m_model->columnCount(); ++column)
+    // In a workbook the figures are numbers a formula can sum, the shares percentages.
+    QList<CellKind> kinds;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
         headers.append(m_model->headerData(column, Qt::Horizontal).toString());
+        kinds.append(column == 0                       ? CellKind::Text
+                     : headers.last() == percentHeader ? CellKind::Percent
+                                                       : CellKind::Number);
+    }
     QList<QStringList> rows;
     for (int row = 0; row < m_model->rowCount(); ++row) {
         QStringList cells;
@@ -357,5 +417,5 @@ void StatisticsPanel::exportData()
             cells.append(m_model->index(row, column).data().toString());
         rows.append(cells);
     }
-    exportRowsInteractively(this, m_title.left(31), headers, rows, m_title);
+    exportRowsInteractively(this, m_title.left(31), headers, rows, m_title, kinds);
 }

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QLabel;
@@ -34,6 +35,9 @@ struct ChartSpec
     Percent percent = NoPercent;
     // Only these first columns decide whether there is anything to show.
     int dataColumns = -1;
+    // The chart draws only the first rows (all when negative); a summed-up
+    // row would dwarf the others and stays in the table.
+    int chartRows = -1;
 };
 
 // One chart of the statistics window with its table, its "表格" switch and
@@ -60,6 +64,8 @@ public:
 
 private:
     void showPage();
+    // Labels every so many bars, as many as the axis has room for.
+    void thinLabels();
     void rebuildChart(const ChartSpec &spec, const StatTable &table);
     void fillModel(const ChartSpec &spec, const StatTable &table);
     QString suggestedName() const;
@@ -75,4 +81,8 @@ private:
     QLabel *m_message = nullptr;
     bool m_hasFigures = false;
     QString m_title;
+    // A bucket axis with more bars than room for their names.
+    QCategoryAxis *m_thinAxis = nullptr;
+    QStringList m_axisLabels;
+    int m_labelStep = 0;
 };

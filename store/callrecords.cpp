@@ -2,6 +2,7 @@
 
 #include "common/calltools.h"
 #include "common/messagehook.h"
+#include "store/phonerecords.h"
 #include "store/sidetables.h"
 #include "store/storequery.h"
 
@@ -56,7 +57,9 @@ protected:
         const QString k = QString::number(int(kind));
         return QStringLiteral(
                    "SELECT l.*, CASE WHEN d.seconds IS NULL THEN '' ELSE (d.seconds / 60) || ':' "
-                   "|| substr('0' || (d.seconds % 60), -2) END, coalesce(o.outcome, '') FROM ") +
+                   "|| substr('0' || (d.seconds % 60), -2) END, coalesce(o.outcome, ''), CASE WHEN "
+                   "EXISTS (SELECT 1 FROM contact_recordings r WHERE r.kind = ") +
+               k + QStringLiteral(" AND r.log_id = l.id) THEN '有' ELSE '' END FROM ") +
                logTable(kind) + QStringLiteral(" l LEFT JOIN contact_durations d ON d.kind = ") +
                k +
                QStringLiteral(" AND d.log_id = l.id LEFT JOIN contact_outcomes o ON o.kind = ") +
@@ -79,7 +82,7 @@ bool addCallDetails(CallRecordKind kind, const CallDetails &details)
             title);
         return false;
     }
-    if (!details.seconds && details.outcome.isEmpty())
+    if (!details.seconds && details.outcome.isEmpty() && details.pendingCalls.isEmpty())
         return true;
     QSqlQuery last;
     if (!last.exec(QStringLiteral("SELECT last_insert_rowid()")) || !last.next()) {
@@ -91,6 +94,8 @@ bool addCallDetails(CallRecordKind kind, const CallDetails &details)
         !execPrepared(QStringLiteral("INSERT INTO contact_durations(kind, log_id, seconds) VALUES "
                                      "(?, ?, ?)"),
                       {int(kind), logId, *details.seconds}, title))
+        return false;
+    if (!claimPendingCalls(int(kind), logId, details.pendingCalls))
         return false;
     return details.outcome.isEmpty() ||
            execPrepared(QStringLiteral("INSERT INTO contact_outcomes(kind, log_id, outcome) VALUES "
@@ -134,7 +139,7 @@ QSqlTableModel *loadCallHistoryModel(QObject *parent, CallRecordKind kind, qint6
     if (!model->select())
         qDebug() << model->lastError().text();
     QStringList headers = telLogHeaders();
-    headers << QStringLiteral("通话时长") << QStringLiteral("结果");
+    headers << QStringLiteral("通话时长") << QStringLiteral("结果") << QStringLiteral("录音");
     setHeaders(model, headers);
     return model;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QSqlTableModel>
 #include <QString>
@@ -27,6 +28,22 @@ struct CallDetails
 {
     std::optional<qint64> seconds;
     QString outcome;
+    // Unsaved calls of the built-in telephone whose recordings the log takes.
+    QList<qint64> pendingCalls = {};
+};
+
+// One contact as a call dialog records it.
+struct ContactRecord
+{
+    int contactType = 1;
+    QString content;
+    // 0 when no next contact is planned (a call that ended in a deal may
+    // need none): such a log is due nowhere.
+    qint64 nextContactTime = 0;
+    int nextContactType = 1;
+    qint64 addTime = 0;
+    int contactState = 1;
+    CallDetails details;
 };
 
 // Stores the details of the log just inserted on the default connection
@@ -40,5 +57,6 @@ qint64 talkSecondsBetween(CallRecordKind kind, qint64 from, qint64 to,
                           const QSqlDatabase &db = QSqlDatabase());
 
 // The contact history of one person for the call dialogs: the log columns
-// followed by "通话时长" (m:ss, empty when none) and "结果".
+// followed by "通话时长" (m:ss, empty when none), "结果" and "录音" ("有"
+// when the built-in telephone recorded the call).
 QSqlTableModel *loadCallHistoryModel(QObject *parent, CallRecordKind kind, qint64 personId);

@@ -17,20 +17,71 @@ QSqlTableModel *loadProductsModel(QObject *parent, const QString &filter)
                           {QStringLiteral("编号"), QStringLiteral("名称"), QStringLiteral("介绍")});
 }
 
+namespace {
+const QString duplicateCode = QStringLiteral("产品编号已存在.");
+
+bool productExists(const QString &code)
+{
+    return preparedValue(QStringLiteral("SELECT 1 FROM products WHERE id = ?"), {code}).isValid();
+}
+
+qint64 ordersNaming(const QString &code)
+{
+    return preparedValue(
+               QStringLiteral("SELECT count(*) FROM customers_orders WHERE product_id = ?"), {code})
+        .toLongLong();
+}
+} // namespace
+
 bool addProduct(const QString &code, const QString &name, const QString &introduce)
 {
     QString error;
     if (execPrepared(QStringLiteral("INSERT INTO products(id, name, introduce) VALUES (?, ?, ?)"),
                      {code, name, introduce}, QString(), QSqlDatabase(), &error))
         return true;
-    // The agent reads what went wrong; the database's words follow for support.
-    QSqlQuery known;
-    known.prepare(QStringLiteral("SELECT 1 FROM products WHERE id = ?"));
-    known.addBindValue(code);
-    if (known.exec() && known.next())
-        error = QStringLiteral("产品编号已存在.\n") + error;
-    reportWarning(error, QStringLiteral("新增产品信息出错."));
+    // A taken code is said in the agent's words alone; other failures keep
+    // the database's.
+    reportWarning(productExists(code) ? duplicateCode : error, QStringLiteral("新增产品信息出错."));
     return false;
+}
+
+bool updateProduct(const QString &code, const QString &newCode, const QString &name,
+                   const QString &introduce)
+{
+    const QString title = QStringLiteral("修改产品信息出错.");
+    return runInTransaction(
+        [&] {
+            if (newCode != code) {
+                if (const qint64 orders = ordersNaming(code); orders > 0) {
+                    reportWarning(
+                        QStringLiteral("该产品已有 %1 条订单, 不能修改产品编号.").arg(orders),
+                        title);
+                    return false;
+                }
+                if (productExists(newCode)) {
+                    reportWarning(duplicateCode, title);
+                    return false;
+                }
+            }
+            return execPrepared(
+                QStringLiteral("UPDATE products SET id = ?, name = ?, introduce = ? WHERE id = ?"),
+                {newCode, name, introduce, code}, title);
+        },
+        title);
+}
+
+bool deleteProduct(const QString &code)
+{
+    const QString title = QStringLiteral("删除产品信息出错.");
+    return runInTransaction(
+        [&] {
+            if (const qint64 orders = ordersNaming(code); orders > 0) {
+                reportWarning(QStringLiteral("该产品已有 %1 条订单, 不能删除.").arg(orders), title);
+                return false;
+            }
+            return execPrepared(QStringLiteral("DELETE FROM products WHERE id = ?"), {code}, title);
+        },
+        title);
 }
 
 QSqlTableModel *loadPhoneSkillsModel(QObject *parent, const QString &filter)
@@ -56,7 +107,8 @@ bool addCustomerOrder(int customerId, qint64 addTime, const QString &productCode
                         QStringLiteral("新增订单记录出错."));
 }
 
-bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine> &lines)
+bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine> &lines,
+                           const std::function<bool()> &alongside)
 {
     return runInTransaction(
         [&] {
@@ -65,7 +117,7 @@ bool addCustomerOrderLines(int customerId, qint64 addTime, const QList<OrderLine
                                       line.money))
                     return false;
             }
-            return true;
+            return !alongside || alongside();
         },
         QStringLiteral("新增订单记录出错."));
 }

@@ -166,19 +166,23 @@ bool addCustomerContactTrack(int customerId, qint64 contactTime, int contactStat
                         QStringLiteral("新增联系跟踪记录出错."));
 }
 
+bool writeCustomerContact(int customerId, const ContactRecord &contact)
+{
+    return addCustomerTelLog(customerId, contact.contactType, contact.content,
+                             contact.nextContactTime, contact.nextContactType, contact.addTime) &&
+           addCallDetails(ProspectCalls, contact.details) &&
+           addCustomerContactTrack(customerId, contact.addTime, contact.contactState) &&
+           setCustomerContacted(customerId);
+}
+
 bool recordCustomerContact(int customerId, int contactType, const QString &content,
                            qint64 nextContactTime, int nextContactType, qint64 addTime,
                            int contactState, const CallDetails &details)
 {
-    return runInTransaction(
-        [&] {
-            return addCustomerTelLog(customerId, contactType, content, nextContactTime,
-                                     nextContactType, addTime) &&
-                   addCallDetails(ProspectCalls, details) &&
-                   addCustomerContactTrack(customerId, addTime, contactState) &&
-                   setCustomerContacted(customerId);
-        },
-        QStringLiteral("新增电话记录出错."));
+    const ContactRecord contact{contactType, content,      nextContactTime, nextContactType,
+                                addTime,     contactState, details};
+    return runInTransaction([&] { return writeCustomerContact(customerId, contact); },
+                            QStringLiteral("新增电话记录出错."));
 }
 
 int countCustomersContacted(qint64 from, qint64 to, int contactType)

@@ -50,6 +50,11 @@ bool recordCustomerContact(int customerId, int contactType, const QString &conte
                            qint64 nextContactTime, int nextContactType, qint64 addTime,
                            int contactState, const CallDetails &details = CallDetails());
 
+// The writes of recordCustomerContact without a transaction of their own,
+// for an action that stores the contact together with more (a deal's order
+// and the change to a customer).
+bool writeCustomerContact(int customerId, const ContactRecord &contact);
+
 // Distinct prospects; a type or state of 0 means any.
 int countCustomersContacted(qint64 from, qint64 to, int contactType);
 int countCustomersToContact(qint64 from, qint64 to, int nextContactType);

@@ -1,9 +1,11 @@
 #include "database.h"
 
 #include "common/messagehook.h"
+#include "common/safefile.h"
+#include "store/callrecords.h"
 #include "store/catalogstore.h"
 #include "store/nameencoding.h"
-#include "store/callrecords.h"
+#include "store/phonerecords.h"
 #include "store/phonekeys.h"
 #include "store/sidetables.h"
 
@@ -181,6 +183,8 @@ bool isOurFile(QSqlDatabase &db, QString *error)
 
 bool openConnection(QSqlDatabase &db, bool create = true)
 {
+    // No export, whatever way its name leads, may write over this file.
+    SafeFileWriter::guardDataFile(db.databaseName());
     if (create)
         createPrivateFile(db.databaseName());
     QString error;
@@ -478,6 +482,8 @@ bool prepareSchema(QSqlDatabase &db)
     preparePhoneKeys(db);
     // Without them talk time and outcomes are not kept; start-up goes on.
     prepareCallRecords(db);
+    // Without them the built-in telephone keeps no recordings or missed calls.
+    preparePhoneRecords(db);
     // Without them everything reads the plain statements; start-up goes on.
     prepareSideTables(db);
     // Marks the file as this program's, new or written before files were marked.

@@ -14,6 +14,6 @@ QStringList dialSchemes();
 // Why the pattern cannot be used (for a message), or an empty text.
 QString dialTemplateProblem(const QString &pattern);
 
-// The link for the number; invalid when the number holds no digit or the
-// pattern is unusable.
+// The link for a text holding one number that may be dialled (dialDigits);
+// invalid for any other text, or when the pattern is unusable.
 QUrl dialLink(const QString &pattern, const QString &phone);

@@ -1,5 +1,7 @@
 #include "fieldrules.h"
 
+#include "common/phonenumbers.h"
+
 #include <QDebug>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -7,12 +9,11 @@
 
 bool isPhoneText(const QString &text)
 {
-    static const QString allowed = QStringLiteral(" +-()\u3000\uFF0B\uFF0D\uFF08\uFF09");
     bool digit = false;
     for (const QChar c : text) {
         if (c.isDigit())
             digit = true;
-        else if (!allowed.contains(c))
+        else if (!isPhoneSignChar(c))
             return false;
     }
     return digit;
@@ -36,10 +37,20 @@ QHash<QString, int> declaredLengths(const QString &table, const QSqlDatabase &db
         qDebug() << "table_info" << table << query.lastError().text();
         return lengths;
     }
+    QStringList unsized;
     while (query.next()) {
         const QRegularExpressionMatch match = sized.match(query.value(2).toString());
         if (match.hasMatch())
             lengths.insert(query.value(1).toString(), match.captured(1).toInt());
+        else
+            unsized.append(query.value(1).toString());
+    }
+    if (table == QLatin1String("customers")) {
+        const QHash<QString, int> recruits = declaredLengths(QStringLiteral("helpers"), db);
+        for (const QString &column : std::as_const(unsized)) {
+            if (recruits.contains(column))
+                lengths.insert(column, recruits.value(column));
+        }
     }
     return lengths;
 }

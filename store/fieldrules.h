@@ -16,7 +16,8 @@ QString phoneProblem(const QString &label, const QString &text);
 
 // The lengths the table's text columns declare ("nvarchar(50)" gives 50), by
 // column name; columns declared without one (TEXT) are missing. Read from the
-// file's own schema.
+// file's own schema. The prospects' columns, plain TEXT, take the lengths of
+// the recruits' columns of the same name: the same person, the same rules.
 QHash<QString, int> declaredLengths(const QString &table,
                                     const QSqlDatabase &db = QSqlDatabase::database());
 // "姓名不能超过 50 个字", or empty when the text fits (or no length is given).

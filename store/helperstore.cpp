@@ -68,18 +68,31 @@ bool addHelperContactTrack(int helperId, qint64 contactTime, int contactState)
                         QStringLiteral("新增联系跟踪记录出错."));
 }
 
+namespace {
+bool writeHelperContact(int helperId, const ContactRecord &contact)
+{
+    return addHelperTelLog(helperId, contact.contactType, contact.content, contact.nextContactTime,
+                           contact.nextContactType, contact.addTime) &&
+           addCallDetails(RecruitCalls, contact.details) &&
+           addHelperContactTrack(helperId, contact.addTime, contact.contactState) &&
+           setHelperContacted(helperId);
+}
+} // namespace
+
 bool recordHelperContact(int helperId, int contactType, const QString &content,
                          qint64 nextContactTime, int nextContactType, qint64 addTime,
                          int contactState, const CallDetails &details)
 {
+    const ContactRecord contact{contactType, content,      nextContactTime, nextContactType,
+                                addTime,     contactState, details};
+    return runInTransaction([&] { return writeHelperContact(helperId, contact); },
+                            QStringLiteral("新增电话记录出错."));
+}
+
+bool recordJoiningContact(int helperId, const ContactRecord &contact)
+{
     return runInTransaction(
-        [&] {
-            return addHelperTelLog(helperId, contactType, content, nextContactTime, nextContactType,
-                                   addTime) &&
-                   addCallDetails(RecruitCalls, details) &&
-                   addHelperContactTrack(helperId, addTime, contactState) &&
-                   setHelperContacted(helperId);
-        },
+        [&] { return writeHelperContact(helperId, contact) && setHelperUserType(helperId, 2); },
         QStringLiteral("新增电话记录出错."));
 }
 

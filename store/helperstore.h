@@ -29,6 +29,10 @@ bool recordHelperContact(int helperId, int contactType, const QString &content,
                          qint64 nextContactTime, int nextContactType, qint64 addTime,
                          int contactState, const CallDetails &details = CallDetails());
 
+// A call that ends with the recruit joining the team: the contact as
+// recordHelperContact stores it and the change to a team member, all or none.
+bool recordJoiningContact(int helperId, const ContactRecord &contact);
+
 int countHelpersContacted(qint64 from, qint64 to, int contactType);
 // The type condition is always applied.
 int countHelpersToContact(qint64 from, qint64 to, int nextContactType);

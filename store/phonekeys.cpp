@@ -1,6 +1,7 @@
 #include "phonekeys.h"
 
 #include "common/messagehook.h"
+#include "common/phonenumbers.h"
 #include "store/database.h"
 #include "store/nameencoding.h"
 
@@ -43,7 +44,7 @@ bool drainTable(const QSqlDatabase &db, PersonTable table)
                           QStringLiteral(" t ON t.id = b.person_id WHERE b.kind = ") + kind))
         return false;
     QSqlQuery store(db);
-    if (!store.prepare(QStringLiteral("INSERT OR REPLACE INTO phone_keys(kind, person_id, "
+    if (!store.prepare(QStringLiteral("INSERT OR IGNORE INTO phone_keys(kind, person_id, "
                                       "phone_key) VALUES (") +
                        kind + QStringLiteral(", ?, ?)")))
         return false;
@@ -52,18 +53,29 @@ bool drainTable(const QSqlDatabase &db, PersonTable table)
                       QStringLiteral(" AND person_id = ?")))
         return false;
     while (pending.next()) {
-        const QString key = normalizedPhone(pending.value(1).toString());
-        QSqlQuery &write = key.isEmpty() ? drop : store;
-        write.addBindValue(pending.value(0));
-        if (!key.isEmpty())
-            write.addBindValue(key);
-        if (!write.exec()) {
-            qDebug() << "phone keys:" << write.lastError().text();
+        const QVariant person = pending.value(0);
+        drop.addBindValue(person);
+        bool ok = drop.exec();
+        const QStringList keys = phoneKeys(pending.value(1).toString());
+        for (qsizetype i = 0; ok && i < keys.size(); ++i) {
+            store.addBindValue(person);
+            store.addBindValue(keys.at(i));
+            ok = store.exec();
+        }
+        if (!ok) {
+            qDebug() << "phone keys:" << drop.lastError().text() << store.lastError().text();
             return false;
         }
     }
     QSqlQuery clear(db);
     return run(clear, QStringLiteral("DELETE FROM phone_key_backlog WHERE kind = ") + kind);
+}
+
+// "?, ?, ?" for the keys, bound in order by bindKeys.
+QString placeholders(const QStringList &keys)
+{
+    QStringList marks(keys.size(), QStringLiteral("?"));
+    return marks.join(QStringLiteral(", "));
 }
 } // namespace
 
@@ -85,9 +97,24 @@ QString phoneDigits(const QString &phone, bool *leadingPlus)
 
 QString dialDigits(const QString &phone)
 {
-    bool plus = false;
-    const QString digits = phoneDigits(phone, &plus);
-    return plus ? QLatin1Char('+') + digits : digits;
+    const QStringList numbers = dialableNumbers(phone);
+    return numbers.size() == 1 ? numbers.constFirst() : QString();
+}
+
+QStringList phoneKeys(const QString &phone)
+{
+    const QStringList numbers = dialableNumbers(phone);
+    if (numbers.isEmpty()) {
+        const QString key = normalizedPhone(phone);
+        return key.isEmpty() ? QStringList() : QStringList{key};
+    }
+    QStringList keys;
+    for (const QString &number : numbers) {
+        const QString key = normalizedPhone(number);
+        if (!key.isEmpty() && !keys.contains(key))
+            keys.append(key);
+    }
+    return keys;
 }
 
 QString normalizedPhone(const QString &phone)
@@ -105,23 +132,24 @@ QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int
                                     const QSqlDatabase &db)
 {
     QList<PhoneHolder> holders;
-    const QString key = normalizedPhone(phone);
-    if (key.isEmpty())
+    const QStringList keys = phoneKeys(phone);
+    if (keys.isEmpty())
         return holders;
     drainPhoneKeyBacklog(db);
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT t.id, t.name, t.phone_number, t.user_type FROM "
-                                      "phone_keys k JOIN ") +
+    if (!query.prepare(QStringLiteral("SELECT t.id, t.name, t.phone_number, t.user_type FROM ") +
                        tableName(table) +
-                       QStringLiteral(" t ON t.id = k.person_id WHERE k.kind = ") +
-                       QString::number(kindOf(table)) +
-                       QStringLiteral(" AND k.phone_key = ? ORDER BY t.id LIMIT ") +
+                       QStringLiteral(" t WHERE t.id IN (SELECT person_id FROM phone_keys WHERE "
+                                      "kind = ") +
+                       QString::number(kindOf(table)) + QStringLiteral(" AND phone_key IN (") +
+                       placeholders(keys) + QStringLiteral(")) ORDER BY t.id LIMIT ") +
                        QString::number(qMax(1, limit)))) {
         qDebug() << "phone lookup:" << query.lastError().text();
         return holders;
     }
-    query.addBindValue(key);
+    for (const QString &key : keys)
+        query.addBindValue(key);
     if (!query.exec()) {
         qDebug() << "phone lookup:" << query.lastError().text();
         return holders;
@@ -202,12 +230,13 @@ QList<bool> knownPhones(PersonTable table, const QStringList &phones, const QSql
                        QStringLiteral(" AND phone_key = ? LIMIT 1")))
         return known;
     for (qsizetype i = 0; i < phones.size(); ++i) {
-        const QString key = normalizedPhone(phones.at(i));
-        if (key.isEmpty())
-            continue;
-        query.addBindValue(key);
-        known[i] = query.exec() && query.next();
-        query.finish();
+        for (const QString &key : phoneKeys(phones.at(i))) {
+            query.addBindValue(key);
+            known[i] = query.exec() && query.next();
+            query.finish();
+            if (known.at(i))
+                break;
+        }
     }
     return known;
 }
@@ -253,12 +282,24 @@ QString describePhoneHolders(const QList<PhoneHolder> &holders)
 
 bool preparePhoneKeys(QSqlDatabase &db)
 {
-    const bool existed = db.tables(QSql::Tables).contains(QStringLiteral("phone_keys"));
+    bool existed = db.tables(QSql::Tables).contains(QStringLiteral("phone_keys"));
     QSqlQuery query(db);
+    // Made when a person had one number: its key (kind, person) cannot hold
+    // a second one. Filled afresh below like a new table.
+    if (existed &&
+        query.exec(QStringLiteral("SELECT count(*) FROM pragma_table_info('phone_keys') "
+                                  "WHERE pk > 0")) &&
+        query.next() && query.value(0).toInt() == 2) {
+        query.finish();
+        if (!run(query, QStringLiteral("DROP TABLE phone_keys")))
+            return false;
+        existed = false;
+    }
+    query.finish();
     QStringList statements = {
         QStringLiteral("CREATE TABLE IF NOT EXISTS phone_keys (kind INTEGER NOT NULL, "
                        "person_id INTEGER NOT NULL, phone_key TEXT NOT NULL, "
-                       "PRIMARY KEY (kind, person_id))"),
+                       "PRIMARY KEY (kind, person_id, phone_key))"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS idx_phone_keys_key ON phone_keys(kind, "
                        "phone_key)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS phone_key_backlog (kind INTEGER NOT NULL, "

@@ -14,9 +14,14 @@ QString normalizedPhone(const QString &phone);
 // The same digits without dropping anything; leadingPlus tells whether a + (or
 // a full-width one) came before the first digit.
 QString phoneDigits(const QString &phone, bool *leadingPlus = nullptr);
-// What a phone dials: the digits with one leading + when the text had one
-// ("+86 (138) 0013-8000" gives "+8613800138000"); empty without a digit.
+// What a phone dials when it holds exactly one number that may be dialled
+// (common/phonenumbers.h): "+86 (138) 0013-8000" gives "+8613800138000";
+// empty for anything else.
 QString dialDigits(const QString &phone);
+// The normalised numbers a stored text holds, one each: every number it
+// may dial, or, for a text that may not be dialled, all of its digits as one
+// (as normalizedPhone gives them). Empty without a digit.
+QStringList phoneKeys(const QString &phone);
 
 enum class PersonTable
 {
@@ -41,8 +46,8 @@ struct PersonRef
     qint64 id = -1;
 };
 
-// The people of the table whose number normalises like the given one, at
-// most limit of them; the indexed side table keeps this instant.
+// The people of the table who hold one of the text's numbers (phoneKeys),
+// at most limit of them; the indexed side table keeps this instant.
 QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int limit = 5,
                                     const QSqlDatabase &db = QSqlDatabase::database());
 
@@ -70,7 +75,7 @@ PhoneGuardedWrite writeGuardedByPhone(const QString &phone, const PersonRef &sel
                                       QList<PhoneHolder> *holders,
                                       const std::function<bool()> &write, const QString &title);
 
-// For each number whether some stored person of the table already has it,
+// For each text whether some stored person of the table already has one of its numbers,
 // one indexed lookup each; run inside a write transaction, it is the check
 // that guards the write.
 QList<bool> knownPhones(PersonTable table, const QStringList &phones,
@@ -88,7 +93,9 @@ QString describePhoneHolders(PersonTable table, const QList<PhoneHolder> &holder
 QString describePhoneHolders(const QList<PhoneHolder> &holders);
 
 // The side table of normalised numbers: phone_keys(kind, person_id,
-// phone_key) with an index on the key (kind 1 prospects, 2 recruits). Plain
+// phone_key), one row per number a person holds, with an index on the key
+// (kind 1 prospects, 2 recruits); a file made when it held one row per
+// person is filled afresh. Plain
 // SQL triggers on the two tables queue every inserted or renumbered person in
 // phone_key_backlog and drop the keys of deleted ones, so every writer keeps
 // it right (other connections, other programs); the normalising itself

@@ -16,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -45,8 +46,9 @@ sqlite3 *openReadOnly(const QString &path)
                            QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/") +
                            QByteArrayLiteral("?immutable=1");
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(uri.constData(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
     }
@@ -62,6 +64,31 @@ qint64 countRows(sqlite3 *db, const char *sql)
         result = sqlite3_column_int64(statement, 0);
     sqlite3_finalize(statement);
     return result;
+}
+
+// Why a file in the snapshot folder is none of this program's snapshots, as
+// start-up judges mwdb.dat: the agent's own regular file, no link, carrying
+// the program's mark (or its tables, from before files were marked). Empty
+// when it is one.
+QString foreignReason(const QString &path)
+{
+    const QString notOurs = QStringLiteral("不是本程序的备份");
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return QStringLiteral("无法读取备份文件。");
+    if (S_ISLNK(info.st_mode) || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+        return notOurs + QStringLiteral(" (链接、其他用户的文件或不是普通文件)。");
+    sqlite3 *db = openReadOnly(path);
+    const qint64 mark = db ? countRows(db, "PRAGMA application_id") : -1;
+    const qint64 tables =
+        db ? countRows(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                           "('customers', 'customers_tel_logs')")
+           : -1;
+    sqlite3_close(db);
+    // Unreadable is damaged rather than foreign: the quick check refuses it.
+    if (mark < 0 || tables < 0 || mark == databaseApplicationId || (mark == 0 && tables == 2))
+        return QString();
+    return notOurs + QStringLiteral("。");
 }
 
 // A second snapshot within the same second is named "mwdb-<stamp>-2.dat"; the
@@ -108,6 +135,8 @@ QList<SnapshotInfo> listSnapshots()
             continue;
         info.path = file.absoluteFilePath();
         info.size = file.size();
+        info.foreignReason = foreignReason(info.path);
+        info.foreign = !info.foreignReason.isEmpty();
         info.future = info.taken > now;
         snapshots.append(info);
     }
@@ -123,7 +152,7 @@ QList<SnapshotInfo> listSnapshots()
 
 bool readSnapshotCounts(SnapshotInfo &info)
 {
-    sqlite3 *db = openReadOnly(info.path);
+    sqlite3 *db = info.foreign ? nullptr : openReadOnly(info.path);
     if (!db)
         return false;
     info.prospects = countRows(db, "SELECT count(*) FROM customers");
@@ -137,9 +166,12 @@ bool snapshotDue(const QDateTime &now)
 {
     // A copy dated ahead (the clock was once wrong) would hold the daily copy
     // off until that date.
+    // One copy per calendar day: a copy made at 23:00 must not hold off the
+    // next morning's, whatever hour the agent starts at.
+    // Nor does a file that is none of ours, named like a copy.
     for (const SnapshotInfo &info : listSnapshots()) {
-        if (info.taken <= now)
-            return info.taken.secsTo(now) >= 24 * 3600;
+        if (info.taken <= now && !info.foreign)
+            return info.taken.date() != now.date();
     }
     return true;
 }
@@ -191,13 +223,19 @@ bool dailySnapshotDue(const QDateTime &now)
 
 void pruneSnapshots(int keep)
 {
-    const QList<SnapshotInfo> snapshots = listSnapshots();
+    QList<SnapshotInfo> snapshots = listSnapshots();
+    // Files of others are not ours to delete.
+    snapshots.removeIf([](const SnapshotInfo &info) { return info.foreign; });
     for (qsizetype i = std::max(keep, 1); i < snapshots.size(); ++i)
         QFile::remove(snapshots.at(i).path);
 }
 
 bool snapshotIsSound(const QString &path, QString *error)
 {
+    if (const QString reason = foreignReason(path); !reason.isEmpty()) {
+        *error = reason;
+        return false;
+    }
     sqlite3 *db = openReadOnly(path);
     if (!db) {
         *error = QStringLiteral("无法打开备份文件。");

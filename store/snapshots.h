@@ -28,6 +28,10 @@ struct SnapshotInfo
     // Named after a time still to come (the clock was once wrong): never
     // counted as the newest, listed after the others.
     bool future = false;
+    // Not this program's snapshot (another program's file, a link, another
+    // user's file): listed, never restored, pruned or counted. Why, for the list.
+    bool foreign = false;
+    QString foreignReason;
 };
 
 QString snapshotFolder();
@@ -35,7 +39,8 @@ QString snapshotFolder();
 // readSnapshotCounts.
 QList<SnapshotInfo> listSnapshots();
 bool readSnapshotCounts(SnapshotInfo &info);
-// True when no snapshot is younger than a day (ignoring those dated after now).
+// True when no snapshot was taken on now's calendar day (ignoring those dated
+// after now).
 bool snapshotDue(const QDateTime &now);
 // Removes the unfinished copies a killed run left in the snapshot folder.
 void removeUnfinishedSnapshots();
@@ -48,7 +53,8 @@ QStringList snapshotProblems(const QDateTime &now);
 bool dailySnapshotDue(const QDateTime &now);
 // Deletes all but the newest `keep` snapshots.
 void pruneSnapshots(int keep);
-// "ok" from PRAGMA quick_check on the file, opened read-only.
+// The agent's own snapshot file of this program (judged as start-up judges
+// mwdb.dat) with "ok" from PRAGMA quick_check, opened read-only.
 bool snapshotIsSound(const QString &path, QString *error);
 
 // One snapshot of the open database, copied a few hundred pages at a time

@@ -290,12 +290,16 @@ StatTable shapeCalls(QSqlQuery &query, const StatRequest &request,
 {
     StatTable table = bucketRows(buckets, {bucketHeader(request), QStringLiteral("首次电话"),
                                            QStringLiteral("再次联系"), QStringLiteral("约访"),
-                                           QStringLiteral("首次电话目标")});
+                                           QStringLiteral("首次电话目标(工作日)")});
     addToBuckets(query, table, 3);
-    // The quota is per day; a week or month bucket holds as many days as it covers.
-    for (int i = 0; i < buckets.size(); ++i)
-        table.rows[i][3] =
-            qint64(request.dailyQuota) * (buckets.at(i).first.daysTo(buckets.at(i).last) + 1);
+    // The quota is per working day (Monday to Friday): counted on every day,
+    // a week's or month's target stood far above what anyone calls.
+    for (int i = 0; i < buckets.size(); ++i) {
+        qint64 workingDays = 0;
+        for (QDate day = buckets.at(i).first; day <= buckets.at(i).last; day = day.addDays(1))
+            workingDays += day.dayOfWeek() <= 5 ? 1 : 0;
+        table.rows[i][3] = qint64(request.dailyQuota) * workingDays;
+    }
     return table;
 }
 

@@ -39,6 +39,19 @@ bool execPrepared(const QString &statement, const QVariantList &values, const QS
     return ok;
 }
 
+QVariant preparedValue(const QString &statement, const QVariantList &values)
+{
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        return QVariant();
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec() || !query.next())
+        return QVariant();
+    return query.value(0);
+}
+
 bool runInTransaction(const std::function<bool()> &writes, const QString &title)
 {
     if (!beginTransaction()) {

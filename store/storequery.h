@@ -21,6 +21,10 @@ namespace StoreQuery {
 bool execPrepared(const QString &statement, const QVariantList &values, const QString &title,
                   const QSqlDatabase &db = QSqlDatabase(), QString *errorText = nullptr);
 
+// The first column of the first row of a prepared statement with the values
+// bound in order; an invalid value when there is no row or it fails.
+QVariant preparedValue(const QString &statement, const QVariantList &values);
+
 // Runs the writes of one user action in one transaction: committed when they
 // all succeed, rolled back otherwise, so the action happens whole or not at
 // all. The writes report their own failures; a transaction that cannot begin

@@ -34,8 +34,8 @@ void AddHelperDialog::on_dateEditBirthDate_dateChanged(const QDate &date)
 
 void AddHelperDialog::on_pushButtonClose_clicked()
 {
-    // The button closes without a question; only the window's close button asks.
-    accept();
+    // The same question as the window's close button and Esc.
+    close();
 }
 
 void AddHelperDialog::on_pushButtonSave_clicked()

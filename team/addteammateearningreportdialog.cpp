@@ -7,6 +7,8 @@
 #include "team/teamforms.h"
 
 #include <QCalendarWidget>
+#include <QDateTime>
+#include <QSqlRecord>
 
 using namespace TeamForms;
 
@@ -23,6 +25,24 @@ AddTeammateEarningReportDialog::AddTeammateEarningReportDialog(QWidget *parent)
     ui->dateEdit->setDate(Clock::now().date());
     // The member comes first; its field is read-only, so its button takes the focus.
     ui->pushButtonSelectTeammate->setFocus();
+}
+
+AddTeammateEarningReportDialog::AddTeammateEarningReportDialog(QWidget *parent,
+                                                               const QSqlRecord &report)
+    : AddTeammateEarningReportDialog(parent)
+{
+    reportId = report.value(QStringLiteral("id")).toInt();
+    teammateId = report.value(QStringLiteral("helper_id")).toInt();
+    teammateName = report.value(QStringLiteral("name")).toString();
+    setWindowTitle(QStringLiteral("修改团队成员业绩数据"));
+    ui->lineEditTeammate->setText(teammateName);
+    ui->lineEditMoney->setText(report.value(QStringLiteral("money")).toString());
+    ui->lineEditHelperCount->setText(report.value(QStringLiteral("helper_count")).toString());
+    ui->dateEdit->setDate(
+        QDateTime::fromSecsSinceEpoch(report.value(QStringLiteral("report_time")).toLongLong())
+            .date());
+    ui->lineEditMemo->setText(report.value(QStringLiteral("memo")).toString());
+    ui->lineEditMoney->setFocus();
 }
 
 AddTeammateEarningReportDialog::~AddTeammateEarningReportDialog() = default;
@@ -65,6 +85,12 @@ void AddTeammateEarningReportDialog::on_pushButtonOk_clicked()
         return;
     }
     const Seconds reportTime = GetDayBegin(ui->dateEdit->date());
+    if (reportId >= 0) {
+        if (updateEarningReport(reportId, teammateId, reportTime, *money, *count,
+                                ui->lineEditMemo->text()))
+            accept();
+        return;
+    }
     if (!addEarningReport(teammateId, reportTime, *money, *count, ui->lineEditMemo->text()))
         return; // the store has shown why; everything stays as typed
 

@@ -6,16 +6,20 @@
 
 #include <memory>
 
+class QSqlRecord;
+
 namespace Ui {
 class AddTeammateEarningReportDialog;
 }
 
-// Entry of earnings reports, one after another.
+// Entry of earnings reports, one after another. Given a stored report (a
+// row of the report list), the same form changes it and closes when saved.
 class AddTeammateEarningReportDialog : public QDialog
 {
     Q_OBJECT
 public:
     explicit AddTeammateEarningReportDialog(QWidget *parent = nullptr);
+    AddTeammateEarningReportDialog(QWidget *parent, const QSqlRecord &report);
     ~AddTeammateEarningReportDialog() override;
 
 private slots:
@@ -28,4 +32,6 @@ private:
     std::unique_ptr<Ui::AddTeammateEarningReportDialog> ui;
     int teammateId = -1;
     QString teammateName;
+    // The report being changed; -1 when entering new ones.
+    int reportId = -1;
 };

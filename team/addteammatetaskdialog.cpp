@@ -7,6 +7,8 @@
 #include "team/teamforms.h"
 
 #include <QCalendarWidget>
+#include <QDateTime>
+#include <QSqlRecord>
 
 using namespace TeamForms;
 
@@ -26,6 +28,24 @@ AddTeammateTaskDialog::AddTeammateTaskDialog(QWidget *parent)
     ui->dateEditBegin->setDate(Clock::now().date());
     // The member comes first; its field is read-only, so its button takes the focus.
     ui->pushButtonSelectTeammate->setFocus();
+}
+
+AddTeammateTaskDialog::AddTeammateTaskDialog(QWidget *parent, const QSqlRecord &plan)
+    : AddTeammateTaskDialog(parent)
+{
+    planId = plan.value(QStringLiteral("id")).toInt();
+    teammateId = plan.value(QStringLiteral("helper_id")).toInt();
+    teammateName = plan.value(QStringLiteral("name")).toString();
+    setWindowTitle(QStringLiteral("修改个人年度工作计划"));
+    ui->lineEditTeammate->setText(teammateName);
+    ui->comboBoxYear->setCurrentIndex(
+        ui->comboBoxYear->findData(plan.value(QStringLiteral("year")).toInt()));
+    ui->dateEditBegin->setDate(
+        QDateTime::fromSecsSinceEpoch(plan.value(QStringLiteral("begin_date")).toLongLong())
+            .date());
+    ui->lineEditMoney->setText(plan.value(QStringLiteral("money")).toString());
+    ui->lineEditHelperCount->setText(plan.value(QStringLiteral("helper_count")).toString());
+    ui->lineEditMoney->setFocus();
 }
 
 AddTeammateTaskDialog::~AddTeammateTaskDialog() = default;
@@ -72,6 +92,12 @@ void AddTeammateTaskDialog::on_pushButtonOk_clicked()
     if (*money == 0 && *count == 0) {
         ui->lineEditMoney->setFocus();
         showWarning(this, QStringLiteral("请指定有效的销售额或增员数"), promptTitle);
+        return;
+    }
+    // A plan changed in place is checked against the other plans in the saving transaction.
+    if (planId >= 0) {
+        if (updateTeammateTask(planId, teammateId, year, begin, *money, *count))
+            accept();
         return;
     }
     if (teammateTaskExists(teammateId, year)) {

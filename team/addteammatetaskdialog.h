@@ -6,17 +6,21 @@
 
 #include <memory>
 
+class QSqlRecord;
+
 namespace Ui {
 class AddTeammateTaskDialog;
 }
 
 // Entry of yearly work plans, one member after another; a member gets at
-// most one plan per year.
+// most one plan per year. Given a stored plan (a row of the plan list), the
+// same form changes it and closes when saved.
 class AddTeammateTaskDialog : public QDialog
 {
     Q_OBJECT
 public:
     explicit AddTeammateTaskDialog(QWidget *parent = nullptr);
+    AddTeammateTaskDialog(QWidget *parent, const QSqlRecord &plan);
     ~AddTeammateTaskDialog() override;
 
 private slots:
@@ -29,4 +33,6 @@ private:
     std::unique_ptr<Ui::AddTeammateTaskDialog> ui;
     int teammateId = -1;
     QString teammateName;
+    // The plan being changed; -1 when entering new ones.
+    int planId = -1;
 };

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QModelIndex;
 class QSqlQueryModel;
 class TeammateEarningReportDelegate;
 
@@ -22,7 +23,10 @@ public:
 private slots:
     void loadReports();
     void on_pushButtonAdd_clicked();
+    void on_pushButtonEdit_clicked();
+    void on_pushButtonDelete_clicked();
     void on_pushButtonClose_clicked();
+    void on_tableView_doubleClicked(const QModelIndex &index);
 
 private:
     std::unique_ptr<Ui::TeammateEarningReportDialog> ui;

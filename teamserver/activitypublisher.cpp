@@ -27,21 +27,23 @@ struct ActivityPublisher::Worker
     QTimer *retryTimer = nullptr;
     QTimer *dayTimer = nullptr;
     std::function<void(bool, const QString &, const QDateTime &)> report;
+    // A publish as the thread watches it (TeamServerThread::watched).
+    std::function<void()> watchedPublish;
 
     void start(QObject *context)
     {
         retryPause = pauses.firstRetryMs;
         publishTimer = new QTimer(context);
         publishTimer->setSingleShot(true);
-        QObject::connect(publishTimer, &QTimer::timeout, context, [this] { publish(); });
+        QObject::connect(publishTimer, &QTimer::timeout, context, watchedPublish);
         retryTimer = new QTimer(context);
         retryTimer->setSingleShot(true);
-        QObject::connect(retryTimer, &QTimer::timeout, context, [this] { publish(); });
+        QObject::connect(retryTimer, &QTimer::timeout, context, watchedPublish);
         dayTimer = new QTimer(context);
         QObject::connect(dayTimer, &QTimer::timeout, context, [this] {
             // A pending retry covers the new day too, and keeps its pause.
             if (Clock::now().date() != lastDay && !retryTimer->isActive())
-                publish();
+                watchedPublish();
         });
         dayTimer->start(pauses.dayCheckMs);
         publish();
@@ -108,7 +110,7 @@ struct ActivityPublisher::Worker
             bool written = false;
             {
                 QSqlDatabase server = QSqlDatabase::database(serverName, false);
-                written = publishActivity(server, settings.member, changedDays, &error);
+                written = publishActivity(server, changedDays, &error);
             }
             if (!written) {
                 // A broken link is opened anew at the next try.
@@ -163,13 +165,26 @@ ActivityPublisher::ActivityPublisher(const TeamServerSettings &settings, const Q
         deliver(self, [this, synced, reason, time] { report(synced, reason, time); });
     };
     std::shared_ptr<Worker> worker = m_worker;
-    m_thread = std::make_unique<TeamServerThread>([worker] { worker->close(); });
+    m_thread =
+        std::make_unique<TeamServerThread>([worker] { worker->close(); }, pauses.hangLimitMs);
     QObject *context = m_thread->context();
+    Worker *raw = worker.get(); // the thread's timers die with the worker's thread
+    m_worker->watchedPublish = m_thread->watched([raw] { raw->publish(); });
     m_thread->post([worker, context] { worker->start(context); });
+    // The last "已同步" must not stand while newer changes wait for a
+    // server that takes its time.
+    m_waitWatch = new QTimer(this);
+    connect(m_waitWatch, &QTimer::timeout, this, [this, notice = pauses.waitingNoticeMs] {
+        const qint64 busy = m_thread->busyMs();
+        if (busy > notice)
+            emit waiting(int(busy / 1000));
+    });
+    m_waitWatch->start(1000);
 }
 
 ActivityPublisher::~ActivityPublisher()
 {
+    m_waitWatch->stop();
     m_thread.reset();
 }
 
@@ -191,4 +206,9 @@ QString teamServerStatusText(bool synced, const QString &reason, const QDateTime
     if (synced)
         return QStringLiteral("团队服务器: 已同步 ") + time.toString(QStringLiteral("HH:mm"));
     return QStringLiteral("团队服务器: 无法连接 (") + reason.simplified() + QLatin1Char(')');
+}
+
+QString teamServerWaitingText(int seconds)
+{
+    return QStringLiteral("团队服务器: 等待服务器应答 (%1 秒)").arg(seconds);
 }

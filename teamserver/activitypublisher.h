@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QTimer;
 class TeamServerThread;
 
 // Publishes this member's daily figures to the team server from a thread of
@@ -27,6 +28,10 @@ public:
         int firstRetryMs = 5000;
         int longestRetryMs = 5 * 60 * 1000;
         int dayCheckMs = 20000;
+        // A publish waiting this long is said in the status bar...
+        int waitingNoticeMs = 10000;
+        // ...and this long is broken off (a server that stopped answering).
+        int hangLimitMs = 45000;
     };
 
     ActivityPublisher(const TeamServerSettings &settings, const QString &password,
@@ -44,6 +49,8 @@ public:
 signals:
     // After every attempt: synced with the time, or the reason it failed.
     void statusChanged(bool synced, const QString &reason, const QDateTime &time);
+    // Every second while a publish has waited longer than waitingNoticeMs.
+    void waiting(int seconds);
 
 private:
     struct Worker;
@@ -51,9 +58,12 @@ private:
 
     std::shared_ptr<Worker> m_worker;
     std::unique_ptr<TeamServerThread> m_thread;
+    QTimer *m_waitWatch = nullptr;
     bool m_synced = false;
     QString m_reason;
 };
 
 // The status bar's words for a publish result.
 QString teamServerStatusText(bool synced, const QString &reason, const QDateTime &time);
+// "团队服务器: 等待服务器应答 (N 秒)".
+QString teamServerWaitingText(int seconds);

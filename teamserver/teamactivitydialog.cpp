@@ -44,6 +44,15 @@ TeamActivityDialog::TeamActivityDialog(QWidget *parent, TeamServerReader *givenR
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &TeamActivityDialog::on_pushButtonRefresh_clicked);
     timer->start(60 * 1000);
+    // A server that takes its time is said, as in the status bar, rather
+    // than leaving the last figures to look current.
+    auto *waiting = new QTimer(this);
+    connect(waiting, &QTimer::timeout, this, [this] {
+        const qint64 busy = reader ? reader->busyMs() : 0;
+        if (busy > 10000)
+            ui->labelStatus->setText(QStringLiteral("等待服务器应答 (%1 秒)").arg(busy / 1000));
+    });
+    waiting->start(1000);
     on_pushButtonRefresh_clicked();
 }
 
@@ -52,7 +61,7 @@ TeamActivityDialog::~TeamActivityDialog() = default;
 void TeamActivityDialog::on_pushButtonRefresh_clicked()
 {
     if (!reader) {
-        showMembers({}, QStringLiteral("未设置团队服务器"), 0);
+        showMembers({}, TeamServerController::whyNoReader(), 0);
         return;
     }
     ui->labelStatus->setText(QStringLiteral("正在读取..."));
@@ -88,17 +97,20 @@ void TeamActivityDialog::showMembers(const QList<MemberActivity> &members, const
         table->setItem(row, ServerName, serverItem);
         const MemberActivity *activity = byName.value(serverName);
         const bool reported = activity && activity->reportedToday;
-        QString state = reported ? QStringLiteral("已上报") : QStringLiteral("今日未上报");
+        const bool reportedThisWeek = activity && activity->reportedThisWeek;
+        QString state = reported ? QStringLiteral("已上报") : QStringLiteral("今日未同步");
         if (serverName.isEmpty())
             state = QStringLiteral("未关联");
         table->setItem(row, TodayState, fixedItem(state));
+        // No figures where nothing was published: a silent member's day is
+        // unknown, not zero.
         for (int field = 0; field < ActivityFieldCount; ++field) {
             table->setItem(
                 row, FirstFigure + field,
-                fixedItem(activity ? activityText(field, activity->today[field]) : QString()));
-            table->setItem(
-                row, FirstFigure + ActivityFieldCount + field,
-                fixedItem(activity ? activityText(field, activity->week[field]) : QString()));
+                fixedItem(reported ? activityText(field, activity->today[field]) : QString()));
+            table->setItem(row, FirstFigure + ActivityFieldCount + field,
+                           fixedItem(reportedThisWeek ? activityText(field, activity->week[field])
+                                                      : QString()));
         }
         if (!reported) {
             for (int column = 0; column < table->columnCount(); ++column)

@@ -14,9 +14,9 @@ class TeamActivityDialog;
 }
 
 // "团队今日活动量": each team member's recorded figures for today and this
-// week, read from the team server every minute and on "刷新". Members who
-// published nothing today are marked. The server member name of each local
-// team member is edited in place.
+// week, read from the team server every minute and on "刷新". Every member of
+// the leader's team is listed; those who published nothing today are marked.
+// The server member name of each local team member is edited in place.
 class TeamActivityDialog : public QDialog
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include "teamserver/teamserverdialog.h"
 #include "teamserver/teamserverpassword.h"
 #include "teamserver/teamserverreader.h"
+#include "widgets/statusnotices.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -18,6 +19,8 @@
 
 namespace {
 QPointer<TeamServerController> current;
+const QString statusTopic = QStringLiteral("teamserver");
+const QString noteTopic = QStringLiteral("teamserver-note");
 
 QString activitySummary(const ActivityValues &values)
 {
@@ -33,7 +36,7 @@ void answerRecordedActivity(int teammateId, const QDate &from, const QDate &to, 
 {
     TeamServerReader *reader = current ? current->reader() : nullptr;
     if (!reader) {
-        show(QStringLiteral("未设置团队服务器"));
+        show(TeamServerController::whyNoReader());
         return;
     }
     const QString member = loadServerMemberLinks().value(teammateId);
@@ -53,10 +56,14 @@ void answerRecordedActivity(int teammateId, const QDate &from, const QDate &to, 
 TeamServerController::TeamServerController(QMainWindow *window) : QObject(window), m_window(window)
 {
     current = this;
-    m_statusLabel = new QLabel(window);
-    m_statusLabel->setObjectName(QStringLiteral("teamServerStatusLabel"));
-    window->statusBar()->addPermanentWidget(m_statusLabel);
-    m_statusLabel->hide();
+    m_notices = StatusNotices::of(window->statusBar());
+    m_statusLabel = m_notices->label(statusTopic, QStringLiteral("teamServerStatusLabel"));
+    m_notices->label(noteTopic, QStringLiteral("teamServerNoteLabel"));
+    // The notice leads to the settings, straight to the password when that is missing.
+    m_notices->setClickAction(statusTopic, [this] { openSettings(); });
+    m_noteTimer = new QTimer(this);
+    m_noteTimer->setSingleShot(true);
+    connect(m_noteTimer, &QTimer::timeout, this, [this] { m_notices->set(noteTopic, QString()); });
     // The board's way of noticing changes, on a watch of its own: one cheap
     // pragma a second, and the publisher waits a few seconds after a change.
     m_watchTimer = new QTimer(this);
@@ -65,8 +72,7 @@ TeamServerController::TeamServerController(QMainWindow *window) : QObject(window
 
     const TeamServerSettings settings = loadTeamServerSettings();
     if (settings.enabled && settings.complete()) {
-        m_statusLabel->setText(QStringLiteral("团队服务器: 正在连接"));
-        m_statusLabel->show();
+        showStatus(QStringLiteral("团队服务器: 正在连接"));
         TeamServerPassword::read(settings, this,
                                  [this, settings](const QString &password, const QString &note) {
                                      if (!note.isEmpty())
@@ -81,6 +87,12 @@ TeamServerController::~TeamServerController()
     TeammateExamineDialog::setRecordedActivitySource({});
 }
 
+QString TeamServerController::whyNoReader()
+{
+    return current && current->m_needsPassword ? QStringLiteral("需要输入团队服务器密码")
+                                               : QStringLiteral("未设置团队服务器");
+}
+
 TeamServerController *TeamServerController::instance()
 {
     return current;
@@ -91,18 +103,27 @@ void TeamServerController::apply(const TeamServerSettings &settings, const QStri
     m_watchTimer->stop();
     m_publisher.reset();
     m_reader.reset();
+    m_needsPassword = false;
     if (!settings.enabled || !settings.complete()) {
-        m_statusLabel->hide();
+        showStatus(QString());
+        return;
+    }
+    // The server asks every member for a password; without one (no keyring
+    // at this start) every attempt would fail with the client library's words.
+    if (password.isEmpty()) {
+        m_needsPassword = true;
+        showStatus(QStringLiteral("团队服务器: 需要输入密码"));
         return;
     }
     m_reader = std::make_unique<TeamServerReader>(settings, password);
     m_publisher = std::make_unique<ActivityPublisher>(settings, password);
-    connect(m_publisher.get(), &ActivityPublisher::statusChanged, m_statusLabel,
+    connect(m_publisher.get(), &ActivityPublisher::statusChanged, this,
             [this](bool synced, const QString &reason, const QDateTime &time) {
-                m_statusLabel->setText(teamServerStatusText(synced, reason, time));
+                showStatus(teamServerStatusText(synced, reason, time));
             });
-    m_statusLabel->setText(QStringLiteral("团队服务器: 正在连接"));
-    m_statusLabel->show();
+    connect(m_publisher.get(), &ActivityPublisher::waiting, this,
+            [this](int seconds) { showStatus(teamServerWaitingText(seconds)); });
+    showStatus(QStringLiteral("团队服务器: 正在连接"));
     m_watch.changed();
     m_watchTimer->start(1000);
 }
@@ -115,7 +136,23 @@ void TeamServerController::watchData()
 
 void TeamServerController::showNote(const QString &note)
 {
-    m_window->statusBar()->showMessage(note, 15000);
+    m_notices->set(noteTopic, note);
+    m_noteTimer->start(15000);
+}
+
+void TeamServerController::showStatus(const QString &text)
+{
+    m_notices->set(statusTopic, text);
+    m_statusLabel->setToolTip(text.isEmpty() ? QString()
+                                             : text + QStringLiteral("\n点击打开团队服务器设置"));
+}
+
+void TeamServerController::openSettings()
+{
+    TeamServerDialog dialog(m_window);
+    if (m_needsPassword)
+        dialog.focusPassword();
+    dialog.exec();
 }
 
 void setUpTeamServer(QMainWindow *window)

@@ -6,9 +6,11 @@
 #include "teamserver/teamserverpassword.h"
 #include "teamserver/teamserverthread.h"
 
-#include <QCoreApplication>
+#include "widgets/filechooser.h"
+
+#include <QDir>
 #include <QPointer>
-#include <QThread>
+#include <QTimer>
 
 TeamServerDialog::TeamServerDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TeamServerDialog>())
@@ -23,6 +25,19 @@ TeamServerDialog::TeamServerDialog(QWidget *parent)
     ui->lineEditDatabase->setText(settings.database);
     ui->lineEditMember->setText(settings.member);
     ui->comboBoxTlsMode->setCurrentText(settings.tlsMode);
+    ui->lineEditCaFile->setText(settings.caFile);
+    connect(ui->comboBoxTlsMode, &QComboBox::currentTextChanged, this,
+            &TeamServerDialog::explainTlsMode);
+    explainTlsMode();
+    // "测试连接" says how long it has waited; a server that never answers
+    // is left at the thread's hang limit.
+    auto *waiting = new QTimer(this);
+    connect(waiting, &QTimer::timeout, this, [this] {
+        if (m_testThread && !ui->pushButtonTest->isEnabled())
+            ui->labelTestResult->setText(
+                QStringLiteral("正在连接... (%1 秒)").arg(m_testThread->busyMs() / 1000));
+    });
+    waiting->start(1000);
     connect(ui->lineEditPassword, &QLineEdit::textEdited, this, [this] { passwordEdited = true; });
     if (settings.complete()) {
         TeamServerPassword::read(settings, this,
@@ -37,6 +52,32 @@ TeamServerDialog::TeamServerDialog(QWidget *parent)
 
 TeamServerDialog::~TeamServerDialog() = default;
 
+void TeamServerDialog::explainTlsMode()
+{
+    const bool verified = ui->comboBoxTlsMode->currentIndex() == 0;
+    ui->labelTlsNote->setText(
+        verified ? QStringLiteral("verify-full: 服务器须出示团队 CA 签发的证书, 才把密码交给它。"
+                                  "CA 证书文件向团队主管索取 (服务器上生成证书时的 root.crt), "
+                                  "在上面选择它; 不填时使用 ~/.postgresql/root.crt。")
+                 : QStringLiteral("警告: require 只加密连接, 不验证服务器。在同一网络或同一台电脑上"
+                                  "冒充服务器的程序也能接受连接。请尽量使用 verify-full。"));
+    ui->labelTlsNote->setStyleSheet(verified ? QString() : QStringLiteral("color: #b00000;"));
+}
+
+void TeamServerDialog::on_pushButtonCaFile_clicked()
+{
+    const QString path =
+        FileChooser::openFileName(this, QStringLiteral("选择团队的 CA 证书文件"),
+                                  QStringLiteral("证书 (*.crt *.pem *.cer);;所有文件 (*)"));
+    if (!path.isEmpty())
+        ui->lineEditCaFile->setText(QDir::toNativeSeparators(path));
+}
+
+void TeamServerDialog::focusPassword()
+{
+    ui->lineEditPassword->setFocus();
+}
+
 TeamServerSettings TeamServerDialog::enteredSettings() const
 {
     TeamServerSettings settings;
@@ -46,6 +87,7 @@ TeamServerSettings TeamServerDialog::enteredSettings() const
     settings.database = ui->lineEditDatabase->text().trimmed();
     settings.member = ui->lineEditMember->text().trimmed();
     settings.tlsMode = ui->comboBoxTlsMode->currentText();
+    settings.caFile = ui->lineEditCaFile->text().trimmed();
     return settings;
 }
 
@@ -60,25 +102,31 @@ void TeamServerDialog::on_pushButtonTest_clicked()
     ui->labelTestResult->setText(QStringLiteral("正在连接..."));
     const QString password = ui->lineEditPassword->text();
     const QString name = uniqueConnectionName(QStringLiteral("teamserver-test-"));
-    QPointer<TeamServerDialog> guard(this);
-    // The answer goes through the application object, which outlives the dialog.
-    QThread *thread = QThread::create([settings, password, name, guard] {
+    const QPointer<QObject> guard(this);
+    if (!m_testThread)
+        m_testThread = std::make_unique<TeamServerThread>(std::function<void()>());
+    m_testThread->post([settings, password, name, guard, this] {
         QString error;
         const bool ok = openTeamServer(name, settings, password, &error);
         closeTeamServer(name);
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [guard, ok, error] {
-            if (guard)
-                guard->showTestResult(ok, ok ? QStringLiteral("连接成功") : error);
-        });
+        // The answer goes through the application object, which outlives the dialog.
+        deliver(guard,
+                [this, ok, error] { showTestResult(ok, ok ? QStringLiteral("连接成功") : error); });
     });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
 }
 
 void TeamServerDialog::showTestResult(bool ok, const QString &text)
 {
     ui->pushButtonTest->setEnabled(true);
-    ui->labelTestResult->setText(ok ? text : QStringLiteral("连接失败: ") + text);
+    // libpq's words name the file or the check; say what the agent can do.
+    const bool certificate = text.contains(QLatin1String("root certificate")) ||
+                             text.contains(QLatin1String("certificate verify failed")) ||
+                             text.contains(QLatin1String("does not match host name"));
+    const QString hint = certificate
+                             ? QStringLiteral("\n服务器的证书无法验证: 请在\"CA 证书文件\"中"
+                                              "选择团队主管给的 CA 证书, 并确认服务器地址.")
+                             : QString();
+    ui->labelTestResult->setText(ok ? text : QStringLiteral("连接失败: ") + text + hint);
     emit connectionTested(ok, text);
 }
 

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class TeamServerThread;
+
 namespace Ui {
 class TeamServerDialog;
 }
@@ -21,6 +23,8 @@ public:
     ~TeamServerDialog() override;
 
     TeamServerSettings enteredSettings() const;
+    // Starts in the password field (the password is what is missing).
+    void focusPassword();
 
 signals:
     void connectionTested(bool ok, const QString &text);
@@ -29,10 +33,14 @@ private slots:
     void on_pushButtonTest_clicked();
     void on_pushButtonOk_clicked();
     void on_pushButtonCancel_clicked();
+    void on_pushButtonCaFile_clicked();
 
 private:
     void showTestResult(bool ok, const QString &text);
+    void explainTlsMode();
 
     std::unique_ptr<Ui::TeamServerDialog> ui;
+    // Where "测试连接" runs: a server that stops answering is broken off.
+    std::unique_ptr<TeamServerThread> m_testThread;
     bool passwordEdited = false;
 };

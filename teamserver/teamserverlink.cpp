@@ -1,11 +1,59 @@
 #include "teamserverlink.h"
 
+#include <QMutex>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QThread>
 #include <QVariant>
 
+#include <libpq-fe.h>
+
+#include <memory>
+#include <sys/socket.h>
+#include <thread>
+
 namespace {
+// The open connections, so that another thread can break them off.
+struct OpenLink
+{
+    QThread *thread = nullptr;
+    QString name;
+    int socket = -1;
+    std::shared_ptr<PGcancel> cancel;
+};
+
+QMutex &linksLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+QList<OpenLink> &openLinks()
+{
+    static QList<OpenLink> links;
+    return links;
+}
+
+PGconn *pgConnection(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // The driver's type name is that of the struct behind PGconn.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.constData());
+}
+
+// A value of libpq's connection string, quoted as it reads them.
+QString quotedOption(QString value)
+{
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    value.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
 QString errorText(const QSqlError &error)
 {
     // The server's (or libpq's) own words: they name what is wrong.
@@ -24,29 +72,30 @@ QString errorText(const QSqlError &error)
     "coalesce(sum(new_customers), 0), coalesce(sum(orders), 0), "                                  \
     "coalesce(sum(order_money), 0), coalesce(sum(talk_seconds), 0)"
 
+// The server writes the row under the name the connection logged in with.
 const char upsertStatement[] =
-    "INSERT INTO activity (member, day, " ACTIVITY_COLUMNS ", updated_at) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, now()) ON CONFLICT (member, day) DO UPDATE SET "
-    "prospect_first_calls = excluded.prospect_first_calls, "
-    "prospect_later_calls = excluded.prospect_later_calls, "
-    "prospect_visits = excluded.prospect_visits, "
-    "recruit_first_calls = excluded.recruit_first_calls, "
-    "recruit_later_calls = excluded.recruit_later_calls, "
-    "recruit_visits = excluded.recruit_visits, new_customers = excluded.new_customers, "
-    "orders = excluded.orders, order_money = excluded.order_money, "
-    "talk_seconds = excluded.talk_seconds, updated_at = now()";
+    "SELECT publish_activity(?::date, ?::integer, ?::integer, ?::integer, ?::integer, "
+    "?::integer, ?::integer, ?::integer, ?::integer, ?::bigint, ?::bigint)";
 
-// Each member with a row this week: whether it published today, today's
-// row, the week's sums. The row-level policies limit the members.
+// Each member the reader may list: whether it published today, today's
+// row, whether it published this week, the week's sums. The members are
+// given by %1: a leader's whole team (team_members) with whoever else has
+// rows this week, so a member who never published is listed too; the
+// row-level policies limit what anyone sees.
 const char teamStatement[] =
-    "SELECT w.week_member, t.member IS NOT NULL, "
+    "SELECT m.member, t.member IS NOT NULL, "
     "coalesce(t.prospect_first_calls, 0), coalesce(t.prospect_later_calls, 0), "
     "coalesce(t.prospect_visits, 0), coalesce(t.recruit_first_calls, 0), "
     "coalesce(t.recruit_later_calls, 0), coalesce(t.recruit_visits, 0), "
     "coalesce(t.new_customers, 0), coalesce(t.orders, 0), coalesce(t.order_money, 0), "
-    "coalesce(t.talk_seconds, 0), w.* FROM (SELECT member AS week_member, " ACTIVITY_SUMS
-    " FROM activity WHERE day >= ? AND day <= ? GROUP BY member) w "
-    "LEFT JOIN activity t ON t.member = w.week_member AND t.day = ? ORDER BY w.week_member";
+    "coalesce(t.talk_seconds, 0), w.* FROM (%1) m "
+    "LEFT JOIN (SELECT member AS week_member, " ACTIVITY_SUMS
+    " FROM activity WHERE day >= ? AND day <= ? GROUP BY member) w ON w.week_member = m.member "
+    "LEFT JOIN activity t ON t.member = m.member AND t.day = ? ORDER BY m.member";
+const char weekMembers[] = "SELECT DISTINCT member FROM activity WHERE day >= ? AND day <= ?";
+const char teamAndWeekMembers[] =
+    "SELECT member FROM team_members WHERE leader = current_user UNION "
+    "SELECT member FROM activity WHERE day >= ? AND day <= ?";
 
 const char memberStatement[] =
     "SELECT " ACTIVITY_SUMS " FROM activity WHERE member = ? AND day >= ? AND day <= ?";
@@ -71,18 +120,41 @@ bool openTeamServer(const QString &connectionName, const TeamServerSettings &set
     db.setDatabaseName(settings.database);
     db.setUserName(settings.member);
     db.setPassword(password);
-    // Fixed option names; the mode is one of the three known values. The
+    // Fixed option names; the mode is one of the known values. The
     // timeouts bound how long a dead network or a held lock can keep the
     // thread (and so the closing program, or new settings) waiting.
-    const QString mode = teamServerTlsModes().contains(settings.tlsMode) ? settings.tlsMode
-                                                                         : QStringLiteral("prefer");
-    db.setConnectOptions(QStringLiteral("sslmode=%1;connect_timeout=10;keepalives_idle=30;"
-                                        "application_name=CallLedger;"
-                                        "options='-c statement_timeout=30000'")
-                             .arg(mode));
+    const QString mode = teamServerTlsModes().contains(settings.tlsMode)
+                             ? settings.tlsMode
+                             : teamServerTlsModes().constFirst();
+    QString options = QStringLiteral("sslmode=%1;connect_timeout=10;keepalives_idle=30;"
+                                     "tcp_user_timeout=30000;application_name=CallLedger;"
+                                     "options='-c statement_timeout=30000 -c lock_timeout=20000'")
+                          .arg(mode);
+    // Whoever answers on the port would otherwise be sent the password as
+    // it asks, in clear text or as MD5.
+    if (!password.isEmpty())
+        options += QStringLiteral(";channel_binding=require");
+    if (!settings.caFile.isEmpty()) {
+        // The driver turns ";" into a blank before libpq reads the options.
+        if (settings.caFile.contains(QLatin1Char(';'))) {
+            *error = QStringLiteral("CA 证书文件的路径不能包含分号 (;)");
+            return false;
+        }
+        options += QStringLiteral(";sslrootcert=") + quotedOption(settings.caFile);
+    }
+    db.setConnectOptions(options);
     if (!db.open()) {
         *error = errorText(db.lastError());
         return false;
+    }
+    if (PGconn *connection = pgConnection(db)) {
+        OpenLink link;
+        link.thread = QThread::currentThread();
+        link.name = connectionName;
+        link.socket = PQsocket(connection);
+        link.cancel = std::shared_ptr<PGcancel>(PQgetCancel(connection), PQfreeCancel);
+        QMutexLocker lock(&linksLock());
+        openLinks().append(link);
     }
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT to_regclass('public.schema_version') IS NOT NULL")) ||
@@ -111,6 +183,11 @@ bool openTeamServer(const QString &connectionName, const TeamServerSettings &set
 void closeTeamServer(const QString &connectionName)
 {
     {
+        // Out of reach of interruptTeamServer before its socket closes.
+        QMutexLocker lock(&linksLock());
+        openLinks().removeIf([&](const OpenLink &link) { return link.name == connectionName; });
+    }
+    {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
         if (db.isValid())
             db.close();
@@ -118,8 +195,25 @@ void closeTeamServer(const QString &connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
-bool publishActivity(QSqlDatabase &db, const QString &member,
-                     const QMap<QDate, ActivityValues> &days, QString *error)
+void interruptTeamServer(QThread *thread, bool cancelOnServer)
+{
+    QMutexLocker lock(&linksLock());
+    for (const OpenLink &link : std::as_const(openLinks())) {
+        if (link.thread != thread)
+            continue;
+        if (cancelOnServer && link.cancel) {
+            std::thread([cancel = link.cancel] {
+                char reason[256];
+                PQcancel(cancel.get(), reason, sizeof reason);
+            }).detach();
+        }
+        // The thread's waiting read ends at once; the server rolls back.
+        if (link.socket >= 0)
+            ::shutdown(link.socket, SHUT_RDWR);
+    }
+}
+
+bool publishActivity(QSqlDatabase &db, const QMap<QDate, ActivityValues> &days, QString *error)
 {
     if (days.isEmpty())
         return true;
@@ -130,7 +224,6 @@ bool publishActivity(QSqlDatabase &db, const QString &member,
     QSqlQuery query(db);
     bool ok = query.prepare(QString::fromLatin1(upsertStatement));
     for (auto day = days.constBegin(); ok && day != days.constEnd(); ++day) {
-        query.addBindValue(member);
         query.addBindValue(day.key());
         for (qint64 value : day.value())
             query.addBindValue(value);
@@ -155,13 +248,21 @@ bool readTeamActivity(QSqlDatabase &db, const QDate &today, const QDate &weekBeg
     members->clear();
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QString::fromLatin1(teamStatement))) {
+    // Only leaders may read the team list; anyone else lists what it sees.
+    if (!query.exec(QStringLiteral("SELECT has_table_privilege('public.team_members', "
+                                   "'SELECT')")) ||
+        !query.next()) {
         *error = errorText(query.lastError());
         return false;
     }
-    query.addBindValue(weekBegin);
-    query.addBindValue(today);
-    query.addBindValue(today);
+    const bool leader = query.value(0).toBool();
+    if (!query.prepare(QString::fromLatin1(teamStatement)
+                           .arg(QLatin1String(leader ? teamAndWeekMembers : weekMembers)))) {
+        *error = errorText(query.lastError());
+        return false;
+    }
+    for (const QDate &day : {weekBegin, today, weekBegin, today, today})
+        query.addBindValue(day);
     if (!query.exec()) {
         *error = errorText(query.lastError());
         return false;
@@ -170,6 +271,7 @@ bool readTeamActivity(QSqlDatabase &db, const QDate &today, const QDate &weekBeg
         MemberActivity member;
         member.member = query.value(0).toString();
         member.reportedToday = query.value(1).toBool();
+        member.reportedThisWeek = !query.value(2 + ActivityFieldCount).isNull();
         readValues(query, 2, &member.today);
         readValues(query, 3 + ActivityFieldCount, &member.week);
         members->append(member);

@@ -36,8 +36,7 @@ TeamServerReader::TeamServerReader(const TeamServerSettings &settings, const QSt
 {
     m_link->settings = settings;
     m_link->password = password;
-    m_link->name =
-        uniqueConnectionName(QStringLiteral("teamserver-read-"));
+    m_link->name = uniqueConnectionName(QStringLiteral("teamserver-read-"));
     std::shared_ptr<Link> link = m_link;
     m_thread = std::make_unique<TeamServerThread>([link] { link->drop(); });
 }
@@ -45,6 +44,11 @@ TeamServerReader::TeamServerReader(const TeamServerSettings &settings, const QSt
 TeamServerReader::~TeamServerReader()
 {
     m_thread.reset();
+}
+
+qint64 TeamServerReader::busyMs() const
+{
+    return m_thread->busyMs();
 }
 
 void TeamServerReader::readTeam(const QDate &today, const QDate &weekBegin, QObject *receiver,

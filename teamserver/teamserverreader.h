@@ -28,6 +28,8 @@ public:
     void readTeam(const QDate &today, const QDate &weekBegin, QObject *receiver, TeamAnswer answer);
     void readMember(const QString &member, const QDate &from, const QDate &to, QObject *receiver,
                     MemberAnswer answer);
+    // How long the read now running has waited for the server; 0 while idle.
+    qint64 busyMs() const;
 
 private:
     struct Link;

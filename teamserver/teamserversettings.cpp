@@ -10,7 +10,9 @@ const QString group = QStringLiteral("TeamServer");
 
 QStringList teamServerTlsModes()
 {
-    return {QStringLiteral("prefer"), QStringLiteral("require"), QStringLiteral("verify-full")};
+    // Without verify-full anybody answering on the port passes for the
+    // server; "prefer" would even go on without encryption.
+    return {QStringLiteral("verify-full"), QStringLiteral("require")};
 }
 
 TeamServerSettings loadTeamServerSettings()
@@ -26,9 +28,11 @@ TeamServerSettings loadTeamServerSettings()
     settings.database = store.value("database").toString();
     settings.member = store.value("member").toString();
     const QString mode = store.value("tlsMode", settings.tlsMode).toString();
-    // An unknown mode would reach libpq as given; fall back to the safe default.
+    // An unknown mode would reach libpq as given, and "prefer" of older
+    // versions would give the password away: the safe default instead.
     if (teamServerTlsModes().contains(mode))
         settings.tlsMode = mode;
+    settings.caFile = store.value("caFile").toString();
     return settings;
 }
 
@@ -42,6 +46,7 @@ void saveTeamServerSettings(const TeamServerSettings &settings)
     store.setValue("database", settings.database);
     store.setValue("member", settings.member);
     store.setValue("tlsMode", settings.tlsMode);
+    store.setValue("caFile", settings.caFile);
     store.endGroup();
     store.sync();
 }

@@ -39,12 +39,15 @@ debs=("$out"/callledger_*.deb)
 deb="${debs[0]}"
 echo "Built $deb"
 
-# The libraries found by dpkg-shlibdeps, the plugin, the font and xdg-utils added by hand.
+# The libraries found by dpkg-shlibdeps (liblinphone's too), the plugins, the font
+# and xdg-utils added by hand.
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite \
-    libqt6network6 libsqlite3-0 libxlsxwriter4 fonts-wqy-microhei xdg-utils; do
-    grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
+    libqt6network6 libsqlite3-0 libxlsxwriter4 fonts-wqy-microhei xdg-utils \
+    liblinphone++10 libqt6multimedia6 gstreamer1.0-plugins-good; do
+    # liblinphone++ has pluses, which a pattern reads as repeats.
+    grep -Eq "(^|, )${package//+/\\+}( |,|$)" <<<"$depends" || fail "Depends lacks $package"
 done
 
 lintian --fail-on error "$deb" ||
@@ -91,7 +94,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     $command &
     program=$!
     for _ in $(seq 60); do
-        if xwininfo -root -tree | grep -qF "\"$title\""; then
+        # The title goes on with the data folder.
+        if xwininfo -root -tree | grep -qF "\"$title"; then
             kill "$program"
             wait "$program" || true
             exit 0

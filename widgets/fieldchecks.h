@@ -11,10 +11,12 @@ class QWidget;
 
 // The typing rules of the stored fields, applied to a dialog's widgets.
 
-// Birth dates from 1900-01-01 ("not given") up to today.
+// Birth dates from 1900-01-01 ("not given") up to today; a date typed whole,
+// separators and all, gives that date.
 void limitBirthDate(QDateEdit *edit);
 
-// Each field takes no more characters than its column of the table declares.
+// Each field takes no more characters than its column of the table declares,
+// or than it holds already (apply after filling a form with stored data).
 void limitToColumns(const QString &table, const QList<std::pair<QLineEdit *, QString>> &fields);
 
 // A number that holds anything but digits, blanks, "+", "-" and brackets is

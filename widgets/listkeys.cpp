@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 
 namespace {
 class EnterKeyFilter : public QObject
@@ -111,4 +113,15 @@ void fetchToEndOnCtrlEnd(QAbstractItemView *view)
 void onEnterKey(QAbstractItemView *view, std::function<void(const QModelIndex &)> action)
 {
     view->installEventFilter(new EnterKeyFilter(view, std::move(action)));
+}
+
+void enableWithCurrentRow(QAbstractItemView *view, const QList<QWidget *> &buttons)
+{
+    const auto update = [view, buttons] {
+        for (QWidget *button : buttons)
+            button->setEnabled(view->currentIndex().isValid());
+    };
+    update();
+    if (QItemSelectionModel *selection = view->selectionModel())
+        QObject::connect(selection, &QItemSelectionModel::currentChanged, view, update);
 }

@@ -2,9 +2,12 @@
 
 #include <QModelIndex>
 
+#include <QList>
+
 #include <functional>
 
 class QAbstractItemView;
+class QWidget;
 
 // Enter or Return on the view runs the action on its current item (when there
 // is one) and goes no further, so that it never reaches the dialog's default
@@ -16,3 +19,7 @@ void onEnterKey(QAbstractItemView *view, std::function<void(const QModelIndex &)
 // the event loop, so the window keeps answering on a long list. Installed
 // once per view, whatever model it shows later.
 void fetchToEndOnCtrlEnd(QAbstractItemView *view);
+
+// Buttons that act on the view's current row ("修改", "删除") are enabled only
+// while there is one. Call again after the view gets a new model.
+void enableWithCurrentRow(QAbstractItemView *view, const QList<QWidget *> &buttons);

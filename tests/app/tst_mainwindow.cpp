@@ -1,13 +1,14 @@
 #include "app/aboutdialog.h"
-#include "common/appsettings.h"
-#include "common/dateutils.h"
 #include "app/mainwindow.h"
 #include "app/systemsetdialog.h"
 #include "app/vendorsite.h"
+#include "common/appsettings.h"
+#include "common/dateutils.h"
 #include "store/database.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
+#include "widgets/statusnotices.h"
 
 #include <QAction>
 #include <QApplication>
@@ -117,6 +118,9 @@ QList<Menu> expectedMenus()
           {"action_team_activity", "团队今日活动量", {}},
           {"action_team_server", "团队服务器...", {}}}},
         {"menu_statistics", "统计", {{"action_statistics", "工作统计...", "工作统计.png"}}},
+        {"menu_phone",
+         "电话",
+         {{"action_phone_account", "电话账号...", {}}, {"action_missed_calls", "未接来电", {}}}},
         {"menu_8",
          "服务",
          {{"action_account_info", "Vantoro帐号信息", {}},
@@ -233,7 +237,7 @@ private slots:
     void titleSizeAndPosition()
     {
         MainWindow window;
-        QCOMPARE(window.windowTitle(), QStringLiteral("Vantoro电话营销软件 v1.08"));
+        QCOMPARE(window.windowTitle(), "Vantoro电话营销软件 v1.08 - " + QDir::currentPath());
         QCOMPARE(window.size(), QSize(640, 480));
         QCOMPARE(window.minimumSize(), QSize(0, 40));
         const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
@@ -374,6 +378,25 @@ private slots:
 
         window.TimerProc();
         QCOMPARE(clock->text(), QStringLiteral("2026-3-7 9:5 星期六"));
+
+        // Long notices of several topics share the room: nothing covers the clock or another.
+        QStatusBar *bar = window.statusBar();
+        StatusNotices *notices = StatusNotices::of(bar);
+        for (const QString topic : {"team", "backup", "phone"})
+            notices->set(topic, topic + QString(300, u'长'));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.width(), 640); // the notices gave way, the window did not grow
+        QList<QRect> taken{clock->geometry()};
+        QVERIFY(clock->width() >= clock->sizeHint().width());
+        for (const QString topic : {"team", "backup", "phone"}) {
+            const QRect rect(notices->label(topic)->mapTo(bar, QPoint()),
+                             notices->label(topic)->size());
+            QVERIFY(bar->rect().contains(rect) && rect.width() > 0);
+            for (const QRect &other : std::as_const(taken))
+                QVERIFY(!rect.intersects(other));
+            taken.append(rect);
+        }
     }
 
     void clockTextWithoutLeadingZeros_data()

@@ -288,9 +288,14 @@ private slots:
                     addCustomer("张三", 1, "1980-01-01", "13800000001", {}, {}, {}, {}));
             QVERIFY(job.begin(QDateTime(QDate(2026, 3, day), QTime(9, 0))) && job.runToEnd());
         }
+        // An empty SQLite file of nobody's, named like the oldest snapshot.
+        QVERIFY(QFile(snapshotFolder() + "/mwdb-20260201-090000.dat").open(QIODevice::WriteOnly));
         Clock::setFixedNow(QDateTime(QDate(2026, 3, 7), QTime(10, 0)));
         BackupDialog dialog;
         auto *table = dialog.findChild<QTableWidget *>("tableWidgetSnapshots");
+        table->selectRow(3);
+        QCOMPARE(table->item(3, 0)->text(), "2026-02-01 09:00:00 (不是本程序的备份)");
+        QVERIFY(!dialog.findChild<QPushButton *>("pushButtonRestore")->isEnabled());
         table->selectRow(1);
         for (int restore = 1; restore <= 2; ++restore) {
             messages.answerNext(QMessageBox::Yes);
@@ -298,7 +303,7 @@ private slots:
             QCOMPARE(messages.last().text,
                      "数据已恢复到 2026-03-02 09:00:00 的状态。\n恢复前的数据保存在 " +
                          table->item(0, 0)->data(Qt::UserRole).toString());
-            QCOMPARE(table->rowCount(), 3 + restore);
+            QCOMPARE(table->rowCount(), 4 + restore);
             QCOMPARE(table->item(table->currentRow(), 0)->text(), "2026-03-02 09:00:00");
             QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 1);
         }

@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name "
                             "NOT LIKE 'sqlite_%' AND name NOT LIKE '%_grams_%'")
                      .toInt(),
-                 29);
+                 32);
         QCOMPARE(messages.count(), 0);
     }
 
@@ -188,8 +188,8 @@ private slots:
         const QString copy = sandbox.path("bin") + QStringLiteral("/callledger");
         QVERIFY(QFile::copy(QStringLiteral(CALLLEDGER_EXE), copy));
         QVERIFY(QFile::setPermissions(copy, QFile::permissions(QStringLiteral(CALLLEDGER_EXE))));
-        const QList<std::pair<const char *, QString>> starts = {
-            {"work", QString()}, {"second", QString()}, {"work", copy}};
+        const QList<std::pair<const char *, QString>> starts = {{"work", QString()},
+                                                                {"work", copy}};
         for (const auto &[folder, program] : starts) {
             QProcess second;
             sandbox.prepare(second, folder);
@@ -204,7 +204,20 @@ private slots:
             QCOMPARE(second.exitStatus(), QProcess::NormalExit);
             QCOMPARE(second.exitCode(), 0);
         }
-        // Neither start opened a database or wrote settings.
+        // Started on another folder it says where the program runs, on the
+        // terminal too, and opens nothing (its box waits for the agent).
+        QProcess other;
+        sandbox.prepare(other, "second");
+        other.setProcessChannelMode(QProcess::SeparateChannels);
+        other.start();
+        QByteArray said;
+        const QString expected = QString("已在 %1 运行, 不能同时打开 %2")
+                                     .arg(QFileInfo(sandbox.path("work")).canonicalFilePath(),
+                                          QFileInfo(sandbox.path("second")).canonicalFilePath());
+        QTRY_VERIFY_WITH_TIMEOUT((said += other.readAllStandardError()).contains(expected.toUtf8()),
+                                 10000);
+        stop(other);
+        // No start opened a database or wrote settings.
         QVERIFY(folderState(sandbox.path("second")).isEmpty());
         QCOMPARE(folderState(sandbox.path("work")), work);
         QCOMPARE(folderState(sandbox.path("config")), config);
@@ -294,7 +307,7 @@ private slots:
             }
         });
         QCOMPARE(runApplication(*qobject_cast<QtSingleApplication *>(qApp)), 0);
-        QCOMPARE(title, QString("Vantoro电话营销软件 v1.08"));
+        QCOMPARE(title, "Vantoro电话营销软件 v1.08 - " + QDir::currentPath());
         QCOMPARE(messages.count(), 0);
         QVERIFY(QFileInfo(workspace.filePath("mwdb.dat")).size() > 0);
         QVERIFY(!QSqlDatabase::database(QSqlDatabase::defaultConnection, false).isOpen());

@@ -130,6 +130,48 @@ private slots:
         QCOMPARE(messages.count(), 0);
     }
 
+    // A notice while a dialog is open waits for it and brings it forward;
+    // beyond three notices one more counts the rest and opens the calendar.
+    void alertsWaitForTheOpenDialogAndStayFew()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        MessageRecorder messages;
+        for (int id = 1; id <= 5; ++id) {
+            QVERIFY(addCustomer(QString("客户%1").arg(id), 1, "1980-01-01",
+                                QString("1380000000%1").arg(id), {}, {}, {}, {}));
+            QVERIFY(recordCustomerContact(id, 1, "通话", today(10, 30), 1, today(9, 0), 1));
+        }
+        MainWindow window;
+        window.show();
+        QDialog open(&window);
+        open.setWindowTitle("添加准客户名单");
+        AlertPopup *first = nullptr, *more = nullptr;
+        const auto hint = [](QWidget *popup) {
+            return popup->findChild<QLabel *>("labelAlertHint")->text();
+        };
+        QTimer::singleShot(0, this, [&] {
+            window.TimerProc();
+            QCOMPARE(openPopups().size(), 4);
+            for (AlertPopup *popup : openPopups())
+                (popup->objectName() == "alertPopupOverflow" ? more : first) = popup;
+            QTest::mouseClick(first->windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+            QCOMPARE(hint(first), QString("请先完成「添加准客户名单」窗口, 点击转到该窗口"));
+            open.reject();
+        });
+        open.exec();
+        QCOMPARE(hint(first), QString("点击查看"));
+        QCOMPARE(more->findChild<QLabel *>("labelAlertText")->text(), QString("还有 2 条提醒"));
+        QString opened;
+        QTimer::singleShot(50, this, [&] {
+            opened = QApplication::activeModalWidget()->metaObject()->className();
+            QApplication::activeModalWidget()->close();
+        });
+        QTest::mouseClick(more->windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(opened, QString("CalendarDialog"));
+        QCOMPARE(messages.count(), 0);
+    }
+
     void popupClosesByItselfAfterAMinute()
     {
         ReminderTray tray(nullptr, {}, nullptr);

@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QSqlQuery>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -173,7 +172,7 @@ private slots:
         MainWindow window;
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(!sideTablesPending(), 20000);
-        QTRY_VERIFY(child<QProgressBar>(&window, "progressBarSideTables")->isHidden());
+        QTRY_VERIFY(child<QLabel>(&window, "labelSideTables")->isHidden());
         QTRY_COMPARE(child<QLabel>(&window, "labelTodayPhoneCustomerCount")->text(), QString("30"));
         QCOMPARE(queryValue("SELECT count(*) FROM contact_due").toInt(), 30);
     }

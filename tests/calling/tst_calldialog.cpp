@@ -17,8 +17,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDateTimeEdit>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 #include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -191,7 +194,7 @@ private slots:
             QCOMPARE(dialog->focusWidget(), next);
     }
 
-    void saveWritesContactAndCarriesChoices_data()
+    void saveWritesContactAndStartsEmpty_data()
     {
         QTest::addColumn<int>("way"); // 1 phone, 2 visit; the same codes for the next time
         QTest::addColumn<int>("next");
@@ -200,7 +203,7 @@ private slots:
         QTest::newRow("phone, next visit after 2038")
             << 1 << 2 << QDateTime(QDate(2040, 3, 1), QTime(10, 30));
     }
-    void saveWritesContactAndCarriesChoices()
+    void saveWritesContactAndStartsEmpty()
     {
         QFETCH(int, way);
         QFETCH(int, next);
@@ -211,8 +214,9 @@ private slots:
             next == 1 ? "radioButtonNextPhoneTime" : "radioButtonNextVisitTime";
         auto *edit = child<QDateTimeEdit>(dialog.get(), next == 1 ? "dateTimeEditNextCall"
                                                                   : "dateTimeEditNextVisit");
-        QCOMPARE(edit->dateTime(), next == 1 ? QDateTime(QDate(2026, 12, 8), QTime(9, 0))
-                                             : QDateTime(QDate(2026, 12, 12), QTime(0, 0)));
+        const QDateTime start = next == 1 ? QDateTime(QDate(2026, 12, 8), QTime(9, 0))
+                                          : QDateTime(QDate(2026, 12, 12), QTime(0, 0));
+        QCOMPARE(edit->dateTime(), start);
         if (nextTime.isValid())
             edit->setDateTime(nextTime);
         const Seconds expectedNext = edit->dateTime().toSecsSinceEpoch();
@@ -220,14 +224,15 @@ private slots:
         child<QRadioButton>(dialog.get(), wayButton)->click();
         saveContact(dialog.get(), "  第一次沟通 \n", nextButton);
         QCOMPARE(shownName(dialog.get()), QString("李四"));
+        // Nothing of the first call reaches the second person's form.
         QVERIFY(shownText(dialog.get()).isEmpty());
-        QVERIFY(child<QRadioButton>(dialog.get(), wayButton)->isChecked());
-        QVERIFY(child<QRadioButton>(dialog.get(), nextButton)->isChecked());
-        QCOMPARE(edit->dateTime().toSecsSinceEpoch(), expectedNext);
+        QVERIFY(child<QRadioButton>(dialog.get(), "radioButtonPhoneMode")->isChecked());
+        QVERIFY(!child<QRadioButton>(dialog.get(), nextButton)->isChecked());
+        QCOMPARE(edit->dateTime(), start);
 
-        // The second prospect needs only a description.
-        describe(dialog.get(), "第二次");
-        press(dialog.get(), "pushButtonSave");
+        child<QRadioButton>(dialog.get(), wayButton)->click();
+        edit->setDateTime(QDateTime::fromSecsSinceEpoch(expectedNext));
+        saveContact(dialog.get(), "第二次", nextButton);
         QVERIFY(isSaved(dialog.get()));
         const Seconds now = fixedNow.toSecsSinceEpoch();
         QCOMPARE(rowsOf("customers_tel_logs", "customer_id, content, contact_type, "
@@ -262,7 +267,7 @@ private slots:
         QTest::newRow("recruit saved on the last row")
             << Person::Recruit << 0 << 1 << "save" << accepted << "2:1";
         QTest::newRow("team member on the last row")
-            << Person::Recruit << 0 << 1 << "pushButtonTeammate" << accepted << "";
+            << Person::Recruit << 0 << 1 << "pushButtonTeammate" << accepted << "2:1";
         QTest::newRow("prospect saved twice")
             << Person::Prospect << 0 << 0 << twice << -1 << "1:1 1:2";
         QTest::newRow("prospect contacted before, saved twice")
@@ -278,12 +283,15 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(int, result);
         auto dialog = callOn(person, owner.get(), row, 2, contacted);
+        messages->answerNext(QMessageBox::Yes);
         for (const QString &step : steps.split(", ")) {
             if (step == "save")
                 saveContact(dialog.get());
             else
                 press(dialog.get(), step);
         }
+        QCOMPARE(messages->count(), int(steps == "pushButtonTeammate")); // asked first
+        messages->clear();
 
         QCOMPARE(dialog->isVisible(), result == -1);
         if (result == -1) {
@@ -386,7 +394,9 @@ private slots:
         QTest::addColumn<QString>("text");
         const qint64 at = QDateTime(QDate(2040, 1, 5), QTime(8, 7)).toSecsSinceEpoch();
         using D = CallDlgTelLogItemDelegate;
-        QTest::newRow("time: date only") << int(D::LogAddTime) << QVariant(at) << "40-01-05";
+        QTest::newRow("time: date and time")
+            << int(D::LogAddTime) << QVariant(at) << "40-01-05 08:07";
+        QTest::newRow("no next time") << int(D::LogNextContactTime) << QVariant(0) << "";
         QTest::newRow("next time: date and time")
             << int(D::LogNextContactTime) << QVariant(at) << "40-01-05 08:07";
         QTest::newRow("visit") << int(D::LogContactType) << QVariant(2) << "约访";
@@ -471,6 +481,149 @@ private slots:
         QVERIFY(list.isVisible());
         // Reloaded: the list shows the contact just saved.
         QCOMPARE(view->model()->index(1, ColumnIsContact).data().toInt(), 1);
+    }
+
+    // The call that ends in a deal or a new member is stored with it, all or
+    // nothing; then the next person's form is empty, or the words stay.
+    void conversionStoresTheCall_data()
+    {
+        QTest::addColumn<Person>("person");
+        QTest::addColumn<QString>("outcome"); // chosen before converting
+        QTest::addColumn<bool>("logRefused");
+        QTest::addColumn<QString>("stored"); // logs|outcomes|seconds|tracks|user type|orders
+        QTest::addColumn<QString>("after");  // name|description|outcome index|talk time
+        QTest::newRow("deal") << Person::Prospect << "" << false << "1:签单:0|成交|65|1:1|2|1"
+                              << "李四||0|00:00";
+        QTest::newRow("new member after a meeting")
+            << Person::Recruit << "约访成功" << false << "1:签单:0|约访成功|65|1:1|2|0"
+            << "李四||0|00:00";
+        QTest::newRow("deal, log refused") << Person::Prospect << "有意向" << true << "||||1|0"
+                                           << "张三|签单|5|01:05";
+        QTest::newRow("new member, log refused") << Person::Recruit << "" << true << "||||1|0"
+                                                 << "张三|签单|0|01:05";
+    }
+    void conversionStoresTheCall()
+    {
+        QFETCH(Person, person);
+        QFETCH(QString, outcome);
+        QFETCH(bool, logRefused);
+        QVERIFY(!logRefused ||
+                execSql("CREATE TRIGGER refuse BEFORE INSERT ON " + table(person, "_tel_logs") +
+                        " BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        auto dialog = callOn(person, owner.get(), 0);
+        describe(dialog.get(), "签单");
+        auto *outcomes = child<QComboBox>(dialog.get(), "comboBoxOutcome");
+        outcomes->setCurrentText(outcome);
+        press(dialog.get(), "pushButtonTalkTimer");
+        Clock::setFixedNow(fixedNow.addSecs(65));
+        onNextModal([](QWidget *order) { // code, name, amount, price
+            for (int column : {0, 2, 3})
+                child<QTableWidget>(order, "tableWidget")
+                    ->setItem(0, column, new QTableWidgetItem(column ? "1" : "P1"));
+            press(order, "pushButtonSave");
+            if (order->isVisible())
+                press(order, "pushButtonClose");
+        });
+        messages->answerNext(QMessageBox::Yes); // a new member is asked for
+        press(dialog.get(),
+              person == Person::Prospect ? "pushButtonBargain" : "pushButtonTeammate");
+
+        const auto value = [](const QString &sql) { return queryValue(sql).toString(); };
+        QTEST(QStringList(
+                  {rowsOf(table(person, "_tel_logs"),
+                          idColumn(person) + ", content, next_contact_time"),
+                   value("SELECT group_concat(outcome) FROM contact_outcomes"),
+                   value("SELECT group_concat(seconds) FROM contact_durations"),
+                   rowsOf(table(person, "_contact_track"), idColumn(person) + ", contact_state"),
+                   value("SELECT user_type FROM " + table(person) + " WHERE id = 1"),
+                   value("SELECT count(*) FROM customers_orders")})
+                  .join('|'),
+              "stored");
+        QTEST(QStringList({shownName(dialog.get()), shownText(dialog.get()),
+                           QString::number(outcomes->currentIndex()),
+                           child<QLabel>(dialog.get(), "labelTalkTime")->text()})
+                  .join('|'),
+              "after");
+        QCOMPARE(messages->last().text.contains("refused"), logRefused);
+        messages->clear();
+    }
+
+    // Input not saved is dropped only after a question ("否" the default).
+    void leavingWithUnsavedInputAsks_data()
+    {
+        QTest::addColumn<Person>("person");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("leave");                      // a button, a key or "close"
+        QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: not asked
+        QTest::addColumn<QString>("shownAfter");                 // empty: closed
+        const auto row = [](const char *tag, Person person, const char *input, const char *leave,
+                            QMessageBox::StandardButton answer, const char *shown) {
+            QTest::newRow(tag) << person << QString(input) << QString(leave) << answer << shown;
+        };
+        const auto no = QMessageBox::No, yes = QMessageBox::Yes;
+        const auto prospect = Person::Prospect, recruit = Person::Recruit;
+        row("note, 下一条, no", prospect, "note", "pushButtonToNext", no, "张三");
+        row("note, 下一条, yes", recruit, "note", "pushButtonToNext", yes, "李四");
+        row("outcome, Ctrl+PgDown, no", recruit, "outcome", "PgDown", no, "张三");
+        row("next time chosen, 返回, no", prospect, "next", "pushButtonReturn", no, "张三");
+        row("time changed, Esc, yes", recruit, "time", "Esc", yes, "");
+        row("note, 上一条 on the first row", prospect, "note", "pushButtonToPrev",
+            QMessageBox::NoButton, "张三");
+    }
+    void leavingWithUnsavedInputAsks()
+    {
+        QFETCH(Person, person);
+        QFETCH(QString, input);
+        QFETCH(QString, leave);
+        QFETCH(QMessageBox::StandardButton, answer);
+        auto dialog = callOn(person, owner.get(), 0);
+        QApplication::setActiveWindow(dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        if (input == "note")
+            describe(dialog.get(), "还没说完");
+        else if (input == "outcome")
+            child<QComboBox>(dialog.get(), "comboBoxOutcome")->setCurrentIndex(4);
+        else if (input == "next")
+            child<QRadioButton>(dialog.get(), "radioButtonNextVisitTime")->click();
+        else
+            child<QDateTimeEdit>(dialog.get(), "dateTimeEditNextCall")->setDate(QDate(2027, 1, 4));
+        const bool asked = answer != QMessageBox::NoButton;
+        if (asked)
+            messages->answerNext(answer);
+        if (leave == "PgDown" || leave == "Esc")
+            QTest::keyClick(QApplication::focusWidget(),
+                            leave == "Esc" ? Qt::Key_Escape : Qt::Key_PageDown,
+                            leave == "Esc" ? Qt::NoModifier : Qt::ControlModifier);
+        else
+            press(dialog.get(), leave);
+
+        QTRY_COMPARE(messages->texts().join(""),
+                     QString(asked ? "本次联系记录尚未保存,是否放弃?" : ""));
+        QCOMPARE(messages->last().defaultButton, asked ? QMessageBox::No : QMessageBox::NoButton);
+        messages->clear();
+        QFETCH(QString, shownAfter);
+        QCOMPARE(dialog->isVisible() ? shownName(dialog.get()) : QString(), shownAfter);
+        QCOMPARE(shownText(dialog.get()).isEmpty(), !(input == "note" && shownAfter == "张三"));
+    }
+
+    // What is entered after a call comes right after the description.
+    void entryComesFirstOnTheKeyboard()
+    {
+        auto dialog = callOn(Person::Prospect, owner.get(), 0);
+        QApplication::setActiveWindow(dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QStringList reached;
+        for (int tab = 0; tab < 13; ++tab) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget()->objectName();
+        }
+        // A group of radio buttons is one stop, as everywhere.
+        QCOMPARE(reached.join(' '),
+                 QString("comboBoxOutcome radioButtonNextPhoneTime dateTimeEditNextCall "
+                         "toolButtonCallQuick0 toolButtonCallQuick1 toolButtonCallQuick2 "
+                         "toolButtonCallQuick3 dateTimeEditNextVisit toolButtonVisitQuick0 "
+                         "toolButtonVisitQuick1 toolButtonVisitQuick2 toolButtonVisitQuick3 "
+                         "pushButtonSave"));
     }
 
     void thousandRowsOpenAndMoveQuickly()

@@ -118,30 +118,51 @@ private slots:
         QVERIFY(child<QRadioButton>(dialog.get(), "radioButtonNextVisitTime")->isChecked());
     }
 
-    // Pattern | stored number | the link handed over (none: the button is disabled).
+    // Pattern | stored | link handed over (none: disabled) | number chosen of several | box.
     void dialLinks_data()
     {
         QTest::addColumn<QString>("row");
         QTest::newRow("spaces") << "tel:{number}|138 0013 8000|tel:13800138000";
         QTest::newRow("hyphens") << "tel:{number}|(010) 6552-1234|tel:01065521234";
         QTest::newRow("+86") << "tel:{number}|+86 138-0013-8000|tel:+8613800138000";
+        QTest::newRow("0086") << "tel:{number}|0086 13900002222|tel:+8613900002222";
         QTest::newRow("full width") << "tel:{number}|１３８００１３８０００|tel:13800138000";
-        QTest::newRow("letters") << "callto:{number}|ext abc 12x3|callto:123";
+        QTest::newRow("note after") << "tel:{number}|13955556666(晚上8点后)|tel:13955556666";
+        QTest::newRow("two, slash")
+            << "tel:{number}|13911112222/13933334444|tel:13933334444|13933334444";
+        QTest::newRow("letters") << "callto:{number}|ext abc 12x3|";
+        QTest::newRow("commands") << "tel:{number}|138;touch /tmp/x;0001|";
+        QTest::newRow("shell") << "tel:{number}|$(touch /tmp/x)13800000002|";
+        QTest::newRow("query") << "tel:{number}|+86 138 0000 0007?x=1#y|";
+        QTest::newRow("21 digits") << "tel:{number}|" + QString(21, '1') + "|";
         QTest::newRow("letters only") << "tel:{number}|abc|";
         QTest::newRow("empty") << "tel:{number}||";
         QTest::newRow("sip") << "sip:{number}@pbx.example.com|＋86 138|sip:+86138@pbx.example.com";
+        QTest::newRow("edited to file:") << "file:///{number}|13800138000|||拨号方式无效";
+        QTest::newRow("encoded newline") << "tel:{number}%0a--help|13800138000|||拨号方式无效";
     }
     void dialLinks()
     {
         QFETCH(QString, row);
-        const QStringList cells = row.split('|');
+        const QStringList cells = (row + "||").split('|');
         appSettings.setDialTemplate(cells[0]);
         personWith(Person::Recruit, "张三", cells[1]);
         auto dialog = openCall(Person::Recruit, owner.get());
-        QCOMPARE(child<QPushButton>(dialog.get(), "pushButtonDial")->isEnabled(),
-                 !cells[2].isEmpty());
+        auto *dial = child<QPushButton>(dialog.get(), "pushButtonDial");
+        const bool dialable = !cells[2].isEmpty() || !cells[4].isEmpty();
+        QCOMPARE(dial->isEnabled(), dialable);
+        QCOMPARE(dial->toolTip() == "号码格式不正确, 请先修改", !dialable && !cells[1].isEmpty());
+        QTimer choose; // picks the row's number from the menu of several
+        connect(&choose, &QTimer::timeout, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+                menu->setActiveAction(menu->findChild<QAction *>(cells[3])),
+                    QTest::keyClick(menu, Qt::Key_Return);
+        });
+        choose.start(50);
         QTest::keyClick(dialog.get(), Qt::Key_D, Qt::ControlModifier);
         QTRY_COMPARE(catcher.links.join(""), cells[2]);
+        QTRY_COMPARE(messages->texts().join("").contains(cells[4]), true);
+        messages->clear();
         QCOMPARE(child<QPushButton>(dialog.get(), "pushButtonTalkTimer")->text(),
                  cells[2].isEmpty() ? "开始计时" : "停止计时"); // dialling starts the timer
     }
@@ -156,6 +177,8 @@ private slots:
         QTest::newRow("unknown scheme") << "ftp:{number}" << false;
         QTest::newRow("201 characters") << "sip:{number}@" + QString(188, 'a') << false;
         QTest::newRow("blank in the link") << "callto:{number} x" << false;
+        QTest::newRow("encoded control") << "tel:{number}%0a--help" << false;
+        QTest::newRow("encoded blank") << "tel:{number}%20-x" << false;
     }
     void templateCheck()
     {
@@ -283,6 +306,8 @@ private slots:
             << "001 38|准客户 张三, 准增员 张四, 团队成员 李五|CallDialog 张三";
         QTest::newRow("+86") << "+86 138 0013 8001|准增员 张四|CallHelperDialog 张四";
         QTest::newRow("member") << "李五|团队成员 李五|TeammateDialog ";
+        QTest::newRow("0086") << "0086 139 0013 8002|团队成员 李五|TeammateDialog ";
+        QTest::newRow("second number") << "136001|团队成员 李五|TeammateDialog ";
     }
     void searchBoxFindsAndOpens()
     {
@@ -290,7 +315,7 @@ private slots:
         const QStringList cells = row.split('|');
         personWith(Person::Prospect, "张三", "138 0013 8000");
         personWith(Person::Recruit, "张四", "13800138001");
-        personWith(Person::Recruit, "李五", "139-0013-8002", 2);
+        personWith(Person::Recruit, "李五", "139-0013-8002/13600136000", 2);
         addPerson(Person::Prospect, "张放弃", 0);
         MainWindow window;
         window.show();

@@ -99,9 +99,10 @@ inline QList<QStringList> csvRows(const QString &path)
 }
 
 // The cells of the first worksheet of an xlsx file, read back from its XML
-// (unzip -p; the writer keeps every text inline); empty when the file is no
-// valid workbook.
-inline QList<QStringList> xlsxRows(const QString &path)
+// (unzip -p), texts and numbers alike; kinds, when given, gets "text",
+// "number" or "percent" (a number whose style's format has a "%") per cell.
+// Empty when the file is no valid workbook.
+inline QList<QStringList> xlsxRows(const QString &path, QList<QStringList> *kinds = nullptr)
 {
     const auto member = [&](const QString &name) {
         QProcess unzip;
@@ -112,29 +113,59 @@ inline QList<QStringList> xlsxRows(const QString &path)
     if (member(QStringLiteral("_rels/.rels")).isEmpty() ||
         member(QStringLiteral("xl/workbook.xml")).isEmpty())
         return {};
-    QList<QStringList> rows;
+    // Style index -> whether its number format shows a percentage.
+    QHash<QString, QString> formats{{"9", "0%"}, {"10", "0.00%"}};
+    QList<bool> percentStyles;
+    QXmlStreamReader styles(member(QStringLiteral("xl/styles.xml")));
+    bool inCellStyles = false;
+    while (!styles.atEnd()) {
+        const auto token = styles.readNext();
+        if (styles.name() == u"cellXfs")
+            inCellStyles = token == QXmlStreamReader::StartElement;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = styles.attributes();
+        if (styles.name() == u"numFmt")
+            formats.insert(a.value(QLatin1String("numFmtId")).toString(),
+                           a.value(QLatin1String("formatCode")).toString());
+        else if (styles.name() == u"xf" && inCellStyles)
+            percentStyles.append(formats.value(a.value(QLatin1String("numFmtId")).toString())
+                                     .contains(QLatin1Char('%')));
+    }
+    QList<QStringList> rows, types;
     QXmlStreamReader sheet(member(QStringLiteral("xl/worksheets/sheet1.xml")));
     int column = 0;
+    QString type;
     while (!sheet.atEnd()) {
         if (sheet.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (sheet.name() == u"row") {
             rows.append(QStringList());
+            types.append(QStringList());
         } else if (sheet.name() == u"c") { // "r" as "AB12": the letters give the column
             column = -1;
             for (const QChar c : sheet.attributes().value(QStringLiteral("r")))
                 column = c.isLetter() ? (column + 1) * 26 + (c.unicode() - u'A') : column;
-        } else if (sheet.name() == u"is" && !rows.isEmpty()) {
-            QStringList &row = rows.last();
-            row.resize(qMax(row.size(), column + 1));
-            row[column] = sheet.readElementText(QXmlStreamReader::IncludeChildElements);
+            type = sheet.attributes().value(QLatin1String("t")) == u"inlineStr" ? "text"
+                   : percentStyles.value(sheet.attributes().value(QLatin1String("s")).toInt())
+                       ? "percent"
+                       : "number";
+        } else if ((sheet.name() == u"is" || sheet.name() == u"v") && !rows.isEmpty()) {
+            rows.last().resize(qMax(rows.last().size(), column + 1));
+            types.last().resize(rows.last().size());
+            rows.last()[column] = sheet.readElementText(QXmlStreamReader::IncludeChildElements);
+            types.last()[column] = type;
         }
     }
     if (sheet.hasError())
         return {};
     // Empty cells are not written; pad rows to the header's width.
-    for (QStringList &row : rows)
-        row.resize(qMax(row.size(), rows.constFirst().size()));
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        rows[row].resize(qMax(rows.at(row).size(), rows.constFirst().size()));
+        types[row].resize(rows.at(row).size());
+    }
+    if (kinds)
+        *kinds = types;
     return rows;
 }
 

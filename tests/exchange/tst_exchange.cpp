@@ -1,6 +1,7 @@
 #include "exchange/listexport.h"
 #include "exchange/personimport.h"
 #include "exchangetesting.h"
+#include "store/catalogstore.h"
 #include "support/testmain.h"
 #include "support/testworkspace.h"
 #include "support/warningrecorder.h"
@@ -72,7 +73,11 @@ private slots:
                      {"full-width", "＋８６１３８００１３８０００", "13800138000", true},
                      {"86 without plus", "8613800138000", "13800138000", false},
                      {"other", "13800138000", "13800138001", false},
-                     {"blank", "无", "无", false}};
+                     {"blank", "无", "无", false},
+                     {"second of two", "13911112222/13933334444", "13933334444", true},
+                     {"typed two", "13933334444", "13911112222 13933334444", true},
+                     {"note after", "13955556666(晚上)", "13955556666", true},
+                     {"0086 spaced", "0086 13900002222", "+86 139 0000 2222", true}};
         for (int table : {int(PersonTable::Customers), int(PersonTable::Helpers)}) {
             for (const auto &c : cases)
                 QTest::addRow("%s %s", table ? "recruit" : "prospect", c.name)
@@ -127,6 +132,15 @@ private slots:
         QVERIFY(workspace.openDatabase());
         QCOMPARE(findPhoneHolders(PersonTable::Customers, "+8613700137000").size(), 1);
         QCOMPARE(findPhoneHolders(PersonTable::Customers, "13600136000").size(), 1);
+
+        // One of an earlier version again, whose side table took one number a person.
+        QVERIFY(execSql("DROP TABLE phone_keys") &&
+                execSql("CREATE TABLE phone_keys (kind INTEGER NOT NULL, person_id INTEGER NOT "
+                        "NULL, phone_key TEXT NOT NULL, PRIMARY KEY (kind, person_id))"));
+        QVERIFY(execSql("UPDATE customers SET phone_number = '13500135000/13400134000'"));
+        workspace.closeDatabase();
+        QVERIFY(workspace.openDatabase());
+        QCOMPARE(findPhoneHolders(PersonTable::Customers, "13400134000").size(), 2);
     }
 
     void birthDatesInTheCommonForms_data()
@@ -167,8 +181,9 @@ private slots:
         row("home phone", recruits, "甲,139,ext 5,", "家庭电话" + digitsOnly + "ext 5");
         row("office of 21", recruits, "甲,139,," + QString(21, u'长'), "职务不能超过 20 个字");
         row("name of 51", recruits, QString(51, u'名') + ",139,,", "姓名不能超过 50 个字");
-        row("prospect name of 51, no declared length", prospects, QString(51, u'名') + ",139,,",
-            "");
+        // Prospects take the recruits' lengths.
+        row("prospect name of 51", prospects, QString(51, u'名') + ",139,,",
+            "姓名不能超过 50 个字");
     }
     void numbersAndLengthsOfImportedRows()
     {
@@ -226,6 +241,69 @@ private slots:
         const ImportPlan again = planFile(PersonTable::Customers, workspace.filePath("in.csv"));
         QCOMPARE(runImport(again, false).imported, 0);
         QCOMPARE(runImport(again, true).imported, 3);
+    }
+
+    // The entry dialogs ask across kinds, so the import skips a number that
+    // a person of the other kind holds, naming the holder with the kind.
+    void importSkipsNumbersOfTheOtherKind_data()
+    {
+        QTest::addColumn<int>("table");
+        QTest::addColumn<int>("holderType");
+        QTest::addColumn<QString>("reason");
+        const int prospects = int(PersonTable::Customers), recruits = int(PersonTable::Helpers);
+        QTest::newRow("prospect with a recruit's number")
+            << prospects << 1 << "号码重复: 准增员 刘洋 (139 0000 2222)";
+        QTest::newRow("prospect with a member's number")
+            << prospects << 2 << "号码重复: 团队成员 刘洋 (139 0000 2222)";
+        QTest::newRow("recruit with a prospect's number")
+            << recruits << 1 << "号码重复: 准客户 刘洋 (139 0000 2222)";
+    }
+    void importSkipsNumbersOfTheOtherKind()
+    {
+        QFETCH(int, table);
+        QFETCH(int, holderType);
+        QFETCH(QString, reason);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(
+            PersonTable(table) == PersonTable::Helpers
+                ? addCustomer("刘洋", 1, "1900-01-01", "139 0000 2222", "", "", "", "")
+                : addHelper("刘洋", 1, "1900-01-01", "139 0000 2222", "", "", "", "", holderType));
+        QVERIFY(writeFile(workspace.filePath("in.csv"),
+                          "姓名,电话\n甲,0086 13900002222\n乙,13900003333\n"));
+        const ImportPlan plan = planFile(PersonTable(table), workspace.filePath("in.csv"));
+        QVERIFY(plan.rows.at(0).isDuplicate() && !plan.rows.at(1).isDuplicate());
+        const ImportResult result = runImport(plan, false);
+        QCOMPARE(result.imported, 1);
+        QCOMPARE(skippedLines(result), QStringList{"第 2 行: " + reason});
+    }
+
+    // In a workbook ids, counts and money are numbers a formula can sum and
+    // shares are percentages; phone numbers, dates and words stay text.
+    void xlsxCellsKeepTheirKinds()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        QVERIFY(addCustomer("张三", 1, "1900-01-01", "13800000001", "", "", "", "") &&
+                addProduct("P1", "平安福", "终身寿险") &&
+                addCustomerOrder(1, 1700000000, "P1", 2, 9000000000LL));
+        const QString path = workspace.filePath("out.xlsx");
+        QList<QStringList> kinds;
+        QCOMPARE(exportList(exportSource(ExportList::Prospects), path).outcome, ExportResult::Done);
+        QCOMPARE(xlsxRows(path, &kinds).at(1).at(4), QString("13800000001"));
+        QCOMPARE(kinds.at(1),
+                 QStringList({"number", "text", "text", "text", "text", "", "", "", "", "text"}));
+        QCOMPARE(exportList(exportSource(ExportList::Orders), path).outcome, ExportResult::Done);
+        QCOMPARE(xlsxRows(path, &kinds).at(1).mid(4), QStringList({"2", "9000000000"}));
+        QCOMPARE(kinds.at(1), QStringList({"number", "text", "text", "text", "number", "number"}));
+        QCOMPARE(exportRows("统计", {"阶段", "人数", "占比"},
+                            {{"首次电话", "8", "12.5%"}, {"x", "y", "z"}}, path,
+                            {CellKind::Text, CellKind::Number, CellKind::Percent})
+                     .outcome,
+                 ExportResult::Done);
+        QCOMPARE(xlsxRows(path, &kinds).at(1), QStringList({"首次电话", "8", "0.125"}));
+        QCOMPARE(kinds.at(1), QStringList({"text", "number", "percent"}));
+        QCOMPARE(kinds.at(2), QStringList(3, "text"));
     }
 
     void gb18030FileImportsLikeItsUtf8Twin_data()
@@ -385,7 +463,8 @@ private slots:
         // A second import finds every number taken, unless duplicates are allowed.
         QCOMPARE(runProgram({"--import", list, "in.csv"}, &output, &errors), 0);
         QCOMPARE(output.trimmed(), QString("导入 0 条, 跳过 1000 条"));
-        QVERIFY(errors.startsWith("第 2 行: 号码重复: 张0\"引号\" (13800000000)\n"));
+        QVERIFY(errors.startsWith(QString("第 2 行: 号码重复: %1 张0\"引号\" (13800000000)\n")
+                                      .arg(kind == PersonTable::Customers ? "准客户" : "准增员")));
         QCOMPARE(runProgram({"--import", list, "in.csv", "--allow-duplicates"}, &output), 0);
         QCOMPARE(output.trimmed(), QString("导入 1000 条, 跳过 0 条"));
     }
@@ -451,7 +530,7 @@ private slots:
         const ImportResult result = runImport(late, false);
         QCOMPARE(result.imported, 0);
         QCOMPARE(skippedLines(result).size(), 300);
-        QVERIFY(skippedLines(result).constFirst().startsWith("第 2 行: 号码重复: 张0"));
+        QVERIFY(skippedLines(result).constFirst().startsWith("第 2 行: 号码重复: 准客户 张0"));
         QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 300);
     }
 

@@ -261,7 +261,7 @@ private slots:
         QCOMPARE(child<QLabel>(&dialog, "labelEncoding")->text(), QString("编码 (UTF-8):"));
         QCOMPARE(previewColumn(&dialog, 0), QStringList({"2", "3", "4", "5"}));
         QCOMPARE(previewColumn(&dialog, 9),
-                 QStringList({"号码重复: 张三 (+86 138-0000-0001)", "缺少姓名",
+                 QStringList({"号码重复: 准客户 张三 (+86 138-0000-0001)", "缺少姓名",
                               "性别只能是\"男\"、\"女\"或空: 不详", ""}));
         auto *preview = child<QTableWidget>(&dialog, "tableWidgetPreview");
         QVERIFY(preview->item(0, 1)->background() != preview->item(3, 1)->background());

@@ -7,12 +7,13 @@
 set(floor_common 0)
 set(floor_store 1)
 set(floor_widgets 2)
-foreach(feature prospects calling team orders phonescripts online exchange statistics teamserver)
+foreach(feature prospects calling team orders phonescripts online exchange statistics teamserver
+        phone)
     set(floor_${feature} 3)
 endforeach()
 set(floor_app 4)
 set(floors common store widgets prospects calling team orders phonescripts online exchange
-    statistics teamserver app)
+    statistics teamserver phone app)
 
 if(NOT ROOT)
     message(FATAL_ERROR "ROOT is not set")

@@ -1,10 +1,11 @@
+#include "app/mainwindow.h"
 #include "common/appsettings.h"
 #include "common/dateutils.h"
-#include "app/mainwindow.h"
 #include "online/accountdialog.h"
 #include "online/downinitdatadialog.h"
 #include "online/downloadcustomerlistdialog.h"
 #include "online/qsavecustomerslistthread.h"
+#include "online/webclient.h"
 #include "standinserver.h"
 #include "store/catalogstore.h"
 #include "store/customerstore.h"
@@ -146,6 +147,41 @@ private slots:
             QCOMPARE(again.findChild<QLineEdit *>(QStringLiteral("lineEditPassword"))->text(),
                      agentPassword);
         }
+    }
+
+    // The service's answer: "status|Location" redirects, or without a Location comes a
+    // byte at a time. The login ends in a box of its own; nothing reaches another host.
+    void redirectsAndTricklesAreRefused_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("307 to another host") << "307 Moved|http://OTHER/";
+        QTest::newRow("302 to another host") << "302 Found|http://OTHER/";
+        QTest::newRow("302 to a file") << "302 Found|file:///etc/passwd";
+        QTest::newRow("loop") << "302 Found|http://SELF/callback/client_update.php";
+        QTest::newRow("a byte at a time") << "200 OK|";
+    }
+    void redirectsAndTricklesAreRefused()
+    {
+        QFETCH(QString, answer);
+        StandinServer other{StandinData()};
+        QVERIFY(other.listen(0));
+        answer.replace("OTHER", other.address()).replace("SELF", server->address());
+        const QString location = answer.section('|', 1);
+        const QString raw = "HTTP/1.1 " + answer.replace('|', "\r\nLocation: ") + "\r\n";
+        for (int i = 0; i < 20; ++i) // a client that follows would go round and round
+            server->queueRawReply((raw + "Content-Length: 99\r\n\r\n").toUtf8(),
+                                  location.isEmpty() ? 300 : 0);
+        WebClient::setTransferLimit(2000);
+        AccountDialog dialog;
+        dialog.findChild<QLineEdit *>(QStringLiteral("lineEditUserName"))->setText(agentEmail);
+        dialog.findChild<QLineEdit *>(QStringLiteral("lineEditPassword"))->setText(agentPassword);
+        click(&dialog, "pushButtonOk");
+        QTRY_COMPARE_WITH_TIMEOUT(messages->count(), 1, 10000);
+        WebClient::setTransferLimit(WebClient::transferTimeoutMs);
+        QCOMPARE(messages->last().text, location.isEmpty()
+                                            ? "服务器在 2 秒内没有完成应答, 已停止等待"
+                                            : "服务器返回了重定向, 未继续");
+        QCOMPARE(server->requests().size() + other.requests().size(), 1);
     }
 
     void purchasedDownload_data()

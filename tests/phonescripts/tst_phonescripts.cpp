@@ -12,6 +12,7 @@
 #include "support/testworkspace.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QSqlTableModel>
 #include <QTableView>
 #include <QTextEdit>
@@ -98,6 +99,18 @@ private slots:
         QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
         QVERIFY(qobject_cast<PhoneSkillsItemDelegate *>(view->itemDelegate()));
         QTEST(PhoneSkillType::text(view->model()->index(0, 1).data().toInt()), "shown");
+    }
+
+    // A script's long text is cut short so that its column's header stays in view.
+    void contentHeaderStaysInView()
+    {
+        QVERIFY(addPhoneSkill(1, "A", QString(400, u'长')));
+        PhoneSkillsDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QHeaderView *header = child<QTableView>(&dialog, "tableView")->horizontalHeader();
+        QVERIFY(header->sectionViewportPosition(3) + header->sectionSize(3) <=
+                header->viewport()->width());
     }
 
     void deleteWithoutAQuestion()

@@ -106,6 +106,36 @@ private slots:
         QCOMPARE(date->date(), QDate(1900, 1, 1));
     }
 
+    // Typed as an agent types a date, separators and all; the age next to it
+    // is no Tab stop.
+    void typedBirthDateIsTheDate()
+    {
+        AddCustomerDialog dialog;
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        child<QComboBox>(&dialog, "comboBoxSex")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), "1985-03-15");
+        QCOMPARE(child<QDateEdit>(&dialog, "dateEditBirthDate")->date(), QDate(1985, 3, 15));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(&dialog, "lineEditPhone"));
+    }
+
+    // A text stored longer than the columns now take stays whole.
+    void prospectTextsHaveLimits()
+    {
+        const QString address(150, u'路');
+        const int id = insertProspect(prospect("张三", 1, "1980-05-06", address));
+        MessageRecorder messages;
+        EditCustomerDialog edit(id);
+        typeInto(child<QLineEdit>(&edit, "lineEditOffice"), "经理");
+        press(&edit, "pushButtonSave");
+        QCOMPARE(queryValue("SELECT home_address || office FROM customers").toString(),
+                 address + "经理");
+        QCOMPARE(messages.count(), 0);
+    }
+
     void validationStopsAtFirstMissingField()
     {
         MessageRecorder messages;

@@ -44,8 +44,7 @@ private slots:
         QVERIFY(!addProduct("P-01", "重复", "同一编号"));
         QCOMPARE(warnings.count(), 1);
         QCOMPARE(warnings.warnings().first().title, QString("新增产品信息出错."));
-        QVERIFY2(warnings.warnings().first().text.contains("UNIQUE"),
-                 qPrintable(warnings.warnings().first().text));
+        QCOMPARE(warnings.warnings().first().text, QString("产品编号已存在."));
         QCOMPARE(queryValue("SELECT name FROM products WHERE id = 'P-01'").toString(),
                  QString("终身寿险"));
 
@@ -59,6 +58,30 @@ private slots:
         QCOMPARE(one->data(one->index(0, 1)).toString(), QString("意外险"));
     }
 
+    // A product an order names keeps its code and stays; one without orders
+    // can be changed, code and all, or deleted. A refusal says why.
+    void productsChangeOrGoUnlessOrdered()
+    {
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        WarningRecorder warnings;
+        QVERIFY(addProduct("P1", "终身寿险", "a") && addProduct("P2", "意外险", "b"));
+        QVERIFY(addCustomerOrder(1, 100, "P1", 1, 500));
+        QVERIFY(!updateProduct("P1", "P9", "x", "y") && !deleteProduct("P1"));
+        QVERIFY(!updateProduct("P2", "P1", "x", "y"));
+        QStringList said;
+        for (const auto &warning : warnings.warnings())
+            said << warning.text;
+        QCOMPARE(said, QStringList({"该产品已有 1 条订单, 不能修改产品编号.",
+                                    "该产品已有 1 条订单, 不能删除.", "产品编号已存在."}));
+        QVERIFY(updateProduct("P1", "P1", "终身寿险二", "c") &&
+                updateProduct("P2", "P3", "新", "d"));
+        QCOMPARE(
+            queryValue("SELECT group_concat(id || name || introduce) FROM products").toString(),
+            QString("P1终身寿险二c,P3新d"));
+        QVERIFY(deleteProduct("P3"));
+        QCOMPARE(queryValue("SELECT count(*) FROM products").toInt(), 1);
+    }
     void phoneScriptsFilterOnType()
     {
         TestWorkspace workspace;

@@ -35,15 +35,15 @@ private slots:
         tables.sort();
         QCOMPARE(tables,
                  QStringList({"account", "contact_due", "contact_durations", "contact_orphans",
-                              "contact_outcomes",
-                              "customer_kinsfolk", "customers", "customers_contact_track",
-                              "customers_orders", "customers_tel_logs", "helpers",
-                              "helpers_contact_track", "helpers_tel_logs", "name_backlog",
-                              "phone_key_backlog", "phone_keys", "phoneskills", "products",
-                              "prospect_name_grams", "prospect_phone_grams",
-                              "recruit_name_grams", "recruit_phone_grams",
-                              "side_index_state", "stat_funnel", "stat_outcomes", "stat_people",
-                              "stat_slots", "teammate_earning_report", "teammate_task"}));
+                              "contact_outcomes", "contact_recordings", "customer_kinsfolk",
+                              "customers", "customers_contact_track", "customers_orders",
+                              "customers_tel_logs", "helpers", "helpers_contact_track",
+                              "helpers_tel_logs", "missed_calls", "name_backlog",
+                              "pending_calls", "phone_key_backlog", "phone_keys", "phoneskills",
+                              "products", "prospect_name_grams", "prospect_phone_grams",
+                              "recruit_name_grams", "recruit_phone_grams", "side_index_state",
+                              "stat_funnel", "stat_outcomes", "stat_people", "stat_slots",
+                              "teammate_earning_report", "teammate_task"}));
 
         // The stored creation statements carry the declared types exactly as written.
         const QList<QPair<QString, QString>> statements = {

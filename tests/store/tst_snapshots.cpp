@@ -1,3 +1,4 @@
+#include "app/dailysnapshot.h"
 #include "common/appsettings.h"
 #include "common/dateutils.h"
 #include "store/customerstore.h"
@@ -17,6 +18,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QDateTime noon(QDate(2026, 3, 9), QTime(12, 0));
@@ -130,6 +132,49 @@ private slots:
         QVERIFY(!dailySnapshotDue(noon.addDays(2))); // not while the file holds no data
     }
 
+    // One copy per calendar day by the program's clock, whatever the hour of
+    // the last one; left running, the new day's copy comes with its first change.
+    void oneCopyPerCalendarDay_data()
+    {
+        QTest::addColumn<QDateTime>("lastCopy");
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<int>("copiesAfterStart");
+        const QDate day(2026, 3, 9);
+        QTest::newRow("23:00, then 08:00 the next day")
+            << QDateTime(day, QTime(23, 0)) << QDateTime(day.addDays(1), QTime(8, 0)) << 2;
+        QTest::newRow("08:00, then 23:00 the same day")
+            << QDateTime(day, QTime(8, 0)) << QDateTime(day, QTime(23, 0)) << 1;
+    }
+    void oneCopyPerCalendarDay()
+    {
+        QFETCH(QDateTime, lastCopy);
+        QFETCH(QDateTime, start);
+        QFETCH(int, copiesAfterStart);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        addProspects(3);
+        QVERIFY(!takeSnapshot(lastCopy).isEmpty());
+        Clock::setFixedNow(start);
+        DailySnapshot daily;
+        QSignalSpy finished(&daily, &DailySnapshot::finished);
+        daily.start(3600 * 1000); // the test looks itself
+        QTRY_COMPARE(finished.size(), copiesAfterStart - 1);
+        QCOMPARE(listSnapshots().size(), copiesAfterStart);
+
+        const QDateTime afterMidnight(start.date().addDays(1), QTime(0, 5));
+        Clock::setFixedNow(afterMidnight);
+        daily.check();
+        QCOMPARE(listSnapshots().size(), copiesAfterStart);
+        addProspects(1);
+        daily.check();
+        QTRY_COMPARE(finished.size(), copiesAfterStart);
+        QCOMPARE(listSnapshots().first().taken, afterMidnight);
+        addProspects(1);
+        daily.check();
+        QCOMPARE(listSnapshots().size(), copiesAfterStart + 1);
+        Clock::setFixedNow(QDateTime());
+    }
+
     // A file where the folder should be, a copy dated in the future (the
     // clock was once wrong) and a half copy of a killed run: the daily copy
     // still comes, the future copy is offered last, the problem is said.
@@ -211,6 +256,36 @@ private slots:
         QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), 3);
         QCOMPARE(snapshotValue(safety, "SELECT count(*) FROM customers").toInt(), 2);
         QCOMPARE(queryValue("PRAGMA integrity_check").toString(), QString("ok"));
+    }
+
+    // Files named like a snapshot, listed as ours or not; only root can give one away.
+    void onlyOurOwnSnapshotsAreRestored_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"ours", "another program's", "link to another program's",
+                                 "another user's", "truncated"})
+            QTest::newRow(kind) << kind;
+    }
+    void onlyOurOwnSnapshotsAreRestored()
+    {
+        QFETCH(QString, kind);
+        const bool restored = kind == "ours" || (kind == "another user's" && ::geteuid() != 0);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        addProspects(300);
+        const QString path = takeSnapshot(noon), foreign = workspace.filePath("other.db");
+        QVERIFY(QFile(foreign).open(QIODevice::WriteOnly)); // an empty SQLite file
+        if (kind.startsWith("link") || kind.startsWith("another program"))
+            QVERIFY(QFile::remove(path) && (kind.startsWith("link") ? QFile::link(foreign, path)
+                                                                    : QFile::copy(foreign, path)));
+        QVERIFY(!kind.startsWith("another user") || ::geteuid() != 0 ||
+                ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+        QVERIFY(kind != "truncated" || QFile::resize(path, QFileInfo(path).size() / 2));
+        QVERIFY(execSql("DELETE FROM customers"));
+        QCOMPARE(listSnapshots().constFirst().foreign, !restored && kind != "truncated");
+        QString error;
+        QCOMPARE(restoreSnapshot(path, &error), restored);
+        QCOMPARE(queryValue("SELECT count(*) FROM customers").toInt(), restored ? 300 : 0);
     }
 
     void damagedSnapshotLeavesTheCurrentFileAlone()

@@ -232,6 +232,7 @@ private slots:
         row("recruit: typed, Yes", false, "李四", "window", QMessageBox::Yes, true);
         row("recruit: typed, Esc, No", false, "李四", "esc", QMessageBox::No, false);
         row("recruit: empty, Esc", false, "", "esc", none, true);
+        row("recruit: typed, button, No", false, "李四", "button", QMessageBox::No, false);
         row("member: typed, button, No", true, "赵六", "button", QMessageBox::No, false);
         row("member: typed, Esc, Yes", true, "赵六", "esc", QMessageBox::Yes, true);
         row("member: empty, button", true, "", "button", none, true);

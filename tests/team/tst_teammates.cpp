@@ -2,6 +2,7 @@
 
 #include "../prospects/prospectfixtures.h"
 #include "common/dateutils.h"
+#include "store/teamstore.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
 #include "team/addteammateearningreportdialog.h"
@@ -255,6 +256,50 @@ private slots:
         QCOMPARE(Fixtures::columnTexts(view, 2), QStringList({"李明"}));
         QCOMPARE(Fixtures::columnTexts(view, plan ? 5 : 4), QStringList({"3000000000"}));
         QVERIFY(view->isColumnHidden(1));
+    }
+
+    // 修改 opens the row in the entry form and saves over it; 删除 asks, and
+    // keeps a plan whose member reported earnings in its year, saying why.
+    void listRowsChangeAndDelete_data()
+    {
+        QTest::addColumn<bool>("plan");
+        QTest::newRow("plans") << true;
+        QTest::newRow("reports") << false;
+    }
+    void listRowsChangeAndDelete()
+    {
+        QFETCH(bool, plan);
+        MessageRecorder messages;
+        const qint64 june = GetDayBegin(QDate(2026, 6, 1));
+        QVERIFY(addTeammateTask(first, 2026, june, 1000, 1) &&
+                addTeammateTask(second, 2026, june, 500, 0));
+        QVERIFY(addEarningReport(first, june, 300, 0, "六月") &&
+                addEarningReport(second, GetDayBegin(QDate(2025, 6, 1)), 200, 0, ""));
+        std::unique_ptr<QDialog> list;
+        if (plan)
+            list = std::make_unique<TeammateTaskDialog>();
+        else
+            list = std::make_unique<TeammateEarningReportDialog>();
+        auto *view = child<QTableView>(list.get(), "tableView");
+        view->setCurrentIndex(view->model()->index(1, 2));
+        whenModal([](QWidget *entry) {
+            QCOMPARE(edit(entry, "lineEditTeammate")->text(), QString("李明"));
+            edit(entry, "lineEditMoney")->setText("800");
+            press(entry, "pushButtonOk");
+        });
+        press(list.get(), "pushButtonEdit");
+        const QString table = plan ? "teammate_task" : "teammate_earning_report";
+        QCOMPARE(storedRows("SELECT money FROM " + table + " ORDER BY id"),
+                 QStringList({plan ? "1000" : "300", "800"}));
+        for (int row : {1, 0}) {
+            view->setCurrentIndex(view->model()->index(row, 2));
+            messages.answerNext(QMessageBox::Yes);
+            press(list.get(), "pushButtonDelete");
+        }
+        // 王强's plan of 2026 has a report of 2026; 李明's report is of 2025.
+        QCOMPARE(storedRows("SELECT helper_id FROM " + table),
+                 plan ? QStringList{QString::number(first)} : QStringList{});
+        QCOMPARE(messages.last().text.contains("已有 1 条业绩数据"), plan);
     }
 
 private:

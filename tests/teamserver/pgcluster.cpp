@@ -80,10 +80,20 @@ bool PgCluster::create(QString *error)
         *error = u"initdb failed"_s;
         return false;
     }
+    const QString certificates = uR"(set -e; cd "$0"; ip=subjectAltName=IP:127.0.0.1
+        key="-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2"
+        openssl req -x509 $key -subj /CN=ca -keyout ca.key -out ca.crt
+        openssl req -x509 $key -subj /CN=127.0.0.1 -addext $ip -keyout stranger.key -out stranger.crt
+        openssl req $key -subj /CN=127.0.0.1 -keyout server.key -out server.csr
+        echo $ip > ip; openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial \
+            -days 2 -extfile ip -out server.crt; chmod 600 server.key; chown --reference=. server.key)"_s;
+    if (run({u"sh"_s, u"-c"_s, certificates, m_folder}) != 0)
+        return false;
     QFile conf(data + u"/postgresql.conf"_s);
     conf.open(QIODevice::Append);
     conf.write(u"listen_addresses = '127.0.0.1'\nport = %1\nunix_socket_directories = '%2'\n"
-               "fsync = off\nssl = off\n"_s.arg(m_port)
+               "fsync = off\nssl = on\nssl_cert_file = '%2/server.crt'\n"
+               "ssl_key_file = '%2/server.key'\nlog_statement = 'ddl'\n"_s.arg(m_port)
                    .arg(m_folder)
                    .toUtf8());
     conf.close();
@@ -92,7 +102,8 @@ bool PgCluster::create(QString *error)
     bool ok = start();
     for (const QStringList &role : roles)
         ok = ok && setup(QStringList{u"team"_s} + role, password(role.at(1))) == 0;
-    ok = ok && sql(u"CREATE ROLE outsider LOGIN PASSWORD 'pw-outsider'"_s);
+    ok = ok &&
+         sql(u"SET log_statement = 'none'; CREATE ROLE outsider LOGIN PASSWORD 'pw-outsider'"_s);
     if (!ok)
         *error = u"the server did not start or the setup script failed"_s;
     return ok;
@@ -118,6 +129,7 @@ TeamServerSettings PgCluster::settings(const QString &member) const
     settings.port = m_port;
     settings.database = u"team"_s;
     settings.member = member;
+    settings.caFile = file(u"ca.crt"_s);
     return settings;
 }
 

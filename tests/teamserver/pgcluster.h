@@ -9,7 +9,7 @@ class QProcess;
 // A throwaway PostgreSQL cluster for the team server tests: initdb in a
 // temporary folder (owned by nobody when the tests run as root, since the
 // server refuses root), a Unix socket in that folder for the superuser and
-// TCP on a free loopback port for the members, and the shipped setup script
+// TCP with TLS (ca.crt) on a free loopback port for the members, and the shipped setup script
 // run for the database "team": members m1 and m2, leader boss over both, and
 // outsider, a login in neither group. Removed by the destructor.
 class PgCluster
@@ -29,6 +29,8 @@ public:
     void prepare(QProcess &process) const;
     // Runs the shipped setup script; its exit code.
     int setup(const QStringList &arguments, const QString &password = QString());
+    // ca.crt, stranger.key and .crt (signed by nobody), log (DDL is logged).
+    QString file(const QString &name) const { return m_folder + u'/' + name; }
 
 private:
     // The command's exit code (-1 when it did not end normally).

@@ -14,6 +14,7 @@
 #include "teamserver/teamservercontroller.h"
 #include "teamserver/teamserverdialog.h"
 #include "teamserver/teamserverreader.h"
+#include "teamserver/teamserversettings.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,8 +28,13 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QSslSocket>
 #include <QTableWidget>
 #include <QTcpServer>
+#include <QTimer>
+#include <QtEndian>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -76,8 +82,9 @@ qint64 saveWork(int k, const QDateTime &when)
 // A publisher with short pauses, and its reports.
 struct Publishing
 {
-    Publishing(const TeamServerSettings &settings)
-        : publisher(settings, u"pw-"_s + settings.member, {0, 200, 1000, 100}),
+    Publishing(const TeamServerSettings &settings,
+               const ActivityPublisher::Pauses &pauses = {0, 200, 1000, 100})
+        : publisher(settings, u"pw-"_s + settings.member, pauses),
           status(&publisher, &ActivityPublisher::statusChanged)
     {
     }
@@ -91,6 +98,36 @@ struct Publishing
     }
     ActivityPublisher publisher;
     QSignalSpy status;
+};
+
+// On the server's port: asks for the password (or MD5), after TLS with a key; keeps the rest.
+struct FakePostgres : QTcpServer
+{
+    bool md5 = false;
+    QString key;
+    QByteArray afterQuestion;
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QSslSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        connect(socket, &QSslSocket::readyRead, this, [=, in = QByteArray(), step = 0]() mutable {
+            in += socket->readAll();
+            if (step == 2 || in.size() < 8 || in.size() < qFromBigEndian<qint32>(in.constData()))
+                return void(step == 2 ? afterQuestion += std::exchange(in, {}) : in);
+            const bool tls = step++ == 0 && in.endsWith("\x04\xd2\x16\x2f"); // SSLRequest
+            in.clear();
+            if (!tls) // the start-up message: ask
+                socket->write(md5 ? QByteArray("R\0\0\0\x0c\0\0\0\x05salt", 13)
+                                  : QByteArray("R\0\0\0\x08\0\0\0\x03", 9));
+            step = tls ? 1 : 2;
+            socket->write(!tls ? "" : key.isEmpty() ? "N" : "S");
+            if (tls && !key.isEmpty()) {
+                socket->setLocalCertificate(key.chopped(3) + u"crt"_s);
+                socket->setPrivateKey(key, QSsl::Ec);
+                socket->startServerEncryption();
+            }
+        });
+    }
 };
 
 // Fills the dialog's line edits, by object name.
@@ -123,9 +160,9 @@ private slots:
         QString error;
         QVERIFY2(cluster.create(&error), qPrintable(error));
         // A database left by a newer program: the setup refuses it.
-        QCOMPARE(cluster.setup({u"team_v2"_s}), 0);
-        QVERIFY(cluster.sql(u"UPDATE schema_version SET version = 2"_s, nullptr, u"team_v2"_s));
-        QCOMPARE(cluster.setup({u"team_v2"_s}), 1);
+        QCOMPARE(cluster.setup({u"team_v3"_s}), 0);
+        QVERIFY(cluster.sql(u"UPDATE schema_version SET version = 3"_s, nullptr, u"team_v3"_s));
+        QCOMPARE(cluster.setup({u"team_v3"_s}), 1);
     }
 
     void init() { Clock::setFixedNow(QDateTime()); }
@@ -138,20 +175,27 @@ private slots:
         const QString read =
             u"SELECT string_agg(member || ':' || orders, ',' ORDER BY member) FROM activity"_s;
         const QString insert = u"INSERT INTO activity (member, day) VALUES ('%1', '2020-01-02')"_s;
-        const QString denied = u"permission denied"_s, policy = u"row-level security"_s;
+        const QString denied = u"permission denied"_s, asGroup = u"SET ROLE callledger_member; "_s;
+        const QString publish =
+            u"SELECT publish_activity('2020-01-01', 0, 0, 0, 0, 0, 0, 0, 1, 0, 0)"_s;
         QTest::newRow("m1 reads its own") << u"m1"_s << read << u"m1:1"_s;
         QTest::newRow("m2 reads its own") << u"m2"_s << read << u"m2:2"_s;
         QTest::newRow("leader reads its team") << u"boss"_s << read << u"m1:1,m2:2"_s;
         QTest::newRow("outsider reads nothing") << u"outsider"_s << read << denied;
-        QTest::newRow("m1 inserts m2's row") << u"m1"_s << insert.arg(u"m2") << policy;
+        QTest::newRow("m1 publishes, as the group too")
+            << u"m1"_s << asGroup + publish << QString();
+        QTest::newRow("m1 inserts as the group")
+            << u"m1"_s << asGroup + insert.arg(u"callledger_member") << denied;
+        QTest::newRow("m1 inserts m2's row") << u"m1"_s << insert.arg(u"m2") << denied;
         QTest::newRow("m1 updates m2's row")
-            << u"m1"_s << u"UPDATE activity SET orders = 99 WHERE member = 'm2'"_s << QString();
+            << u"m1"_s << u"UPDATE activity SET orders = 99 WHERE member = 'm2'"_s << denied;
         QTest::newRow("m1 deletes m2's row")
             << u"m1"_s << u"DELETE FROM activity WHERE member = 'm2'"_s << denied;
-        // The leader publishes too, so it may write, but only its own rows.
+        QTest::newRow("m1 locks") << u"m1"_s << u"BEGIN; LOCK TABLE activity IN ACCESS EXCLUSIVE MODE"_s
+                                  << denied;
         QTest::newRow("leader updates")
-            << u"boss"_s << u"UPDATE activity SET orders = 99"_s << QString();
-        QTest::newRow("leader inserts") << u"boss"_s << insert.arg(u"m1") << policy;
+            << u"boss"_s << u"UPDATE activity SET orders = 99"_s << denied;
+        QTest::newRow("leader inserts") << u"boss"_s << insert.arg(u"m1") << denied;
     }
 
     void rowsByRole()
@@ -225,8 +269,17 @@ private slots:
         QVERIFY(workspace.openDatabase());
         const QDate day = Clock::now().date();
         qint64 talk = saveWork(1, Clock::now());
-        Publishing m2(cluster.settings(u"m2"_s));
-        QVERIFY(m2.next(true));
+        Publishing m2(cluster.settings(u"m2"_s), {0, 200, 1000, 100, 500, 3000});
+        QSignalSpy waiting(&m2.publisher, &ActivityPublisher::waiting);
+        QString backend; // first a server that stops answering: said after a while, then left
+        QVERIFY(m2.next(true) && cluster.sql(u"SELECT pid FROM pg_stat_activity WHERE usename = "
+                                             "'m2' ORDER BY backend_start DESC LIMIT 1"_s,
+                                             &backend));
+        QCOMPARE(::kill(backend.toInt(), SIGSTOP), 0);
+        talk += saveWork(4, Clock::now());
+        const bool left = m2.next(false, true);
+        ::kill(backend.toInt(), SIGCONT);
+        QVERIFY(left && !waiting.isEmpty() && waiting.last().at(0).toInt() >= 2);
         QVERIFY(cluster.stop());
         talk += saveWork(2, Clock::now());
         QVERIFY(m2.next(false, true));
@@ -259,6 +312,81 @@ private slots:
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     }
 
+    // Whatever the network does, the program ends within two seconds of its window.
+    void silentServerLetsTheProgramEnd()
+    {
+        TestWorkspace workspace;
+        QTcpServer silent; // takes the connection, never answers
+        QProcess child;
+        QVERIFY(workspace.openDatabase() && silent.listen(QHostAddress::LocalHost));
+        child.start(u"" PUBLISH_CHILD ""_s,
+                    {workspace.path(), QString::number(silent.serverPort()), u"m1"_s, u"pw-m1"_s,
+                     cluster.file(u"ca.crt"_s), u"1000"_s});
+        QVERIFY(QTest::qWaitFor([&] { return child.readAllStandardOutput().contains("closing"); },
+                                9000));
+        const QTime closing = QTime::currentTime();
+        QVERIFY(child.waitForFinished(20000) && closing.msecsTo(QTime::currentTime()) < 2000);
+    }
+
+    // Anybody on the port asks for the password, in clear text or as MD5, behind TLS of its
+    // own or not: in no mode of the dialog (nor an older version's "prefer") does it get it.
+    void passwordGoesToNoImpostor_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("ask"); // 1: MD5, 2: TLS
+        const QStringList modes = teamServerTlsModes() << u"prefer"_s;
+        for (const QString &mode : modes)
+            for (const int ask : {0, 1, 2, 3})
+                QTest::addRow("%s %d", qPrintable(mode), ask) << mode << ask;
+    }
+    void passwordGoesToNoImpostor()
+    {
+        QFETCH(QString, mode);
+        QFETCH(int, ask);
+        TestWorkspace workspace;
+        FakePostgres impostor;
+        impostor.md5 = ask & 1;
+        impostor.key = ask & 2 ? cluster.file(u"stranger.key"_s) : QString();
+        QVERIFY(impostor.listen(QHostAddress::LocalHost));
+        TeamServerSettings settings = cluster.settings(u"m1"_s);
+        settings.port = impostor.serverPort();
+        settings.tlsMode = mode; // "require" with a CA file would check the server's CA
+        settings.caFile = mode == u"require" ? QString() : settings.caFile;
+        saveTeamServerSettings(settings);
+        TeamServerDialog dialog;
+        QTest::keyClicks(dialog.findChild<QLineEdit *>(u"lineEditPassword"_s), u"pw-m1"_s);
+        QSignalSpy tested(&dialog, &TeamServerDialog::connectionTested);
+        dialog.findChild<QPushButton *>(u"pushButtonTest"_s)->click();
+        QVERIFY(tested.wait(20000) && !tested.first().first().toBool());
+        QVERIFY2(impostor.afterQuestion.isEmpty(), impostor.afterQuestion.constData());
+    }
+
+    // No clear password reaches the log (DDL logged); roles not the script's are left alone.
+    void setupGuardsPasswordsAndOthersRoles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("new member") << u"newbie"_s << 0;
+        QTest::newRow("the superuser") << u"postgres"_s << 1;
+        QTest::newRow("another's role") << u"outsider"_s << 1;
+        QTest::newRow("reserved name") << u"pg_monitor"_s << 2;
+    }
+    void setupGuardsPasswordsAndOthersRoles()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, exitCode);
+        const QString role =
+            u"SELECT rolsuper::text || coalesce(rolpassword, '-') || pg_has_role(oid, "
+            "'callledger_member', 'USAGE')::text FROM pg_authid WHERE rolname = '"_s;
+        QString before, after;
+        QFile log(cluster.file(u"log"_s));
+        QVERIFY(cluster.sql(role + name + u'\'', &before));
+        QCOMPARE(cluster.setup({u"team"_s, u"member"_s, name}, PgCluster::password(name)),
+                 exitCode);
+        QVERIFY(cluster.sql(role + name + u'\'', &after) && (after != before) == (exitCode == 0));
+        QVERIFY(log.open(QIODevice::ReadOnly) && !log.readAll().contains("pw-"));
+    }
+
     void killedMidPublishLeavesLastPublish()
     {
         QCOMPARE(cluster.setup({u"team"_s, u"member"_s, u"m3"_s}, PgCluster::password(u"m3"_s)), 0);
@@ -284,7 +412,7 @@ private slots:
         QProcess child;
         child.start(u"" PUBLISH_CHILD ""_s,
                     {workspace.path(), QString::number(cluster.settings({}).port), u"m3"_s,
-                     PgCluster::password(u"m3"_s)});
+                     PgCluster::password(u"m3"_s), cluster.file(u"ca.crt"_s)});
         const auto backends = [this](const QString &condition) {
             QString count;
             cluster.sql(u"SELECT count(*) FROM pg_stat_activity WHERE usename = 'm3'"_s + condition,
@@ -312,6 +440,9 @@ private slots:
         QVERIFY(cluster.sql(u"DELETE FROM activity; INSERT INTO activity (member, day, orders, "
                             "talk_seconds) VALUES ('m1', '%1', 7, 3725), ('m2', '%1'::date - 1, "
                             "4, 0)"_s.arg(Clock::now().date().toString(Qt::ISODate))));
+        // m9 is on the team but has never published.
+        QVERIFY(cluster.sql(
+            u"INSERT INTO team_members VALUES ('boss', 'm9') ON CONFLICT DO NOTHING"_s));
         for (const QString &name : {u"张三"_s, u"李四"_s, u"王五"_s})
             QVERIFY(addHelper(name, 1, u"1985-01-01"_s, u"139"_s, {}, {}, {}, {}, 2));
         QVERIFY(saveServerMemberLink(1, u"m1"_s) && saveServerMemberLink(2, u"m2"_s));
@@ -327,9 +458,13 @@ private slots:
         QCOMPARE(cell(0, TeamActivityDialog::TodayState), u"已上报"_s);
         QCOMPARE(cell(0, today + Orders), u"7"_s);
         QCOMPARE(cell(0, today + TalkSeconds), u"1:02:05"_s);
-        QCOMPARE(cell(1, TeamActivityDialog::TodayState), u"今日未上报"_s);
+        QCOMPARE(cell(1, TeamActivityDialog::TodayState), u"今日未同步"_s);
+        QCOMPARE(cell(1, today + Orders), QString());
         QCOMPARE(cell(2, TeamActivityDialog::TodayState), u"未关联"_s);
         QCOMPARE(cell(1, week + Orders), Clock::now().date().dayOfWeek() == 1 ? QString() : u"4"_s);
+        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(cell(3, TeamActivityDialog::ServerName), u"m9"_s);
+        QCOMPARE(cell(3, TeamActivityDialog::TodayState), u"今日未同步"_s);
 
         // The assessment shows the recorded figures beside the reported earnings.
         QMainWindow mainWindow;
@@ -339,6 +474,27 @@ private slots:
         examine.assess(1, u"张三"_s, Clock::now().date().year());
         auto *year = examine.findChild<QLabel *>(u"labelActivityYear"_s);
         QTRY_VERIFY_WITH_TIMEOUT(year->text().contains(u"保单 7,"), 20000);
+    }
+
+    // With no keyring the next start has no password: the status bar asks
+    // for it (no attempt with an empty one), and a click opens that field.
+    void missingPasswordIsAskedFor()
+    {
+        TestWorkspace workspace;
+        saveTeamServerSettings(cluster.settings(u"m2"_s));
+        QMainWindow window;
+        TeamServerController controller(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(controller.statusLabel()->text(), u"团队服务器: 需要输入密码"_s,
+                                  20000);
+        QVERIFY(!controller.publisher() && controller.statusLabel()->isVisibleTo(&window));
+        QString focused;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            focused = dialog->focusWidget()->objectName();
+            dialog->close();
+        });
+        QTest::mouseClick(controller.statusLabel(), Qt::LeftButton);
+        QCOMPARE(focused, u"lineEditPassword"_s);
     }
 
     void passwordStaysOutOfSettings()
@@ -365,21 +521,23 @@ private slots:
         QTest::addColumn<QStringList>("entered");
         QTest::addColumn<bool>("closedPort");
         QTest::addColumn<QString>("expected");
-        const QString m1 = u"m1"_s, pw = u"pw-m1"_s, prefer = u"prefer"_s, team = u"team"_s;
-        QTest::newRow("right") << QStringList{m1, pw, prefer, team} << false << u"连接成功"_s;
-        QTest::newRow("wrong password") << QStringList{m1, u"wrong"_s, prefer, team} << false
+        const QString m1 = u"m1"_s, pw = u"pw-m1"_s, team = u"team"_s,
+                      ca = cluster.file(u"ca.crt"_s);
+        const QString verified = u"verify-full"_s;
+        QTest::newRow("right") << QStringList{m1, pw, verified, team, ca} << false << u"连接成功"_s;
+        QTest::newRow("wrong password") << QStringList{m1, u"wrong"_s, verified, team, ca} << false
                                         << u"password authentication failed"_s;
-        QTest::newRow("TLS refused")
-            << QStringList{m1, pw, u"require"_s, team} << false << u"SSL"_s;
+        QTest::newRow("no CA file")
+            << QStringList{m1, pw, verified, team, {}} << false << u"root certificate file"_s;
         QTest::newRow("schema missing")
-            << QStringList{m1, pw, prefer, u"postgres"_s} << false << u"没有团队数据表"_s;
+            << QStringList{m1, pw, verified, u"postgres"_s, ca} << false << u"没有团队数据表"_s;
         QTest::newRow("other version")
-            << QStringList{m1, pw, prefer, u"team_v2"_s} << false << u"服务器数据版本为 2"_s;
+            << QStringList{m1, pw, verified, u"team_v3"_s, ca} << false << u"服务器数据版本为 3"_s;
         QTest::newRow("not a team role")
-            << QStringList{u"outsider"_s, u"pw-outsider"_s, prefer, team} << false
+            << QStringList{u"outsider"_s, u"pw-outsider"_s, verified, team, ca} << false
             << u"permission denied"_s;
         QTest::newRow("nobody listening")
-            << QStringList{m1, pw, prefer, team} << true << u"refused"_s;
+            << QStringList{m1, pw, verified, team, ca} << true << u"refused"_s;
     }
 
     void connectionTest()
@@ -390,8 +548,9 @@ private slots:
         TestWorkspace workspace;
         TeamServerDialog dialog;
         fill(&dialog,
-             {u"lineEditHost"_s, u"lineEditMember"_s, u"lineEditPassword"_s, u"lineEditDatabase"_s},
-             {u"127.0.0.1"_s, entered.at(0), entered.at(1), entered.at(3)});
+             {u"lineEditHost"_s, u"lineEditMember"_s, u"lineEditPassword"_s, u"lineEditDatabase"_s,
+              u"lineEditCaFile"_s},
+             {u"127.0.0.1"_s, entered.at(0), entered.at(1), entered.at(3), entered.at(4)});
         dialog.findChild<QSpinBox *>(u"spinBoxPort"_s)
             ->setValue(closedPort ? 1 : cluster.settings({}).port);
         dialog.findChild<QComboBox *>(u"comboBoxTlsMode"_s)->setCurrentText(entered.at(2));

@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextStream>
+#include <QTimer>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
@@ -255,6 +256,22 @@ void StandinServer::readFrom(QTcpSocket *socket)
                             << QString::fromUtf8(raw) << "\n";
     emit requestReceived(raw);
 
+    if (!m_raw.isEmpty()) {
+        const auto [response, msPerByte] = m_raw.takeFirst();
+        if (msPerByte <= 0) {
+            socket->write(response);
+            socket->disconnectFromHost();
+            return;
+        }
+        auto *trickle = new QTimer(socket);
+        connect(trickle, &QTimer::timeout, socket, [socket, trickle, response, sent = 0]() mutable {
+            socket->write(response.mid(sent++, 1));
+            if (sent >= response.size())
+                trickle->stop();
+        });
+        trickle->start(msPerByte);
+        return;
+    }
     const QByteArray reply =
         m_canned.isEmpty() ? standinReply(m_data, body(raw)) : m_canned.takeFirst();
     socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +

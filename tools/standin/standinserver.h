@@ -70,6 +70,12 @@ public:
     // The next request is answered with exactly these bytes as its body,
     // whatever it asks; queued replies are used in order.
     void queueReply(const QByteArray &body) { m_canned.append(body); }
+    // The next request gets exactly these bytes as the whole answer (status
+    // line and headers included); with msPerByte, one byte at a time.
+    void queueRawReply(const QByteArray &response, int msPerByte = 0)
+    {
+        m_raw.append({response, msPerByte});
+    }
 
     // Raw bytes of each request, in order of arrival.
     QList<QByteArray> requests() const { return m_requests; }
@@ -93,5 +99,6 @@ private:
     QHash<QTcpSocket *, QByteArray> m_pending;
     QList<QByteArray> m_requests;
     QList<QByteArray> m_canned;
+    QList<QPair<QByteArray, int>> m_raw;
     bool m_log = false;
 };
