@@ -1,22 +1,22 @@
 #include "application.h"
 
-#include "common/dateutils.h"
 #include "app/dailysnapshot.h"
 #include "app/mainwindow.h"
-#include "widgets/messageboxes.h"
-#include "widgets/statusnotices.h"
 #include "app/qtsingleapplication.h"
 #include "app/quitsignals.h"
 #include "app/startup.h"
-#include "teamserver/teamserverthread.h"
+#include "common/dateutils.h"
 #include "store/database.h"
 #include "store/snapshots.h"
+#include "teamserver/teamserverthread.h"
+#include "widgets/messageboxes.h"
+#include "widgets/statusnotices.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QSessionManager>
 #include <QMap>
+#include <QSessionManager>
 #include <QSqlDatabase>
 #include <QStatusBar>
 #include <QThread>

@@ -37,8 +37,8 @@
 #include "statistics/statisticsdialog.h"
 #include "store/customerstore.h"
 #include "store/database.h"
-#include "store/helperstore.h"
 #include "store/databasethread.h"
+#include "store/helperstore.h"
 #include "store/schedulestore.h"
 #include "store/sidetables.h"
 #include "team/addhelperdialog.h"
@@ -58,15 +58,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPointer>
-#include <QStatusBar>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -206,7 +206,8 @@ void MainWindow::setUpSideTables()
     sideBuilder = new SideTableBuilder(this);
     StatusNotices *notices = StatusNotices::of(ui->statusBar);
     notices->label(QStringLiteral("sidetables"), QStringLiteral("labelSideTables"))
-        ->setToolTip(QStringLiteral("较早的数据文件第一次打开时建立索引, 完成前部分列表和统计会慢一些"));
+        ->setToolTip(
+            QStringLiteral("较早的数据文件第一次打开时建立索引, 完成前部分列表和统计会慢一些"));
     connect(sideBuilder, &SideTableBuilder::progress, this, [notices](qint64 done, qint64 total) {
         notices->set(QStringLiteral("sidetables"),
                      QStringLiteral("整理数据索引 %1%").arg(total > 0 ? done * 100 / total : 0));
@@ -341,7 +342,8 @@ void MainWindow::countOnWorker(const BoardRequest &request)
         const BoardCounts counts = countBoard(request, db);
         const bool quick = timer.elapsed() < boardCountQuickMs;
         QMetaObject::invokeMethod(
-            self, [self, counts, request, quick] {
+            self,
+            [self, counts, request, quick] {
                 if (!self)
                     return;
                 self->boardCountRunning = false;

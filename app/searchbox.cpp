@@ -98,7 +98,8 @@ void SearchBox::searchAfterPause()
     scanThread->post([self, generation, typed](const QSqlDatabase &db) {
         const QList<FoundPerson> people = searchPeople(typed, 50, db);
         QMetaObject::invokeMethod(
-            self, [self, generation, people] {
+            self,
+            [self, generation, people] {
                 if (self && generation == self->searchGeneration)
                     self->showFound(people);
             },

@@ -70,9 +70,8 @@ BoardCounts countBoard(const BoardRequest &request, const QSqlDatabase &db)
     counts.firstCalledCustomers = countCustomerContactTracks(from, to, 1, db);
     counts.firstCalledHelpers = countHelperContactTracks(from, to, 1, db);
     counts.firstCallCustomers = countCustomerRows(
-        firstCallCustomersFilter(request.region,
-                                 firstCallQuota(request.customersQuota, 0,
-                                                counts.firstCalledCustomers)),
+        firstCallCustomersFilter(
+            request.region, firstCallQuota(request.customersQuota, 0, counts.firstCalledCustomers)),
         db);
     counts.firstCallHelpers = countHelperRows(
         firstCallHelpersFilter(firstCallQuota(request.helpersQuota, 0, counts.firstCalledHelpers)),

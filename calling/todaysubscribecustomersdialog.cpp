@@ -1,15 +1,15 @@
 #include "todaysubscribecustomersdialog.h"
 #include "ui_todaysubscribecustomersdialog.h"
 
-#include "common/dateutils.h"
 #include "calling/calldialog.h"
+#include "calling/customercalendardelegate.h"
+#include "common/dateutils.h"
+#include "store/customermodels.h"
+#include "store/schedulestore.h"
 #include "widgets/customersitemdelegate.h"
+#include "widgets/dialer.h"
 #include "widgets/persontable.h"
 #include "widgets/rowactivation.h"
-#include "calling/customercalendardelegate.h"
-#include "store/schedulestore.h"
-#include "widgets/dialer.h"
-#include "store/customermodels.h"
 
 TodaySubscribeCustomersDialog::TodaySubscribeCustomersDialog(QWidget *parent, int mode)
     : QDialog(parent), ui(std::make_unique<Ui::TodaySubscribeCustomersDialog>()), mode(mode)

@@ -1,15 +1,15 @@
 #include "todaysubscribehelpersdialog.h"
 #include "ui_todaysubscribehelpersdialog.h"
 
-#include "common/dateutils.h"
 #include "calling/callhelperdialog.h"
+#include "calling/customercalendardelegate.h"
+#include "common/dateutils.h"
+#include "store/customermodels.h"
+#include "store/schedulestore.h"
+#include "widgets/dialer.h"
+#include "widgets/helperitemdelegate.h"
 #include "widgets/persontable.h"
 #include "widgets/rowactivation.h"
-#include "calling/customercalendardelegate.h"
-#include "store/schedulestore.h"
-#include "widgets/helperitemdelegate.h"
-#include "widgets/dialer.h"
-#include "store/customermodels.h"
 
 TodaySubscribeHelpersDialog::TodaySubscribeHelpersDialog(QWidget *parent, int mode)
     : QDialog(parent), ui(std::make_unique<Ui::TodaySubscribeHelpersDialog>()), mode(mode)

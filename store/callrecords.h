@@ -7,7 +7,6 @@
 
 #include <optional>
 
-
 // Side tables that add to a contact log what the fixed log tables have no
 // column for, keyed by the kind of person (1 prospects, 2 recruits) and the
 // log's id:

@@ -5,8 +5,8 @@
 #include "store/callrecords.h"
 #include "store/catalogstore.h"
 #include "store/nameencoding.h"
-#include "store/phonerecords.h"
 #include "store/phonekeys.h"
+#include "store/phonerecords.h"
 #include "store/sidetables.h"
 
 #include <QDebug>

@@ -63,7 +63,8 @@ DatabaseThread::~DatabaseThread()
     m_stopping = true;
     m_worker->interrupt();
     DatabaseThreadWorker *worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
     delete m_worker;

@@ -168,8 +168,7 @@ QSqlCustomerQueryModel *loadContactedCustomersModel(QObject *parent, qint64 from
     return model;
 }
 
-int countCustomersToContactRows(qint64 from, qint64 to, int nextContactType,
-                                const QSqlDatabase &db)
+int countCustomersToContactRows(qint64 from, qint64 to, int nextContactType, const QSqlDatabase &db)
 {
     return countDue(prospects, from, to, nextContactType, db);
 }

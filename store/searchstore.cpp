@@ -23,19 +23,24 @@ struct Table
     int kind;
 };
 
-const Table prospects{QStringLiteral("customers"), QStringLiteral("customers_tel_logs"),
-                      QStringLiteral("customer_id"), QStringLiteral("prospect_name_grams"),
-                      QStringLiteral("prospect_phone_grams"), 1};
-const Table recruits{QStringLiteral("helpers"), QStringLiteral("helpers_tel_logs"),
-                     QStringLiteral("helper_id"), QStringLiteral("recruit_name_grams"),
-                     QStringLiteral("recruit_phone_grams"), 2};
+const Table prospects{QStringLiteral("customers"),
+                      QStringLiteral("customers_tel_logs"),
+                      QStringLiteral("customer_id"),
+                      QStringLiteral("prospect_name_grams"),
+                      QStringLiteral("prospect_phone_grams"),
+                      1};
+const Table recruits{QStringLiteral("helpers"),
+                     QStringLiteral("helpers_tel_logs"),
+                     QStringLiteral("helper_id"),
+                     QStringLiteral("recruit_name_grams"),
+                     QStringLiteral("recruit_phone_grams"),
+                     2};
 
 // The people's rows with the latest log's time and next contact, the rows
 // coming from `from` (which names the person t) in its own order, so that
 // the first `limit` found end the read; the per-person look-ups use the
 // logs' person index.
-QString selectPeople(const Table &table, const QString &from, const QString &condition,
-                     int limit)
+QString selectPeople(const Table &table, const QString &from, const QString &condition, int limit)
 {
     return QStringLiteral("SELECT DISTINCT t.id, t.name, t.phone_number, t.user_type, "
                           "(SELECT max(add_time) FROM %1 WHERE %2 = t.id), "
@@ -150,7 +155,8 @@ QList<FoundPerson> searchPeople(const QString &text, int limit, const QSqlDataba
         for (const Table *table : {&prospects, &recruits}) {
             const QString from = keysFrom.arg(table->name);
             const QString kind = QStringLiteral("k.kind = %1 AND ").arg(table->kind);
-            collector.add(*table, from, kind + QStringLiteral("k.phone_key >= ? AND k.phone_key < ?"),
+            collector.add(*table, from,
+                          kind + QStringLiteral("k.phone_key >= ? AND k.phone_key < ?"),
                           {digits, digits + QLatin1Char(':')});
             if (!inside)
                 continue;

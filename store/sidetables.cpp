@@ -245,22 +245,34 @@ QList<Trigger> personTriggers(const Kind &kind)
     const QString prefix = QStringLiteral("trg_side_persons") + n + u'_';
     const QString visit = QStringLiteral("%1.contact_type = 2");
     return {
-        {prefix + QStringLiteral("log_insert"), QStringLiteral("INSERT ON ") + kind.logs, {},
+        {prefix + QStringLiteral("log_insert"),
+         QStringLiteral("INSERT ON ") + kind.logs,
+         {},
          refreshDue(kind, QStringLiteral("new.") + kind.person) +
              refreshFunnel(kind, QStringLiteral("new.") + kind.person, visit.arg(u"new"))},
-        {prefix + QStringLiteral("log_delete"), QStringLiteral("DELETE ON ") + kind.logs, {},
+        {prefix + QStringLiteral("log_delete"),
+         QStringLiteral("DELETE ON ") + kind.logs,
+         {},
          refreshDue(kind, QStringLiteral("old.") + kind.person) +
              refreshFunnel(kind, QStringLiteral("old.") + kind.person, visit.arg(u"old"))},
-        {prefix + QStringLiteral("log_update"), QStringLiteral("UPDATE ON ") + kind.logs, {},
+        {prefix + QStringLiteral("log_update"),
+         QStringLiteral("UPDATE ON ") + kind.logs,
+         {},
          refreshDue(kind, QStringLiteral("old.") + kind.person) +
              refreshDue(kind, QStringLiteral("new.") + kind.person) +
              refreshFunnel(kind, QStringLiteral("old.") + kind.person) +
              refreshFunnel(kind, QStringLiteral("new.") + kind.person)},
-        {prefix + QStringLiteral("track_insert"), QStringLiteral("INSERT ON ") + kind.tracks, {},
+        {prefix + QStringLiteral("track_insert"),
+         QStringLiteral("INSERT ON ") + kind.tracks,
+         {},
          refreshFunnel(kind, QStringLiteral("new.") + kind.person)},
-        {prefix + QStringLiteral("track_delete"), QStringLiteral("DELETE ON ") + kind.tracks, {},
+        {prefix + QStringLiteral("track_delete"),
+         QStringLiteral("DELETE ON ") + kind.tracks,
+         {},
          refreshFunnel(kind, QStringLiteral("old.") + kind.person)},
-        {prefix + QStringLiteral("track_update"), QStringLiteral("UPDATE ON ") + kind.tracks, {},
+        {prefix + QStringLiteral("track_update"),
+         QStringLiteral("UPDATE ON ") + kind.tracks,
+         {},
          refreshFunnel(kind, QStringLiteral("old.") + kind.person) +
              refreshFunnel(kind, QStringLiteral("new.") + kind.person)},
         // A person typed in has no logs or calls yet: two reads of indexes.
@@ -271,7 +283,9 @@ QList<Trigger> personTriggers(const Kind &kind)
              kind),
          refreshDue(kind, QStringLiteral("new.id")) +
              refreshFunnel(kind, QStringLiteral("new.id"))},
-        {prefix + QStringLiteral("person_delete"), QStringLiteral("DELETE ON ") + kind.people, {},
+        {prefix + QStringLiteral("person_delete"),
+         QStringLiteral("DELETE ON ") + kind.people,
+         {},
          refreshDue(kind, QStringLiteral("old.id")) +
              refreshFunnel(kind, QStringLiteral("old.id"))},
         {prefix + QStringLiteral("person_update"),
@@ -282,7 +296,8 @@ QList<Trigger> personTriggers(const Kind &kind)
              refreshFunnel(kind, QStringLiteral("new.id"))},
         // Whoever has logs but no row (written by another program, or
         // deleted since): never removed here, the readers check again.
-        {prefix + QStringLiteral("orphan_log"), QStringLiteral("INSERT ON ") + kind.logs,
+        {prefix + QStringLiteral("orphan_log"),
+         QStringLiteral("INSERT ON ") + kind.logs,
          sql(QStringLiteral("NOT EXISTS (SELECT 1 FROM {people} WHERE id = new.{person})"), kind),
          {sql(QStringLiteral("INSERT OR IGNORE INTO contact_orphans VALUES ({k}, new.{person})"),
               kind)}},
@@ -291,7 +306,8 @@ QList<Trigger> personTriggers(const Kind &kind)
          sql(QStringLiteral("NOT EXISTS (SELECT 1 FROM {people} WHERE id = new.{person})"), kind),
          {sql(QStringLiteral("INSERT OR IGNORE INTO contact_orphans VALUES ({k}, new.{person})"),
               kind)}},
-        {prefix + QStringLiteral("orphan_person"), QStringLiteral("DELETE ON ") + kind.people,
+        {prefix + QStringLiteral("orphan_person"),
+         QStringLiteral("DELETE ON ") + kind.people,
          sql(QStringLiteral("EXISTS (SELECT 1 FROM {logs} WHERE {person} = old.id)"), kind),
          {sql(QStringLiteral("INSERT OR IGNORE INTO contact_orphans VALUES ({k}, old.id)"), kind)}},
         {prefix + QStringLiteral("orphan_person_update"),
@@ -307,11 +323,17 @@ QList<Trigger> trackTriggers(const Kind &kind)
 {
     const QString prefix = QStringLiteral("trg_side_tracks%1_").arg(kind.number);
     return {
-        {prefix + QStringLiteral("insert"), QStringLiteral("INSERT ON ") + kind.tracks, {},
+        {prefix + QStringLiteral("insert"),
+         QStringLiteral("INSERT ON ") + kind.tracks,
+         {},
          {addTrack(kind, QStringLiteral("new"))}},
-        {prefix + QStringLiteral("delete"), QStringLiteral("DELETE ON ") + kind.tracks, {},
+        {prefix + QStringLiteral("delete"),
+         QStringLiteral("DELETE ON ") + kind.tracks,
+         {},
          {removeTrack(kind)}},
-        {prefix + QStringLiteral("update"), QStringLiteral("UPDATE ON ") + kind.tracks, {},
+        {prefix + QStringLiteral("update"),
+         QStringLiteral("UPDATE ON ") + kind.tracks,
+         {},
          {removeTrack(kind), addTrack(kind, QStringLiteral("new"))}},
     };
 }
@@ -320,24 +342,42 @@ QList<Trigger> logTriggers(const Kind &kind)
 {
     const QString prefix = QStringLiteral("trg_side_logs%1_").arg(kind.number);
     return {
-        {prefix + QStringLiteral("insert"), QStringLiteral("INSERT ON ") + kind.logs, {},
+        {prefix + QStringLiteral("insert"),
+         QStringLiteral("INSERT ON ") + kind.logs,
+         {},
          addLog(kind, QStringLiteral("new"))},
-        {prefix + QStringLiteral("delete"), QStringLiteral("DELETE ON ") + kind.logs, {},
+        {prefix + QStringLiteral("delete"),
+         QStringLiteral("DELETE ON ") + kind.logs,
+         {},
          removeLog(kind)},
-        {prefix + QStringLiteral("update"), QStringLiteral("UPDATE ON ") + kind.logs, {},
+        {prefix + QStringLiteral("update"),
+         QStringLiteral("UPDATE ON ") + kind.logs,
+         {},
          removeLog(kind) + addLog(kind, QStringLiteral("new"))},
-        {prefix + QStringLiteral("duration_insert"), QStringLiteral("INSERT ON contact_durations"),
-         {}, {addDuration(kind, QStringLiteral("new"))}},
-        {prefix + QStringLiteral("duration_delete"), QStringLiteral("DELETE ON contact_durations"),
-         {}, {removeDuration(kind)}},
-        {prefix + QStringLiteral("duration_update"), QStringLiteral("UPDATE ON contact_durations"),
-         {}, {removeDuration(kind), addDuration(kind, QStringLiteral("new"))}},
-        {prefix + QStringLiteral("outcome_insert"), QStringLiteral("INSERT ON contact_outcomes"),
-         {}, {addOutcome(kind, QStringLiteral("new"))}},
-        {prefix + QStringLiteral("outcome_delete"), QStringLiteral("DELETE ON contact_outcomes"),
-         {}, {removeOutcome(kind)}},
-        {prefix + QStringLiteral("outcome_update"), QStringLiteral("UPDATE ON contact_outcomes"),
-         {}, {removeOutcome(kind), addOutcome(kind, QStringLiteral("new"))}},
+        {prefix + QStringLiteral("duration_insert"),
+         QStringLiteral("INSERT ON contact_durations"),
+         {},
+         {addDuration(kind, QStringLiteral("new"))}},
+        {prefix + QStringLiteral("duration_delete"),
+         QStringLiteral("DELETE ON contact_durations"),
+         {},
+         {removeDuration(kind)}},
+        {prefix + QStringLiteral("duration_update"),
+         QStringLiteral("UPDATE ON contact_durations"),
+         {},
+         {removeDuration(kind), addDuration(kind, QStringLiteral("new"))}},
+        {prefix + QStringLiteral("outcome_insert"),
+         QStringLiteral("INSERT ON contact_outcomes"),
+         {},
+         {addOutcome(kind, QStringLiteral("new"))}},
+        {prefix + QStringLiteral("outcome_delete"),
+         QStringLiteral("DELETE ON contact_outcomes"),
+         {},
+         {removeOutcome(kind)}},
+        {prefix + QStringLiteral("outcome_update"),
+         QStringLiteral("UPDATE ON contact_outcomes"),
+         {},
+         {removeOutcome(kind), addOutcome(kind, QStringLiteral("new"))}},
     };
 }
 
@@ -351,10 +391,15 @@ QList<Trigger> nameTriggers(const Kind &kind)
                               kind);
     const QString drop = sql(QStringLiteral("DELETE FROM {names} WHERE rowid = old.id"), kind);
     return {
-        {prefix + QStringLiteral("insert"), QStringLiteral("INSERT ON ") + kind.people, {}, {queue}},
+        {prefix + QStringLiteral("insert"),
+         QStringLiteral("INSERT ON ") + kind.people,
+         {},
+         {queue}},
         {prefix + QStringLiteral("delete"), QStringLiteral("DELETE ON ") + kind.people, {}, {drop}},
-        {prefix + QStringLiteral("update"), QStringLiteral("UPDATE OF id, name ON ") + kind.people,
-         {}, {drop, queue}},
+        {prefix + QStringLiteral("update"),
+         QStringLiteral("UPDATE OF id, name ON ") + kind.people,
+         {},
+         {drop, queue}},
     };
 }
 
@@ -370,11 +415,17 @@ QList<Trigger> phoneTriggers()
     const QStringList drops = {drop.arg(QLatin1String("prospect")),
                                drop.arg(QLatin1String("recruit"))};
     return {
-        {QStringLiteral("trg_side_phonegrams_insert"), QStringLiteral("INSERT ON phone_keys"), {},
+        {QStringLiteral("trg_side_phonegrams_insert"),
+         QStringLiteral("INSERT ON phone_keys"),
+         {},
          adds},
-        {QStringLiteral("trg_side_phonegrams_delete"), QStringLiteral("DELETE ON phone_keys"), {},
+        {QStringLiteral("trg_side_phonegrams_delete"),
+         QStringLiteral("DELETE ON phone_keys"),
+         {},
          drops},
-        {QStringLiteral("trg_side_phonegrams_update"), QStringLiteral("UPDATE ON phone_keys"), {},
+        {QStringLiteral("trg_side_phonegrams_update"),
+         QStringLiteral("UPDATE ON phone_keys"),
+         {},
          drops + adds},
     };
 }
@@ -384,7 +435,8 @@ QList<Trigger> phoneTriggers()
 QList<Trigger> funnelTriggers()
 {
     return {
-        {QStringLiteral("trg_side_funnel_insert"), QStringLiteral("INSERT ON stat_people"),
+        {QStringLiteral("trg_side_funnel_insert"),
+         QStringLiteral("INSERT ON stat_people"),
          QStringLiteral("new.firsts = 1"),
          {QStringLiteral("INSERT INTO stat_funnel(kind, slot, people, later, visits, converted, "
                          "abandoned) VALUES (new.kind, new.first_slot, 1, new.later > 0, "
@@ -393,7 +445,8 @@ QList<Trigger> funnelTriggers()
                          "later = later + excluded.later, visits = visits + excluded.visits, "
                          "converted = converted + excluded.converted, abandoned = abandoned + "
                          "excluded.abandoned")}},
-        {QStringLiteral("trg_side_funnel_delete"), QStringLiteral("DELETE ON stat_people"),
+        {QStringLiteral("trg_side_funnel_delete"),
+         QStringLiteral("DELETE ON stat_people"),
          QStringLiteral("old.firsts = 1"),
          {QStringLiteral("UPDATE stat_funnel SET people = people - 1, later = later - (old.later "
                          "> 0), visits = visits - (old.visits > 0), converted = converted - "
@@ -462,7 +515,8 @@ QList<Part> parts()
                 kind),
         };
         list.append(
-            {QStringLiteral("persons") + n, personTriggers(kind),
+            {QStringLiteral("persons") + n,
+             personTriggers(kind),
              {sql(QStringLiteral("DELETE FROM contact_due WHERE kind = {k}"), kind),
               sql(QStringLiteral("DELETE FROM stat_people WHERE kind = {k}"), kind),
               sql(QStringLiteral("DELETE FROM stat_funnel WHERE kind = {k}"), kind),
@@ -487,7 +541,8 @@ QList<Part> parts()
                            "DO UPDATE SET first_calls = first_calls + excluded.first_calls, "
                            "later_calls = later_calls + excluded.later_calls"),
             kind)};
-        list.append({QStringLiteral("tracks") + n, trackTriggers(kind),
+        list.append({QStringLiteral("tracks") + n,
+                     trackTriggers(kind),
                      {sql(QStringLiteral("UPDATE stat_slots SET first_calls = 0, later_calls = 0 "
                                          "WHERE kind = {k}"),
                           kind)},
@@ -513,19 +568,20 @@ QList<Part> parts()
                                "outcome) DO UPDATE SET calls = calls + excluded.calls"),
                 kind),
         };
-        list.append(
-            {QStringLiteral("logs") + n, logTriggers(kind),
-             {sql(QStringLiteral("UPDATE stat_slots SET visits = 0, talk_seconds = 0, "
-                                 "timed_calls = 0 WHERE kind = {k}"),
-                  kind),
-              sql(QStringLiteral("DELETE FROM stat_outcomes WHERE kind = {k}"), kind)},
-             {},
-             sql(QStringLiteral("SELECT max(id) FROM {logs}"), kind),
-             [logs](const QSqlDatabase &db, qint64 from, qint64 to) {
-                 return runChunk(db, logs, from, to);
-             }});
+        list.append({QStringLiteral("logs") + n,
+                     logTriggers(kind),
+                     {sql(QStringLiteral("UPDATE stat_slots SET visits = 0, talk_seconds = 0, "
+                                         "timed_calls = 0 WHERE kind = {k}"),
+                          kind),
+                      sql(QStringLiteral("DELETE FROM stat_outcomes WHERE kind = {k}"), kind)},
+                     {},
+                     sql(QStringLiteral("SELECT max(id) FROM {logs}"), kind),
+                     [logs](const QSqlDatabase &db, qint64 from, qint64 to) {
+                         return runChunk(db, logs, from, to);
+                     }});
         const int number = kind.number;
-        list.append({QStringLiteral("names") + n, nameTriggers(kind),
+        list.append({QStringLiteral("names") + n,
+                     nameTriggers(kind),
                      {sql(QStringLiteral("DELETE FROM {names}"), kind),
                       sql(QStringLiteral("DELETE FROM name_backlog WHERE kind = {k}"), kind)},
                      {},
@@ -534,7 +590,8 @@ QList<Part> parts()
                          return indexNames(db, number, from, to);
                      }});
     }
-    list.append({QStringLiteral("phones"), phoneTriggers(),
+    list.append({QStringLiteral("phones"),
+                 phoneTriggers(),
                  {QStringLiteral("DELETE FROM prospect_phone_grams"),
                   QStringLiteral("DELETE FROM recruit_phone_grams")},
                  {},
@@ -545,8 +602,9 @@ QList<Part> parts()
                      const QString fill = QStringLiteral(
                          "INSERT OR REPLACE INTO %1_phone_grams(rowid, digits) SELECT rowid, "
                          "phone_key FROM phone_keys WHERE rowid BETWEEN %2 AND %3 AND +kind = %4");
-                     return runAll(db, {fill.arg(QLatin1String("prospect")).arg(from).arg(to).arg(1),
-                                        fill.arg(QLatin1String("recruit")).arg(from).arg(to).arg(2)});
+                     return runAll(db,
+                                   {fill.arg(QLatin1String("prospect")).arg(from).arg(to).arg(1),
+                                    fill.arg(QLatin1String("recruit")).arg(from).arg(to).arg(2)});
                  }});
     return list;
 }
@@ -732,8 +790,9 @@ bool prepareSideTables(QSqlDatabase &db, qint64 buildAtOnceBelow)
         // A part whose triggers cannot be made is left out: no state, so its
         // readers keep to the plain statements and the builder passes it by.
         if (!inSavepoint(db, statements))
-            inSavepoint(db, {QStringLiteral("DELETE FROM side_index_state WHERE part = '%1'")
-                                 .arg(part.name)});
+            inSavepoint(
+                db,
+                {QStringLiteral("DELETE FROM side_index_state WHERE part = '%1'").arg(part.name)});
     }
 
     // A small file is built at once, inside the schema's transaction.
@@ -863,7 +922,8 @@ void SideTableBuilder::start()
             // Room for the agent's saves between two steps.
             QThread::msleep(10);
             QMetaObject::invokeMethod(
-                self, [self, progress] {
+                self,
+                [self, progress] {
                     if (self)
                         emit self->progress(progress.done, progress.total);
                 },
@@ -876,7 +936,8 @@ void SideTableBuilder::start()
         while (!thread->stopping() && nameBacklogPending(db) && drainNameBacklog(db, 2000))
             QThread::msleep(10);
         QMetaObject::invokeMethod(
-            self, [self, built] {
+            self,
+            [self, built] {
                 if (!self)
                     return;
                 self->m_running = false;

@@ -224,7 +224,8 @@ QString funnelTotals(const StatRequest &request)
                "stat_funnel WHERE kind = %1 AND %2 UNION ALL SELECT COUNT(*), TOTAL(later > 0), "
                "TOTAL(visits > 0), TOTAL(user_type = 2), TOTAL(user_type = 0) FROM stat_people s "
                // Without statistics SQLite would walk every person of the kind.
-               "INDEXED BY idx_stat_people_repeated WHERE s.kind = %1 AND s.firsts > 1 AND EXISTS (SELECT 1 FROM %3 t WHERE t.%4 = "
+               "INDEXED BY idx_stat_people_repeated WHERE s.kind = %1 AND s.firsts > 1 AND EXISTS "
+               "(SELECT 1 FROM %3 t WHERE t.%4 = "
                "s.person_id AND t.contact_state = 1 AND %5))")
         .arg(t.kind)
         .arg(slotRange(request), t.track, t.person,
@@ -503,14 +504,14 @@ QStringList callOutcomes()
             QStringLiteral("成交")};
 }
 
-QString statisticsStatement(StatSeries series, const StatRequest &request,
-                            const QSqlDatabase &db)
+QString statisticsStatement(StatSeries series, const StatRequest &request, const QSqlDatabase &db)
 {
     const QList<StatBucketSpan> buckets = bucketsOf(request);
-    const bool fromTotals =
-        !buckets.isEmpty() && (series == StatSeries::Calls || series == StatSeries::Funnel ||
-                               series == StatSeries::TalkTime || series == StatSeries::Outcomes) &&
-        alignedToSlots(buckets) && statisticsTablesBuilt(int(request.people), db);
+    const bool fromTotals = !buckets.isEmpty() &&
+                            (series == StatSeries::Calls || series == StatSeries::Funnel ||
+                             series == StatSeries::TalkTime || series == StatSeries::Outcomes) &&
+                            alignedToSlots(buckets) &&
+                            statisticsTablesBuilt(int(request.people), db);
     if (!fromTotals)
         return statisticsStatement(series, request);
     switch (series) {

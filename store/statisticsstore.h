@@ -91,8 +91,7 @@ QString statisticsStatement(StatSeries series, const StatRequest &request);
 // The statement loadStatistics runs on the connection: the calls, the funnel,
 // talk time and outcomes from the totals the file keeps per quarter hour
 // (sidetables.h) once they are built, the plain statement otherwise.
-QString statisticsStatement(StatSeries series, const StatRequest &request,
-                            const QSqlDatabase &db);
+QString statisticsStatement(StatSeries series, const StatRequest &request, const QSqlDatabase &db);
 
 enum class StatSource
 {

@@ -107,7 +107,8 @@ bool drainNameBacklog(const QSqlDatabase &db, int limit)
     bool ok = true;
     for (int kind = 1; kind <= 2 && ok; ++kind) {
         const QString taken =
-            QStringLiteral("SELECT person_id FROM name_backlog WHERE kind = %1 ORDER BY person_id%2")
+            QStringLiteral(
+                "SELECT person_id FROM name_backlog WHERE kind = %1 ORDER BY person_id%2")
                 .arg(kind)
                 .arg(limit < 0 ? QString() : QStringLiteral(" LIMIT %1").arg(limit));
         // People deleted since they were queued drop out of the join; their

@@ -10,11 +10,11 @@ QString personSearchCondition(const QString &baseCondition, const PersonSearch &
     if (!search.name.isEmpty()) {
         // Prospect names are stored encoded; compare against what the agent
         // sees, through the trigram index of the names once it is built.
-        condition += QStringLiteral(" AND ") +
-                     nameContainsCondition(names == NameStorage::Base64 ? 1 : 2,
-                                           QStringLiteral("id"), QStringLiteral("name"),
-                                           search.name) +
-                     QLatin1Char(' ');
+        condition +=
+            QStringLiteral(" AND ") +
+            nameContainsCondition(names == NameStorage::Base64 ? 1 : 2, QStringLiteral("id"),
+                                  QStringLiteral("name"), search.name) +
+            QLatin1Char(' ');
     }
     if (!search.birthday.isEmpty())
         condition += QStringLiteral(" AND ") +

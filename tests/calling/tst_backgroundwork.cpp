@@ -82,7 +82,8 @@ private slots:
         const int early = addPerson(Person::Recruit, "钱七");
         QVERIFY(addLog(Person::Recruit, late, today(8), 1, today(16), 2));
         QVERIFY(addLog(Person::Recruit, early, today(8), 1, today(10), 2));
-        QVERIFY(addLog(Person::Prospect, addPerson(Person::Prospect, "张三"), today(8), 1, today(11), 2));
+        QVERIFY(addLog(Person::Prospect, addPerson(Person::Prospect, "张三"), today(8), 1,
+                       today(11), 2));
         CalendarDialog dialog(nullptr, todayBeginTime(), todayEndTime());
         auto *table = child<QTableView>(&dialog, view);
         QString shown;

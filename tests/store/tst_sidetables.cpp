@@ -34,8 +34,7 @@ QStringList randomWrites(QRandomGenerator &random, int count)
     const auto time = [&] {
         // Often a few seconds around a midnight, to catch a slot one off.
         const qint64 base = midnight + 86400 * qint64(random.bounded(-20, 20));
-        return random.bounded(3) == 0 ? base + random.bounded(-3, 3)
-                                      : base + random.bounded(86400);
+        return random.bounded(3) == 0 ? base + random.bounded(-3, 3) : base + random.bounded(86400);
     };
     QStringList sql;
     for (int i = 0; i < count; ++i) {
@@ -149,7 +148,8 @@ void compareWithOracle()
     for (const StatPeople people : {StatPeople::Prospects, StatPeople::Recruits}) {
         QVERIFY(statisticsTablesBuilt(int(people)));
         for (const int days : {25, 130}) {
-            const StatRequest request{day.addDays(-days / 2), day.addDays(days / 2), people, 3, day};
+            const StatRequest request{day.addDays(-days / 2), day.addDays(days / 2), people, 3,
+                                      day};
             for (const StatSeries series : allStatSeries()) {
                 const auto fast = loadStatistics(series, request, db);
                 const auto plain = loadStatistics(series, request, db, nullptr, StatSource::Plain);
@@ -178,8 +178,8 @@ void dropSideTables()
                        "'side_index_state')))"));
     QStringList drops;
     while (query.next())
-        drops << QString("DROP %1 IF EXISTS %2").arg(query.value(0).toString(),
-                                                     query.value(1).toString());
+        drops << QString("DROP %1 IF EXISTS %2")
+                     .arg(query.value(0).toString(), query.value(1).toString());
     write(QSqlDatabase::database(), drops);
 }
 
@@ -328,9 +328,9 @@ private slots:
                 prospect ? loadCustomerCalendarModel(nullptr, from, to, type)
                          : loadHelperCalendarModel(nullptr, from, to, type));
             const BoardCounts board = countBoard(todayBoardRequest());
-            const int boardNumber = prospect ? (type == 1 ? board.phoneCustomers
-                                                          : board.visitCustomers)
-                                             : (type == 1 ? board.phoneHelpers : board.visitHelpers);
+            const int boardNumber = prospect
+                                        ? (type == 1 ? board.phoneCustomers : board.visitCustomers)
+                                        : (type == 1 ? board.phoneHelpers : board.visitHelpers);
             const QList<int> places = {list->rowCount(), calendar->rowCount(), boardNumber,
                                        int(loadScheduledContacts(from, to).size())};
             QCOMPARE(places, QList<int>(4, due ? 1 : 0));
@@ -379,11 +379,10 @@ private slots:
                           : addHelper(name, 1, "1980-01-01", phone, "", "", "", "", i % 2 + 1));
         }
         QVERIFY(textIndexBuilt(0) && textIndexBuilt(1) && textIndexBuilt(2));
-        QCOMPARE(searchNeedsScan(typed), normalizedDigitsCount(typed) > 0 &&
-                                             normalizedDigitsCount(typed) < 3);
+        QCOMPARE(searchNeedsScan(typed),
+                 normalizedDigitsCount(typed) > 0 && normalizedDigitsCount(typed) < 3);
         const QSet<QString> viaIndex = found(typed);
-        const int listed = countCustomerRows(
-            nameContainsCondition(1, "id", "name", typed));
+        const int listed = countCustomerRows(nameContainsCondition(1, "id", "name", typed));
         QVERIFY(nameContainsCondition(1, "id", "name", typed).contains("MATCH"));
         setTextIndexesBuilt(false);
         QCOMPARE(found(typed), viaIndex);

@@ -193,7 +193,8 @@ QList<Step> everydaySteps(DatabaseThread *writer)
         };
     };
     steps << Step{QStringLiteral("search box: name 张伟"), search(QStringLiteral("张伟")), 1500}
-          << Step{QStringLiteral("search box: one character 张"), search(QStringLiteral("张")), 1500}
+          << Step{QStringLiteral("search box: one character 张"), search(QStringLiteral("张")),
+                  1500}
           << Step{QStringLiteral("search box: prefix 138"), search(QStringLiteral("138")), 1500}
           << Step{QStringLiteral("search box: digits inside 0013"), search(QStringLiteral("0013")),
                   1500}

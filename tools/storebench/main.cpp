@@ -4,9 +4,9 @@
 // statements it can print for tools/compare-sqlite3.sh, and the series of the
 // work statistics over the last year (--statistics).
 
+#include "calling/todaylists.h"
 #include "common/appsettings.h"
 #include "common/dateutils.h"
-#include "calling/todaylists.h"
 #include "store/alertstore.h"
 #include "store/changewatch.h"
 #include "store/customerstore.h"
@@ -17,9 +17,9 @@
 #include "store/schedulestore.h"
 #include "store/searchstore.h"
 #include "store/sidetables.h"
-#include "store/textsearch.h"
 #include "store/sqlcondition.h"
 #include "store/statisticsstore.h"
+#include "store/textsearch.h"
 
 #include <QBitArray>
 #include <QCommandLineParser>
