@@ -138,13 +138,15 @@ QList<PhoneHolder> findPhoneHolders(PersonTable table, const QString &phone, int
     drainPhoneKeyBacklog(db);
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT t.id, t.name, t.phone_number, t.user_type FROM ") +
-                       tableName(table) +
-                       QStringLiteral(" t WHERE t.id IN (SELECT person_id FROM phone_keys WHERE "
-                                      "kind = ") +
-                       QString::number(kindOf(table)) + QStringLiteral(" AND phone_key IN (") +
-                       placeholders(keys) + QStringLiteral(")) ORDER BY t.id LIMIT ") +
-                       QString::number(qMax(1, limit)))) {
+    // The key index drives: for the order of the ids SQLite would otherwise
+    // walk every key of the kind (60 ms on a million people).
+    if (!query.prepare(
+            QStringLiteral("SELECT DISTINCT t.id, t.name, t.phone_number, t.user_type "
+                           "FROM phone_keys k INDEXED BY idx_phone_keys_key CROSS JOIN ") +
+            tableName(table) + QStringLiteral(" t ON t.id = k.person_id WHERE k.kind = ") +
+            QString::number(kindOf(table)) + QStringLiteral(" AND k.phone_key IN (") +
+            placeholders(keys) + QStringLiteral(") ORDER BY t.id LIMIT ") +
+            QString::number(qMax(1, limit)))) {
         qDebug() << "phone lookup:" << query.lastError().text();
         return holders;
     }
