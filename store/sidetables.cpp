@@ -745,9 +745,10 @@ bool buildChunk(const QSqlDatabase &db, const Part &part, qint64 *chunkSize, qin
     return setDoneThrough(db, part.name, *nowDone);
 }
 
+// Per thread: each builder learns the sizes of its own steps.
 QHash<QString, qint64> &chunkSizes()
 {
-    static QHash<QString, qint64> sizes;
+    thread_local QHash<QString, qint64> sizes;
     return sizes;
 }
 } // namespace
