@@ -260,7 +260,8 @@ CallDetails CallPanel::takeDetails(QWidget *parent)
         if (!countingDown())
             progressiveArmed = false;
     });
-    talk.stop();
+    // The timer runs on until the save succeeds (reset() then stops it): an
+    // order entry cancelled, or a save refused, leaves the call still timed.
     showTime();
     // A call of the telephone brings its own talk time, answer to hang-up.
     if (phoneTalk) {
