@@ -10,6 +10,7 @@
 #include "widgets/messageboxes.h"
 #include "widgets/recordingspanel.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDataWidgetMapper>
@@ -420,6 +421,12 @@ void CallPanel::arriveProgressively()
 
 void CallPanel::countdownTick()
 {
+    // A window over the dialog (the order entry, a question) means the agent
+    // is busy with this person: no call is placed behind it.
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != dialog) {
+        stopCountdown();
+        return;
+    }
     if (countdownLeft <= 0) {
         stopCountdown();
         dial();

@@ -790,6 +790,20 @@ void TestSoftPhone::progressiveCallingSkipsAndStops()
     QCOMPARE(queryValue(QStringLiteral("SELECT count(*) FROM contact_durations")).toInt(), 0);
     QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
 
+    // Back to 客户0 and saved again: the walk counts down to 客户3, where a
+    // deal entered meanwhile stops it (nobody is dialled while the order is typed).
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonToFirst")),
+                      Qt::LeftButton);
+    outcome->setCurrentText(QStringLiteral("拒接/挂断"));
+    save();
+    QTRY_VERIFY(countdown->isVisible() && name->text() == QStringLiteral("客户3"));
+    QTimer::singleShot(2000, [] { QApplication::activeModalWidget()->close(); });
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonBargain")),
+                      Qt::LeftButton);
+    QVERIFY(!countdown->isVisible());
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(!controller.phone()->inCall());
+
     // 客户3 dialled by hand, 客户0 saved again: the walk passes whom it
     // dialled today and stops at the end of the list.
     net->tell(QStringLiteral("mode 13700000004 busy"));
