@@ -237,6 +237,8 @@ bool CallPanel::eventFilter(QObject *watched, QEvent *event)
 void CallPanel::showTime()
 {
     timeLabel->setText(talkTimeText(talk.seconds()));
+    // The button follows the timer, however it was started or stopped.
+    timerButton->setText(talk.isRunning() ? QStringLiteral("停止计时") : QStringLiteral("开始计时"));
     const bool afternoonAhead = quickContactTime(QuickTime::ThisAfternoon, Clock::now()).isValid();
     for (QToolButton *button : std::as_const(afternoonButtons))
         button->setEnabled(afternoonAhead);
@@ -287,7 +289,6 @@ CallDetails CallPanel::takeDetails(QWidget *parent)
 void CallPanel::reset()
 {
     talk.reset();
-    timerButton->setText(QStringLiteral("开始计时"));
     outcomeBox->setCurrentIndex(0);
     initContactWidgets(contact);
     showTime();
@@ -452,12 +453,9 @@ void CallPanel::stopCountdown(const QString &why)
 
 void CallPanel::toggleTimer()
 {
-    if (talk.isRunning()) {
+    if (talk.isRunning())
         talk.stop();
-        timerButton->setText(QStringLiteral("开始计时"));
-    } else {
+    else
         talk.start();
-        timerButton->setText(QStringLiteral("停止计时"));
-    }
     showTime();
 }
