@@ -10,6 +10,7 @@
 #include "widgets/messageboxes.h"
 #include "widgets/recordingspanel.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDataWidgetMapper>
@@ -236,6 +237,8 @@ bool CallPanel::eventFilter(QObject *watched, QEvent *event)
 void CallPanel::showTime()
 {
     timeLabel->setText(talkTimeText(talk.seconds()));
+    // The button follows the timer, however it was started or stopped.
+    timerButton->setText(talk.isRunning() ? QStringLiteral("停止计时") : QStringLiteral("开始计时"));
     const bool afternoonAhead = quickContactTime(QuickTime::ThisAfternoon, Clock::now()).isValid();
     for (QToolButton *button : std::as_const(afternoonButtons))
         button->setEnabled(afternoonAhead);
@@ -260,7 +263,8 @@ CallDetails CallPanel::takeDetails(QWidget *parent)
         if (!countingDown())
             progressiveArmed = false;
     });
-    talk.stop();
+    // The timer runs on until the save succeeds (reset() then stops it): an
+    // order entry cancelled, or a save refused, leaves the call still timed.
     showTime();
     // A call of the telephone brings its own talk time, answer to hang-up.
     if (phoneTalk) {
@@ -285,7 +289,6 @@ CallDetails CallPanel::takeDetails(QWidget *parent)
 void CallPanel::reset()
 {
     talk.reset();
-    timerButton->setText(QStringLiteral("开始计时"));
     outcomeBox->setCurrentIndex(0);
     initContactWidgets(contact);
     showTime();
@@ -419,6 +422,12 @@ void CallPanel::arriveProgressively()
 
 void CallPanel::countdownTick()
 {
+    // A window over the dialog (the order entry, a question) means the agent
+    // is busy with this person: no call is placed behind it.
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != dialog) {
+        stopCountdown();
+        return;
+    }
     if (countdownLeft <= 0) {
         stopCountdown();
         dial();
@@ -444,12 +453,9 @@ void CallPanel::stopCountdown(const QString &why)
 
 void CallPanel::toggleTimer()
 {
-    if (talk.isRunning()) {
+    if (talk.isRunning())
         talk.stop();
-        timerButton->setText(QStringLiteral("开始计时"));
-    } else {
+    else
         talk.start();
-        timerButton->setText(QStringLiteral("停止计时"));
-    }
     showTime();
 }

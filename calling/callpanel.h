@@ -41,8 +41,9 @@ public:
 
     // The chosen outcome; empty when none was chosen.
     QString outcome() const;
-    // Stops the timer and gives what the save stores with the log. A talk
-    // time beyond a day is a clock fault: said once and left out.
+    // What the save stores with the log, the talk time so far included; the
+    // timer runs on until reset(). A talk time beyond a day is a clock fault:
+    // said once and left out.
     CallDetails takeDetails(QWidget *parent);
     // Another person: the timer stops without storing anything, the outcome
     // is chosen afresh, the contact area starts empty.

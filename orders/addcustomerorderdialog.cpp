@@ -57,6 +57,7 @@ AddCustomerOrderDialog::AddCustomerOrderDialog(QWidget *parent, int customerId,
         on_tableWidget_cellActivated(index.row(), index.column());
     });
 
+    input.watch({ui->tableWidget});
     if (customerId == -1) {
         ui->pushButtonSelectCustomer->setFocus();
     } else {
@@ -175,4 +176,10 @@ void AddCustomerOrderDialog::on_pushButtonSave_clicked()
 void AddCustomerOrderDialog::on_pushButtonClose_clicked()
 {
     reject();
+}
+
+void AddCustomerOrderDialog::reject()
+{
+    if (input.mayDrop(this))
+        QDialog::reject();
 }

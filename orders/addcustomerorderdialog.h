@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/unsavedinput.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -11,7 +13,7 @@ class AddCustomerOrderDialog;
 }
 
 // Up to four order lines of one customer; Accepted only when the whole order
-// was stored.
+// was stored. Closing with lines typed and not saved asks first.
 class AddCustomerOrderDialog : public QDialog
 {
     Q_OBJECT
@@ -25,6 +27,10 @@ public:
     // at construction can no longer be changed.
     void setSaveAlongside(const std::function<bool()> &writes);
 
+public slots:
+    void reject() override;
+
+public:
     enum Column
     {
         ColumnProductId,
@@ -50,4 +56,5 @@ private:
     int customerId = -1;
     QString customerName;
     std::function<bool()> alongside;
+    UnsavedInput input;
 };

@@ -16,6 +16,7 @@ AddProductDialog::AddProductDialog(QWidget *parent)
     ui->tabWidget->setCurrentIndex(0);
     limitToColumns(QStringLiteral("products"), {{ui->lineEditIdentifie, QStringLiteral("id")},
                                                 {ui->lineEditName, QStringLiteral("name")}});
+    input.watch({ui->lineEditIdentifie, ui->lineEditName, ui->textEditIntroduce});
     ui->lineEditIdentifie->setFocus();
 }
 
@@ -29,6 +30,7 @@ AddProductDialog::AddProductDialog(QWidget *parent, const QString &code, const Q
     ui->lineEditName->setText(name);
     ui->textEditIntroduce->setPlainText(introduce);
     ui->pushButtonOk->setText(QStringLiteral("保存"));
+    input.markSaved();
 }
 
 AddProductDialog::~AddProductDialog() = default;
@@ -70,10 +72,17 @@ void AddProductDialog::on_pushButtonOk_clicked()
     ui->lineEditIdentifie->clear();
     ui->lineEditName->clear();
     ui->textEditIntroduce->clear();
+    input.markSaved();
     ui->lineEditIdentifie->setFocus();
 }
 
 void AddProductDialog::on_pushButtonCancel_clicked()
 {
     close();
+}
+
+void AddProductDialog::reject()
+{
+    if (input.mayDrop(this))
+        QDialog::reject();
 }

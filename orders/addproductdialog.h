@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/unsavedinput.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -9,7 +11,8 @@ class AddProductDialog;
 }
 
 // Enters products one after another; closing is the only way out. Given a
-// stored product, the same form changes it and closes when saved.
+// stored product, the same form changes it and closes when saved. Closing
+// with input not saved asks first.
 class AddProductDialog : public QDialog
 {
     Q_OBJECT
@@ -19,6 +22,9 @@ public:
                      const QString &introduce);
     ~AddProductDialog() override;
 
+public slots:
+    void reject() override;
+
 private slots:
     void on_pushButtonOk_clicked();
     void on_pushButtonCancel_clicked();
@@ -27,4 +33,5 @@ private:
     std::unique_ptr<Ui::AddProductDialog> ui;
     // The code of the product being changed; empty when entering new ones.
     QString editedCode;
+    UnsavedInput input;
 };

@@ -3,6 +3,7 @@
 
 #include "common/dateutils.h"
 #include "widgets/messageboxes.h"
+#include "widgets/unsavedinput.h"
 #include "widgets/duplicatephone.h"
 #include "prospects/addkinsfolkdialog.h"
 #include "prospects/editcustomerdialog.h"
@@ -124,8 +125,7 @@ void AddCustomerDialog::on_pushButtonClear_clicked()
 void AddCustomerDialog::reject()
 {
     const PersonForm::Fields saved = customerId != -1 ? savedFields : PersonForm::Fields();
-    if (PersonForm::read(ui.get()) != saved &&
-        !askYesNo(this, QStringLiteral("确认要关闭当前窗口吗?"), promptTitle))
+    if (PersonForm::read(ui.get()) != saved && !askCloseWithUnsavedInput(this))
         return;
     QDialog::reject();
 }

@@ -3,6 +3,7 @@
 
 #include "common/dateutils.h"
 #include "widgets/messageboxes.h"
+#include "widgets/unsavedinput.h"
 #include "widgets/duplicatephone.h"
 #include "store/helperstore.h"
 #include "widgets/personform.h"
@@ -82,7 +83,7 @@ void AddHelperDialog::closeEvent(QCloseEvent *event)
         return;
     }
     // A typed but unsaved recruit would be lost; "否" is the safe answer.
-    if (askYesNo(this, QStringLiteral("确认要关闭当前窗口吗?"), promptTitle)) {
+    if (askCloseWithUnsavedInput(this)) {
         ui->lineEditName->clear();
         event->accept();
     } else {

@@ -4,6 +4,7 @@
 #include "common/dateutils.h"
 #include "widgets/duplicatephone.h"
 #include "widgets/messageboxes.h"
+#include "widgets/unsavedinput.h"
 #include "store/helperstore.h"
 #include "widgets/personform.h"
 
@@ -77,7 +78,7 @@ bool AddTeammateDialog::mayDiscard()
 {
     if (ui->lineEditName->text().trimmed().isEmpty())
         return true;
-    if (!askYesNo(this, QStringLiteral("确认要关闭当前窗口吗?"), promptTitle))
+    if (!askCloseWithUnsavedInput(this))
         return false;
     ui->lineEditName->clear();
     return true;

@@ -23,6 +23,8 @@ AddTeammateEarningReportDialog::AddTeammateEarningReportDialog(QWidget *parent)
     acceptMoneyOnly(ui->lineEditMoney);
     acceptCountOnly(ui->lineEditHelperCount);
     ui->dateEdit->setDate(Clock::now().date());
+    input.watch({ui->lineEditTeammate, ui->dateEdit, ui->lineEditMoney, ui->lineEditHelperCount,
+                 ui->lineEditMemo});
     // The member comes first; its field is read-only, so its button takes the focus.
     ui->pushButtonSelectTeammate->setFocus();
 }
@@ -42,6 +44,7 @@ AddTeammateEarningReportDialog::AddTeammateEarningReportDialog(QWidget *parent,
         QDateTime::fromSecsSinceEpoch(report.value(QStringLiteral("report_time")).toLongLong())
             .date());
     ui->lineEditMemo->setText(report.value(QStringLiteral("memo")).toString());
+    input.markSaved();
     ui->lineEditMoney->setFocus();
 }
 
@@ -100,10 +103,17 @@ void AddTeammateEarningReportDialog::on_pushButtonOk_clicked()
     ui->lineEditMoney->clear();
     ui->lineEditHelperCount->clear();
     ui->lineEditMemo->clear();
+    input.markSaved();
     ui->pushButtonSelectTeammate->setFocus();
 }
 
 void AddTeammateEarningReportDialog::on_pushButtonCancel_clicked()
 {
-    done(QDialog::Rejected);
+    reject();
+}
+
+void AddTeammateEarningReportDialog::reject()
+{
+    if (input.mayDrop(this))
+        QDialog::reject();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/unsavedinput.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QString>
@@ -14,6 +16,7 @@ class AddTeammateEarningReportDialog;
 
 // Entry of earnings reports, one after another. Given a stored report (a
 // row of the report list), the same form changes it and closes when saved.
+// Closing with input not saved asks first.
 class AddTeammateEarningReportDialog : public QDialog
 {
     Q_OBJECT
@@ -21,6 +24,9 @@ public:
     explicit AddTeammateEarningReportDialog(QWidget *parent = nullptr);
     AddTeammateEarningReportDialog(QWidget *parent, const QSqlRecord &report);
     ~AddTeammateEarningReportDialog() override;
+
+public slots:
+    void reject() override;
 
 private slots:
     void on_pushButtonSelectTeammate_clicked();
@@ -34,4 +40,5 @@ private:
     QString teammateName;
     // The report being changed; -1 when entering new ones.
     int reportId = -1;
+    UnsavedInput input;
 };

@@ -26,6 +26,8 @@ AddTeammateTaskDialog::AddTeammateTaskDialog(QWidget *parent)
     acceptMoneyOnly(ui->lineEditMoney);
     acceptCountOnly(ui->lineEditHelperCount);
     ui->dateEditBegin->setDate(Clock::now().date());
+    input.watch({ui->lineEditTeammate, ui->comboBoxYear, ui->dateEditBegin, ui->lineEditMoney,
+                 ui->lineEditHelperCount});
     // The member comes first; its field is read-only, so its button takes the focus.
     ui->pushButtonSelectTeammate->setFocus();
 }
@@ -45,6 +47,7 @@ AddTeammateTaskDialog::AddTeammateTaskDialog(QWidget *parent, const QSqlRecord &
             .date());
     ui->lineEditMoney->setText(plan.value(QStringLiteral("money")).toString());
     ui->lineEditHelperCount->setText(plan.value(QStringLiteral("helper_count")).toString());
+    input.markSaved();
     ui->lineEditMoney->setFocus();
 }
 
@@ -113,10 +116,17 @@ void AddTeammateTaskDialog::on_pushButtonOk_clicked()
     ui->lineEditTeammate->clear();
     ui->lineEditMoney->clear();
     ui->lineEditHelperCount->clear();
+    input.markSaved();
     ui->pushButtonSelectTeammate->setFocus();
 }
 
 void AddTeammateTaskDialog::on_pushButtonCancel_clicked()
 {
     close();
+}
+
+void AddTeammateTaskDialog::reject()
+{
+    if (input.mayDrop(this))
+        QDialog::reject();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/unsavedinput.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QString>
@@ -14,7 +16,8 @@ class AddTeammateTaskDialog;
 
 // Entry of yearly work plans, one member after another; a member gets at
 // most one plan per year. Given a stored plan (a row of the plan list), the
-// same form changes it and closes when saved.
+// same form changes it and closes when saved. Closing with input not saved
+// asks first.
 class AddTeammateTaskDialog : public QDialog
 {
     Q_OBJECT
@@ -22,6 +25,9 @@ public:
     explicit AddTeammateTaskDialog(QWidget *parent = nullptr);
     AddTeammateTaskDialog(QWidget *parent, const QSqlRecord &plan);
     ~AddTeammateTaskDialog() override;
+
+public slots:
+    void reject() override;
 
 private slots:
     void on_pushButtonSelectTeammate_clicked();
@@ -35,4 +41,5 @@ private:
     QString teammateName;
     // The plan being changed; -1 when entering new ones.
     int planId = -1;
+    UnsavedInput input;
 };

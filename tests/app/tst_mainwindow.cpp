@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -680,6 +681,49 @@ private slots:
         QVERIFY(seenModal);
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(window.findChildren<QDialog *>().isEmpty());
+    }
+
+    // Search text stops at 100 characters: SQLite refuses longer LIKE
+    // patterns, and such a search found nothing without a word.
+    void searchFieldsTakeAHundredCharacters_data()
+    {
+        QTest::addColumn<QString>("action"); // empty: the toolbar's box
+        QTest::addColumn<QStringList>("fields");
+        const QStringList person{"lineEditName", "lineEditBirthday", "lineEditHomeAddress"};
+        QTest::newRow("toolbar") << "" << QStringList{"lineEditSearch"};
+        QTest::newRow("prospects") << "action_customers" << person;
+        QTest::newRow("abandoned prospects") << "action_useless_customers" << person;
+        QTest::newRow("recruits") << "action_recruiting" << person;
+        QTest::newRow("abandoned recruits") << "action_unless_helpers" << person;
+        QTest::newRow("contacted today")
+            << "action_today_contacted_customers" << QStringList{"lineEditName"};
+    }
+    void searchFieldsTakeAHundredCharacters()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, fields);
+        MainWindow window;
+        window.show();
+        QStringList lengths;
+        const auto paste = [&](QWidget *in) {
+            for (const QString &name : fields) {
+                auto *field = in->findChild<QLineEdit *>(name);
+                field->insert(QString(150, u'名'));
+                lengths << QString::number(field->text().size());
+            }
+        };
+        if (action.isEmpty()) {
+            paste(&window);
+        } else {
+            QTimer::singleShot(0, this, [&] {
+                if (QWidget *modal = QApplication::activeModalWidget()) {
+                    paste(modal);
+                    modal->close();
+                }
+            });
+            window.findChild<QAction *>(action)->trigger();
+        }
+        QCOMPARE(lengths, QStringList(fields.size(), "100"));
     }
 
     void orderListEntriesShowTheirPeriods_data()

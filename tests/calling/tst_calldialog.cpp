@@ -490,23 +490,33 @@ private slots:
         QTest::addColumn<Person>("person");
         QTest::addColumn<QString>("outcome"); // chosen before converting
         QTest::addColumn<bool>("logRefused");
+        QTest::addColumn<bool>("orderEntered");
         QTest::addColumn<QString>("stored"); // logs|outcomes|seconds|tracks|user type|orders
-        QTest::addColumn<QString>("after");  // name|description|outcome index|talk time
-        QTest::newRow("deal") << Person::Prospect << "" << false << "1:签单:0|成交|65|1:1|2|1"
-                              << "李四||0|00:00";
+        // name|description|outcome index|talk time|talk time a minute later
+        QTest::addColumn<QString>("after");
+        // Nothing converted: the call goes on, timed as before.
+        QTest::newRow("deal") << Person::Prospect << "" << false << true
+                              << "1:签单:0|成交|65|1:1|2|1"
+                              << "李四||0|00:00|00:00";
         QTest::newRow("new member after a meeting")
-            << Person::Recruit << "约访成功" << false << "1:签单:0|约访成功|65|1:1|2|0"
-            << "李四||0|00:00";
-        QTest::newRow("deal, log refused") << Person::Prospect << "有意向" << true << "||||1|0"
-                                           << "张三|签单|5|01:05";
-        QTest::newRow("new member, log refused") << Person::Recruit << "" << true << "||||1|0"
-                                                 << "张三|签单|0|01:05";
+            << Person::Recruit << "约访成功" << false << true << "1:签单:0|约访成功|65|1:1|2|0"
+            << "李四||0|00:00|00:00";
+        QTest::newRow("deal, log refused")
+            << Person::Prospect << "有意向" << true << true << "||||1|0"
+            << "张三|签单|5|01:05|02:05";
+        QTest::newRow("deal, order entry closed")
+            << Person::Prospect << "" << false << false << "||||1|0"
+            << "张三|签单|0|01:05|02:05";
+        QTest::newRow("new member, log refused")
+            << Person::Recruit << "" << true << true << "||||1|0"
+            << "张三|签单|0|01:05|02:05";
     }
     void conversionStoresTheCall()
     {
         QFETCH(Person, person);
         QFETCH(QString, outcome);
         QFETCH(bool, logRefused);
+        QFETCH(bool, orderEntered);
         QVERIFY(!logRefused ||
                 execSql("CREATE TRIGGER refuse BEFORE INSERT ON " + table(person, "_tel_logs") +
                         " BEGIN SELECT RAISE(ABORT, 'refused'); END"));
@@ -516,15 +526,20 @@ private slots:
         outcomes->setCurrentText(outcome);
         press(dialog.get(), "pushButtonTalkTimer");
         Clock::setFixedNow(fixedNow.addSecs(65));
-        onNextModal([](QWidget *order) { // code, name, amount, price
-            for (int column : {0, 2, 3})
-                child<QTableWidget>(order, "tableWidget")
-                    ->setItem(0, column, new QTableWidgetItem(column ? "1" : "P1"));
-            press(order, "pushButtonSave");
-            if (order->isVisible())
-                press(order, "pushButtonClose");
-        });
-        messages->answerNext(QMessageBox::Yes); // a new member is asked for
+        // Only a deal has an order entry (a waiting check would take the next row's).
+        if (person == Person::Prospect)
+            onNextModal([orderEntered](QWidget *order) { // code, name, amount, price
+                for (int column : {0, 2, 3})
+                    if (orderEntered)
+                        child<QTableWidget>(order, "tableWidget")
+                            ->setItem(0, column, new QTableWidgetItem(column ? "1" : "P1"));
+                if (orderEntered)
+                    press(order, "pushButtonSave");
+                if (order->isVisible())
+                    press(order, "pushButtonClose");
+            });
+        // A new member is asked for; a refused order's lines are dropped on closing.
+        messages->answerNext(QMessageBox::Yes);
         press(dialog.get(),
               person == Person::Prospect ? "pushButtonBargain" : "pushButtonTeammate");
 
@@ -541,10 +556,16 @@ private slots:
               "stored");
         QTEST(QStringList({shownName(dialog.get()), shownText(dialog.get()),
                            QString::number(outcomes->currentIndex()),
-                           child<QLabel>(dialog.get(), "labelTalkTime")->text()})
+                           child<QLabel>(dialog.get(), "labelTalkTime")->text(),
+                           [&] {
+                               // Stopping the timer a minute later shows whether it ran on.
+                               Clock::setFixedNow(fixedNow.addSecs(125));
+                               press(dialog.get(), "pushButtonTalkTimer");
+                               return child<QLabel>(dialog.get(), "labelTalkTime")->text();
+                           }()})
                   .join('|'),
               "after");
-        QCOMPARE(messages->last().text.contains("refused"), logRefused);
+        QCOMPARE(messages->texts().join(' ').contains("refused"), logRefused);
         messages->clear();
     }
 

@@ -602,6 +602,42 @@ private slots:
         QVERIFY(reader.peakHeld() <= 2 * CsvReader::chunkSize + CsvReader::cellLimit);
     }
 
+    // A message quotes at most 200 characters of a cell or a header line:
+    // a header line of megabytes makes no message of megabytes.
+    void messagesQuoteAtMost200Characters_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("errors");
+        const QString cell(30000, u'长');
+        const QString cut = cell.left(200) + u'…';
+        const QString line = "第 2 行: ";
+        const auto row = [](const char *tag, const QString &file, int code,
+                            const QString &errors) {
+            QTest::newRow(tag) << file << code << errors;
+        };
+        row("header of 3 MB without a phone column",
+            "姓名," + QStringList(35, cell).join(',') + "\n张三,x\n", 1,
+            "请指定电话号码所在的列。 (表头: 姓名, " + cell.left(196) + "…)\n");
+        row("sex", "姓名,性别,电话\n张三," + cell + ",139\n", 0,
+            line + "性别只能是\"男\"、\"女\"或空: " + cut + "\n");
+        row("birth date", "姓名,生日,电话\n张三," + cell + ",139\n", 0,
+            line + "生日无法识别或不在 1900-01-01 至今天之间: " + cut + "\n");
+        row("phone", "姓名,电话\n张三," + cell + "\n", 0,
+            line + "电话号码只能包含数字、空格、+、-和括号: " + cut + "\n");
+    }
+    void messagesQuoteAtMost200Characters()
+    {
+        QFETCH(QString, file);
+        TestWorkspace workspace;
+        QVERIFY(workspace.openDatabase());
+        workspace.closeDatabase();
+        QVERIFY(writeFile(workspace.filePath("in.csv"), file.toUtf8()));
+        QString errors;
+        QTEST(runProgram({"--import", "prospects", "in.csv"}, nullptr, &errors), "code");
+        QTEST(errors, "errors");
+    }
+
     // FILE is the one in the folder the command was typed in; a data folder
     // that cannot be used ends the run instead of falling back to that folder.
     void commandLineDataHome_data()

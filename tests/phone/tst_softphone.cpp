@@ -16,6 +16,7 @@
 #include "store/customerstore.h"
 #include "store/phonerecords.h"
 #include "support/messagerecorder.h"
+#include "widgets/callbar.h"
 #include "widgets/recordingspanel.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 
 #include <memory>
 
@@ -100,6 +102,8 @@ private slots:
     void unansweredCalls_data();
     void unansweredCalls();
     void answeredCallIsTimedRecordedAndSaved();
+    void callControlsReachTheFarEnd_data();
+    void callControlsReachTheFarEnd();
     void incomingCalls_data();
     void incomingCalls();
     void missedCallIsListedUntilCalledBack();
@@ -317,6 +321,55 @@ void TestSoftPhone::answeredCallIsTimedRecordedAndSaved()
     QVERIFY(QFile::remove(savedPath));
     QVERIFY(!panel.play(saved.first().file, saved.first().sha256));
     QCOMPARE(state->text(), QStringLiteral("录音文件不存在"));
+}
+
+void TestSoftPhone::callControlsReachTheFarEnd_data()
+{
+    QTest::addColumn<QStringList>("presses"); // buttons of the call bar, or keys typed into it
+    QTest::addColumn<QStringList>("heard");   // what the far end sees, in order
+    QTest::newRow("保持 and back")
+        << QStringList{"pushButtonHold", "pushButtonHold"} << QStringList{"held", "resumed"};
+    // Keys that are no tones send none; the bar takes digits while it has the focus.
+    QTest::newRow("keypad and keys")
+        << QStringList{"toolButtonTone1", "toolButtonToneHash", "key 7", "key a", "key *"}
+        << QStringList{"dtmf 1", "dtmf #", "dtmf 7", "dtmf *"};
+}
+
+// What the call bar does reaches the far end: 保持 holds the call there (its
+// re-INVITE), keypad and digit keys arrive as tones. (静音 cannot be heard
+// there: with files instead of a sound card, liblinphone mixes the play file
+// into what it sends after the microphone's gain, which 静音 sets to zero.)
+void TestSoftPhone::callControlsReachTheFarEnd()
+{
+    QFETCH(QStringList, presses);
+    QFETCH(QStringList, heard);
+    TestWorkspace ws;
+    QVERIFY(ws.openDatabase());
+    const QString number = QStringLiteral("13800001212");
+    net->tell(QStringLiteral("mode %1 answer").arg(number));
+    auto phone = registeredPhone(ws, PhoneOptions());
+    CallBar bar;
+    bar.show();
+    QVERIFY(phone->dial({1, -1, number}));
+    QTRY_COMPARE_WITH_TIMEOUT(phone->phase(), CallPhase::Talking, 5000);
+    QTest::qWait(500); // the media runs
+    net->mark();
+    bar.findChild<QToolButton *>(QStringLiteral("toolButtonKeypad"))->click();
+    QStringList expected;
+    for (const QString &press : presses) {
+        if (press.startsWith(QStringLiteral("key ")))
+            QTest::keyClicks(&bar, press.mid(4));
+        else
+            QTest::mouseClick(bar.findChild<QAbstractButton *>(press), Qt::LeftButton);
+        if (press != QStringLiteral("key a"))
+            expected << heard.at(expected.size());
+        QTRY_COMPARE_WITH_TIMEOUT(net->eventsAbout(number), expected, 5000);
+    }
+    QTest::qWait(500); // and nothing more
+    QCOMPARE(net->eventsAbout(number), heard);
+    QVERIFY(!phone->held());
+    phone->hangUp();
+    QTRY_VERIFY(!phone->inCall());
 }
 
 void TestSoftPhone::incomingCalls_data()
@@ -711,12 +764,16 @@ void TestSoftPhone::progressiveCallingSkipsAndStops()
                       Qt::LeftButton);
     QVERIFY(ended.wait(5000));
     // The busy line suggests its outcome, which needs no description.
-    QCOMPARE(dialog.findChild<QComboBox *>(QStringLiteral("comboBoxOutcome"))->currentText(),
-             QStringLiteral("拒接/挂断"));
-    dialog.findChild<QRadioButton *>(QStringLiteral("radioButtonPhoneMode"))->setChecked(true);
-    dialog.findChild<QRadioButton *>(QStringLiteral("radioButtonNextPhoneTime"))->setChecked(true);
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonSave")),
-                      Qt::LeftButton);
+    auto *outcome = dialog.findChild<QComboBox *>(QStringLiteral("comboBoxOutcome"));
+    QCOMPARE(outcome->currentText(), QStringLiteral("拒接/挂断"));
+    const auto save = [&dialog] {
+        dialog.findChild<QRadioButton *>(QStringLiteral("radioButtonPhoneMode"))->setChecked(true);
+        dialog.findChild<QRadioButton *>(QStringLiteral("radioButtonNextPhoneTime"))
+            ->setChecked(true);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonSave")),
+                          Qt::LeftButton);
+    };
+    save();
     auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("lineEditName"));
     QTRY_COMPARE(name->text(), QStringLiteral("客户3"));
     auto *countdown = dialog.findChild<QLabel *>(QStringLiteral("labelCountdown"));
@@ -732,6 +789,39 @@ void TestSoftPhone::progressiveCallingSkipsAndStops()
              QStringLiteral("拒接/挂断"));
     QCOMPARE(queryValue(QStringLiteral("SELECT count(*) FROM contact_durations")).toInt(), 0);
     QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
+
+    // Back to 客户0 and saved again: the walk counts down to 客户3, where a
+    // deal entered meanwhile stops it (nobody is dialled while the order is typed).
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonToFirst")),
+                      Qt::LeftButton);
+    outcome->setCurrentText(QStringLiteral("拒接/挂断"));
+    save();
+    QTRY_VERIFY(countdown->isVisible() && name->text() == QStringLiteral("客户3"));
+    QTimer::singleShot(2000, [] { QApplication::activeModalWidget()->close(); });
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonBargain")),
+                      Qt::LeftButton);
+    QVERIFY(!countdown->isVisible());
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(!controller.phone()->inCall());
+
+    // 客户3 dialled by hand, 客户0 saved again: the walk passes whom it
+    // dialled today and stops at the end of the list.
+    net->tell(QStringLiteral("mode 13700000004 busy"));
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonDial")),
+                      Qt::LeftButton);
+    QVERIFY(ended.wait(5000));
+    messages.answerNext(QMessageBox::Yes); // its suggested outcome is not saved
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("pushButtonToFirst")),
+                      Qt::LeftButton);
+    QCOMPARE(name->text(), QStringLiteral("客户0"));
+    outcome->setCurrentText(QStringLiteral("拒接/挂断"));
+    save();
+    QTRY_COMPARE(countdown->text(), QStringLiteral("连续拨号: 名单已到末尾"));
+    QCOMPARE(name->text(), QStringLiteral("客户3"));
+    QTest::qWait(1500);
+    QCOMPARE(ended.count(), 2);
+    QVERIFY(!controller.phone()->inCall());
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("本次联系记录尚未保存,是否放弃?")});
 }
 
 void TestSoftPhone::endingTheProgramHangsUpAndKeepsTheCall_data()

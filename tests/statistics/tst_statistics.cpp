@@ -310,6 +310,14 @@ private slots:
         QVERIFY(reason.contains("开始日期晚于结束日期"));
         for (StatSeries series : allStatSeries())
             QCOMPARE(dialog.panel(series)->messageText(), reason);
+        // Ten years and more: a century of months kept every tab computing for minutes.
+        for (const QDate &to : {QDate(2035, 1, 1), QDate(2099, 12, 31)}) {
+            dialog.setRange(QDate(2025, 1, 1), to);
+            QCOMPARE(dialog.findChild<QLabel *>("labelStatus")->text(),
+                     QString("统计期间不能超过 10 年，请缩短期间。"));
+            QCOMPARE(dialog.panel(StatSeries::Orders)->messageText(),
+                     QString("统计期间不能超过 10 年，请缩短期间。"));
+        }
         QCOMPARE(messages.count(), boxes);
     }
 

@@ -2,6 +2,8 @@
 
 #include "../prospects/prospectfixtures.h"
 #include "common/dateutils.h"
+#include "orders/addcustomerorderdialog.h"
+#include "orders/addproductdialog.h"
 #include "store/teamstore.h"
 #include "support/messagerecorder.h"
 #include "support/testmain.h"
@@ -11,7 +13,10 @@
 #include "team/teammateearningreportdialog.h"
 #include "team/teammatetaskdialog.h"
 
+#include <QDateEdit>
 #include <QTableView>
+#include <QTableWidget>
+#include <QTextEdit>
 
 using namespace TeamTesting;
 
@@ -21,6 +26,29 @@ std::unique_ptr<QDialog> entryDialog(bool plan)
     if (plan)
         return std::make_unique<AddTeammateTaskDialog>();
     return std::make_unique<AddTeammateEarningReportDialog>();
+}
+
+// The first stored row of the query, as a list hands it to its edit form.
+QSqlRecord firstRow(const QString &sql)
+{
+    QSqlQuery query(sql);
+    query.next();
+    return query.record();
+}
+
+// Something typed into the field, whatever kind it is.
+void typeInto(QWidget *field)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(field))
+        line->setText(line->text() + "9");
+    else if (auto *text = qobject_cast<QTextEdit *>(field))
+        text->setPlainText("新的介绍");
+    else if (auto *combo = qobject_cast<QComboBox *>(field))
+        combo->setCurrentIndex(combo->currentIndex() + 1);
+    else if (auto *date = qobject_cast<QDateEdit *>(field))
+        date->setDate(date->date().addDays(1));
+    else if (auto *table = qobject_cast<QTableWidget *>(field))
+        table->setItem(0, 0, new QTableWidgetItem("P1"));
 }
 } // namespace
 
@@ -300,6 +328,86 @@ private slots:
         QCOMPARE(storedRows("SELECT helper_id FROM " + table),
                  plan ? QStringList{QString::number(first)} : QStringList{});
         QCOMPARE(messages.last().text.contains("已有 1 条业绩数据"), plan);
+    }
+
+    // The entry and edit forms ask before typed input is dropped, however
+    // they are closed, and only then.
+    void closingWithUnsavedInputAsks_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("input"); // a field typed into; "saved": entered and saved
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: not asked
+        const auto none = QMessageBox::NoButton, no = QMessageBox::No, yes = QMessageBox::Yes;
+        row("product: nothing, window", "product", "", "window", none);
+        row("product: name, 取消, no", "product", "lineEditName", "button", no);
+        row("product edit: unchanged, Esc", "product edit", "", "esc", none);
+        row("product edit: introduction, window, yes", "product edit", "textEditIntroduce",
+            "window", yes);
+        row("plan: nothing, Esc", "plan", "", "esc", none);
+        row("plan: year, 取消, no", "plan", "comboBoxYear", "button", no);
+        row("plan: saved, year kept, 取消", "plan", "saved", "button", none);
+        row("plan edit: count, Esc, no", "plan edit", "lineEditHelperCount", "esc", no);
+        row("report: memo, window, no", "report", "lineEditMemo", "window", no);
+        row("report edit: unchanged, 取消", "report edit", "", "button", none);
+        row("report edit: date, Esc, yes", "report edit", "dateEdit", "esc", yes);
+        row("order: nothing, Esc", "order", "", "esc", none);
+        row("order: a line, 关闭, no", "order", "tableWidget", "button", no);
+        row("order: a line, Esc, yes", "order", "tableWidget", "esc", yes);
+    }
+    void closingWithUnsavedInputAsks()
+    {
+        QFETCH(QString, form);
+        QFETCH(QString, input);
+        QFETCH(QString, how);
+        QFETCH(QMessageBox::StandardButton, answer);
+        MessageRecorder messages;
+        const qint64 june = GetDayBegin(QDate(2026, 6, 1));
+        QVERIFY(addTeammateTask(first, 2026, june, 1000, 1) &&
+                addEarningReport(first, june, 300, 0, "六月"));
+        const QString member = ", helpers.name FROM %1 JOIN helpers ON helpers.id = helper_id";
+        std::unique_ptr<QDialog> dialog;
+        if (form == "product")
+            dialog = std::make_unique<AddProductDialog>();
+        else if (form == "product edit")
+            dialog = std::make_unique<AddProductDialog>(nullptr, "P1", "产品一", "介绍");
+        else if (form == "plan edit")
+            dialog = std::make_unique<AddTeammateTaskDialog>(
+                nullptr, firstRow("SELECT teammate_task.*" + member.arg("teammate_task")));
+        else if (form == "report edit")
+            dialog = std::make_unique<AddTeammateEarningReportDialog>(
+                nullptr, firstRow("SELECT teammate_earning_report.*" +
+                                  member.arg("teammate_earning_report")));
+        else if (form == "order")
+            dialog = std::make_unique<AddCustomerOrderDialog>();
+        else
+            dialog = entryDialog(form == "plan");
+        dialog->show();
+        if (input == "saved") { // the year stays for the next member's plan
+            pickMemberWhenAsked(1);
+            press(dialog.get(), "pushButtonSelectTeammate");
+            chooseYear(dialog.get(), 2026);
+            for (const char *field : {"lineEditMoney", "lineEditHelperCount"})
+                edit(dialog.get(), field)->setText("5");
+            press(dialog.get(), "pushButtonOk");
+            QCOMPARE(queryValue("SELECT count(*) FROM teammate_task").toInt(), 2);
+        } else if (!input.isEmpty()) {
+            typeInto(dialog->findChild<QWidget *>(input));
+        }
+        if (answer != QMessageBox::NoButton)
+            messages.answerNext(answer);
+        if (how == "esc")
+            QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        else if (how == "button")
+            press(dialog.get(), form == "order" ? "pushButtonClose" : "pushButtonCancel");
+        else
+            dialog->close();
+        QCOMPARE(dialog->isVisible(), answer == QMessageBox::No);
+        QCOMPARE(messages.texts(), answer == QMessageBox::NoButton
+                                       ? QStringList()
+                                       : QStringList{"确认要关闭当前窗口吗?"});
+        QCOMPARE(messages.last().defaultButton,
+                 answer == QMessageBox::NoButton ? QMessageBox::NoButton : QMessageBox::No);
     }
 
 private:

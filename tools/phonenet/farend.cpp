@@ -12,11 +12,13 @@
 //   quit
 // Events, one a line on standard output:
 //   ready | incoming TO | answered NUMBER | ringing NUMBER |
-//   ended NUMBER SECONDS REASON | dtmf NUMBER DIGIT
+//   ended NUMBER SECONDS REASON | dtmf NUMBER DIGIT |
+//   held NUMBER | resumed NUMBER   the other side put the call on hold, took it back
 #include <linphone++/linphone.hh>
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -49,6 +51,8 @@ public:
     std::shared_ptr<linphone::Core> core;
     QList<std::shared_ptr<linphone::Call>> calls;
     int registrarPort = 0;
+    // Calls the other side holds.
+    QSet<const linphone::Call *> held;
 
     static QString numberOf(const std::shared_ptr<linphone::Call> &call)
     {
@@ -93,6 +97,14 @@ public:
                 QTimer::singleShot(mode.hangupAfterMs, [call] { call->terminate(); });
             break;
         }
+        case State::PausedByRemote:
+            held.insert(call.get());
+            say(QStringLiteral("held ") + number);
+            break;
+        case State::StreamsRunning:
+            if (held.remove(call.get()))
+                say(QStringLiteral("resumed ") + number);
+            break;
         case State::End:
         case State::Error:
             say(QStringLiteral("ended %1 %2 %3")
@@ -103,6 +115,7 @@ public:
             break;
         case State::Released:
             calls.removeAll(call);
+            held.remove(call.get());
             break;
         default:
             break;

@@ -239,6 +239,19 @@ void PhoneNetwork::mark()
     m_events.clear();
 }
 
+QStringList PhoneNetwork::eventsAbout(const QString &number) const
+{
+    QStringList about;
+    for (const QString &event : m_events) {
+        QStringList words = event.split(QLatin1Char(' '));
+        if (words.value(1) == number) {
+            words.removeAt(1);
+            about << words.join(QLatin1Char(' '));
+        }
+    }
+    return about;
+}
+
 QString PhoneNetwork::waitFor(const QString &prefix, int ms)
 {
     QElapsedTimer waited;

@@ -39,6 +39,9 @@ public:
     QString waitFor(const QString &prefix, int ms = 10000);
     // Forgets the events so far.
     void mark();
+    // The events since the mark about the number, the number left out
+    // ("held", "dtmf 5"), without consuming them.
+    QStringList eventsAbout(const QString &number) const;
     QString playFile() const;
 
 private:
