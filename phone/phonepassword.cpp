@@ -6,8 +6,8 @@ namespace {
 // The keyring's entry names the account, not the password.
 Keyring::Entry entry(const PhoneAccount &account)
 {
-    return {QStringLiteral("CallLedger 电话账号"),
-            account.user + QLatin1Char('@') + account.server, PhonePassword::unavailableNote()};
+    return {QStringLiteral("CallLedger 电话账号"), account.user + QLatin1Char('@') + account.server,
+            PhonePassword::unavailableNote()};
 }
 } // namespace
 

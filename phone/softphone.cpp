@@ -521,13 +521,7 @@ bool SoftPhone::dial(const CallParty &party)
     auto address = m_linphoneAccount->getParams()->getIdentityAddress()->clone();
     address->setUsername(party.digits.toStdString());
     address->setDisplayName("");
-    auto params = m_core->createCallParams(nullptr);
-    params->setMediaEncryption(m_account.srtp ? linphone::MediaEncryption::SRTP
-                                              : linphone::MediaEncryption::None);
-    m_wantRecording = m_options.recordCalls;
-    m_recordingFile = m_wantRecording ? newRecordingFile() : QString();
-    if (!m_recordingFile.isEmpty())
-        params->setRecordFile(QDir(recordingsFolder()).filePath(m_recordingFile).toStdString());
+    auto params = callParams(nullptr);
     beginCall(known);
     m_answered = m_ringTimedOut = m_declinedHere = m_hungUpHere = false;
     m_startedAt = nowTime();
@@ -563,14 +557,22 @@ void SoftPhone::answer()
 {
     if (!m_call || m_phase != CallPhase::Incoming)
         return;
-    auto params = m_core->createCallParams(m_call);
+    m_call->acceptWithParams(callParams(m_call));
+}
+
+// A call placed (no call yet) or answered: the account's encryption, and a
+// new recording file when calls are recorded.
+std::shared_ptr<linphone::CallParams>
+SoftPhone::callParams(const std::shared_ptr<linphone::Call> &call)
+{
+    auto params = m_core->createCallParams(call);
     params->setMediaEncryption(m_account.srtp ? linphone::MediaEncryption::SRTP
                                               : linphone::MediaEncryption::None);
     m_wantRecording = m_options.recordCalls;
     m_recordingFile = m_wantRecording ? newRecordingFile() : QString();
     if (!m_recordingFile.isEmpty())
         params->setRecordFile(QDir(recordingsFolder()).filePath(m_recordingFile).toStdString());
-    m_call->acceptWithParams(params);
+    return params;
 }
 
 void SoftPhone::hangUp()

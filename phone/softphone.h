@@ -15,6 +15,7 @@ class QTimer;
 namespace linphone {
 class Account;
 class Call;
+class CallParams;
 class Core;
 class CoreListener;
 } // namespace linphone
@@ -110,6 +111,7 @@ private:
     void ringTimedOut();
     void finishCall(const std::shared_ptr<linphone::Call> &call);
     QString newRecordingFile();
+    std::shared_ptr<linphone::CallParams> callParams(const std::shared_ptr<linphone::Call> &call);
     CallParty identify(const QString &number) const;
     void setRegistration(Registration state, const QString &reason = QString());
 
