@@ -288,6 +288,12 @@ private slots:
         QCOMPARE(saved.at(3), QStringList({"乙", "13800000003", "不详", "4",
                                            "性别只能是\"男\"、\"女\"或空: 不详"}));
 
+        // A header of any length is cut in the column choices.
+        const QString header(30000, u'长');
+        QVERIFY(writeFile(path, ("姓名,电话," + header + "\n丁,13900000000,x\n").toUtf8()));
+        chooseFile(&dialog, path);
+        QCOMPARE(child<QComboBox>(&dialog, "comboBoxOffice")->itemText(3), header.left(200) + u'…');
+
         // Read as UTF-8 on purpose, a GB18030 file is refused with a reason.
         QVERIFY(writeFile(path, gb18030("姓名,电话\n丁,13900000000\n")));
         messages->clear();
