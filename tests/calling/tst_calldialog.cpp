@@ -1,10 +1,10 @@
 #include "listfixtures.h"
 #include "prospectfixtures.h"
 
-#include "common/appsettings.h"
 #include "calling/calldialog.h"
 #include "calling/calldlgtellogitemdelegate.h"
 #include "calling/callhelperdialog.h"
+#include "common/appsettings.h"
 #include "prospects/customersdialog.h"
 #include "store/catalogstore.h"
 #include "store/customermodels.h"
@@ -25,6 +25,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QSqlQueryModel>
 #include <QTabWidget>
 #include <QTableView>
@@ -385,6 +386,21 @@ private slots:
             queryValue(QString("SELECT user_type FROM %1 WHERE id = 1").arg(table(person))).toInt(),
             enterOnRealBox ? 1 : 0);
         QCOMPARE(shownName(dialog.get()), QString(enterOnRealBox ? "张三" : "李四"));
+    }
+
+    // Closed with its panes moved, the next call dialog opens as it was left.
+    void paneSizesAreRemembered()
+    {
+        auto first = callOn(Person::Prospect, owner.get(), 0);
+        auto *panes = child<QSplitter>(first.get(), "splitterPanels");
+        const int whole = panes->sizes().value(0) + panes->sizes().value(1);
+        panes->setSizes({whole - 250, 250});
+        const QList<int> moved = panes->sizes();
+        QCOMPARE(moved.value(1), 250);
+        press(first.get(), "pushButtonReturn");
+        auto second =
+            openCall(Person::Prospect, loadCustomersModel(owner.get(), "user_type = 1", 0, 0), 1);
+        QCOMPARE(child<QSplitter>(second.get(), "splitterPanels")->sizes(), moved);
     }
 
     void historyShowsWordsAndDates_data()
